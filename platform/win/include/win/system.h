@@ -1,0 +1,63 @@
+// System services: locale, folders and files, the program file and its version, the debugger
+// output and code-page conversion. Each maps to its Linux counterpart (see the notes below).
+#pragma once
+
+#include "win/types.h"
+
+// The user's locale from LC_ALL, LC_MESSAGES or LANG, whichever is set first: zh_CN and bare
+// zh give 0x0804, zh_TW 0x0404, zh_HK 0x0C04, zh_SG 0x1004, zh_MO 0x1404, anything else 0x0409.
+LCID GetUserDefaultLCID();
+
+// Roaming application data is $XDG_CONFIG_HOME, else ~/.config (the home folder from $HOME or
+// the password database). The folder is never created here; create must be FALSE.
+constexpr int CSIDL_APPDATA = 0x001a;
+BOOL SHGetSpecialFolderPathA(HWND owner, LPSTR path, int csidl, BOOL create);
+
+BOOL CreateDirectoryA(LPCSTR path, LPVOID security_attributes);
+BOOL PathFileExistsA(LPCSTR path);
+
+// MOVEFILE_WRITE_THROUGH returns only once the moved file and its folder entry are on disk.
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
+BOOL MoveFileExA(LPCSTR existing, LPCSTR replacement, DWORD flags);
+
+// The program file's path; module must be null (the running program).
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR filename, DWORD size);
+
+// The fixed part of a version resource. Executables carry it in the section named by
+// kVersionSectionName (stamped by the build), and these calls read it back from the file.
+struct VS_FIXEDFILEINFO {
+  DWORD dwSignature;
+  DWORD dwStrucVersion;
+  DWORD dwFileVersionMS;
+  DWORD dwFileVersionLS;
+  DWORD dwProductVersionMS;
+  DWORD dwProductVersionLS;
+  DWORD dwFileFlagsMask;
+  DWORD dwFileFlags;
+  DWORD dwFileOS;
+  DWORD dwFileType;
+  DWORD dwFileSubtype;
+  DWORD dwFileDateMS;
+  DWORD dwFileDateLS;
+};
+constexpr DWORD VS_FFI_SIGNATURE = 0xFEEF04BD;
+constexpr DWORD VS_FFI_STRUCVERSION = 0x00010000;
+constexpr const char* kVersionSectionName = ".quorvel_version";
+
+DWORD GetFileVersionInfoSizeW(LPCWSTR filename, DWORD* handle);
+BOOL GetFileVersionInfoW(LPCWSTR filename, DWORD handle, DWORD size, LPVOID data);
+// Only the root block "\\" (the fixed file information) exists.
+BOOL VerQueryValueW(LPCVOID block, LPCWSTR sub_block, LPVOID* buffer, UINT* length);
+
+// Written to standard error when QUORVEL_DEBUG is set to anything but "0"; discarded otherwise.
+void OutputDebugStringW(LPCWSTR text);
+
+// The ANSI code page is the locale's character set, which is UTF-8 here. Invalid input
+// decodes to U+FFFD; characters UTF-8 cannot hold encode as the default character.
+constexpr UINT CP_ACP = 0;
+constexpr UINT CP_UTF8 = 65001;
+int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR text, int bytes, LPWSTR wide,
+                        int wide_chars);
+int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_chars, LPSTR text,
+                        int bytes, LPCSTR default_char, BOOL* used_default_char);

@@ -1,0 +1,6 @@
+// The Windows calls the program makes, offered under their own names on Linux.
+// Include this instead of the system header; nothing behind it leaks X11 or POSIX types.
+#pragma once
+
+#include "win/types.h"
+#include "win/system.h"

@@ -1,0 +1,44 @@
+#include "service/data_holder.h"
+
+#include "app/diagnostics.h"
+#include "app/text_conversion.h"
+#include "service/settings_file.h"
+
+namespace {
+
+constexpr const char* kVersionWithoutResource = "1.1.2";
+
+}  // namespace
+
+AppInfo::AppInfo() {
+  std::wstring version = ProgramVersionText();
+  current_version = version.empty() ? kVersionWithoutResource : WideToAnsi(version);
+}
+
+DataHolder::DataHolder() {
+  chinese_ui = IsChineseLocale(GetUserDefaultLCID());
+  language = chinese_ui ? "cn" : "us";
+  LoadSettings(*this);
+}
+
+DataHolder::~DataHolder() { SaveSettings(*this); }
+
+AppInfo& DataHolder::app_info() {
+  std::call_once(app_info_once_, [this] { app_info_ = std::make_unique<AppInfo>(); });
+  return *app_info_;
+}
+
+LocalSettings& DataHolder::settings() {
+  std::call_once(settings_once_, [this] { settings_ = std::make_unique<LocalSettings>(); });
+  return *settings_;
+}
+
+LessonRecord& DataHolder::lesson() {
+  std::call_once(lesson_once_, [this] { lesson_ = std::make_unique<LessonRecord>(); });
+  return *lesson_;
+}
+
+std::string DataHolder::GetLanguage() {
+  if (language.empty()) language = "us";
+  return language;
+}
