@@ -3,4 +3,5 @@
 #pragma once
 
 #include "win/types.h"
+#include "win/messages.h"
 #include "win/system.h"
