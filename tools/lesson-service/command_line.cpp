@@ -1,0 +1,250 @@
+#include "tools/lesson-service/command_line.h"
+
+#include <signal.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <thread>
+
+#include "tools/lesson-service/lesson_server.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage:\n"
+    "  quorvel-lesson-service serve --db FILE --port PORT [--host 127.0.0.1]"
+    " [--fault PATH=KIND]...\n"
+    "  quorvel-lesson-service create-lesson --db FILE [--start-in SECONDS] [--duration SECONDS]\n"
+    "      [--countdown SECONDS] [--forceclose SECONDS] [--screen-sharing] [--recording]\n"
+    "  quorvel-lesson-service set-config --db FILE [--app-id ID] [--new-version V --update 0|1|2\n"
+    "      --update-message TEXT --update-url URL]\n"
+    "  quorvel-lesson-service reports --db FILE\n"
+    "  quorvel-lesson-service requests --db FILE\n"
+    "KIND: delay:MS, stall, status:N, garbage, mistyped, huge, redirect, code:N, body:TEXT\n";
+
+// Options of one command: each named option with its values, in the order given.
+struct Options {
+  std::map<std::string, std::vector<std::string>> values;
+  std::set<std::string> flags;
+
+  std::optional<std::string> Value(const std::string& name) const {
+    auto it = values.find(name);
+    if (it == values.end()) return std::nullopt;
+    return it->second.back();
+  }
+};
+
+std::optional<std::string> ParseOptions(const std::vector<std::string>& arguments,
+                                        const std::set<std::string>& with_value,
+                                        const std::set<std::string>& flags, Options& options) {
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& name = arguments[i];
+    if (with_value.count(name)) {
+      if (i + 1 == arguments.size()) return name + " needs a value";
+      options.values[name].push_back(arguments[++i]);
+    } else if (flags.count(name)) {
+      options.flags.insert(name);
+    } else {
+      return "unknown option " + name;
+    }
+  }
+  if (!options.Value("--db")) return "--db FILE is required";
+  return std::nullopt;
+}
+
+std::optional<long long> ParseInteger(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  char* end = nullptr;
+  errno = 0;
+  long long value = std::strtoll(text.c_str(), &end, 10);
+  if (errno != 0 || *end != '\0') return std::nullopt;
+  return value;
+}
+
+std::string OneLine(const Json::Value& value) {
+  Json::StreamWriterBuilder writer;
+  writer["indentation"] = "";
+  writer["emitUTF8"] = true;
+  return Json::writeString(writer, value);
+}
+
+class Command {
+ public:
+  Command(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+
+  int Fail(const std::string& reason) {
+    err_ << "quorvel-lesson-service: " << reason << "\n" << kUsage;
+    return 2;
+  }
+
+  // Opens the store named by --db; null (with the reason reported) when it cannot.
+  std::unique_ptr<LessonStore> OpenStore(const Options& options) {
+    auto opened = LessonStore::Open(*options.Value("--db"));
+    if (auto* reason = std::get_if<std::string>(&opened)) {
+      err_ << "quorvel-lesson-service: " << *reason << "\n";
+      return nullptr;
+    }
+    return std::move(std::get<std::unique_ptr<LessonStore>>(opened));
+  }
+
+  int Serve(const std::vector<std::string>& arguments) {
+    Options options;
+    if (auto error = ParseOptions(arguments, {"--db", "--port", "--host", "--fault"}, {}, options)) {
+      return Fail(*error);
+    }
+    std::optional<long long> port = ParseInteger(options.Value("--port").value_or(""));
+    if (!port || *port < 0 || *port > 65535) return Fail("--port needs a number from 0 to 65535");
+    FaultPlan faults;
+    auto fault_specs = options.values.find("--fault");
+    if (fault_specs != options.values.end()) {
+      for (const std::string& spec : fault_specs->second) {
+        if (auto error = AddFault(faults, spec)) return Fail(*error);
+      }
+    }
+    std::unique_ptr<LessonStore> store = OpenStore(options);
+    if (!store) return 1;
+    std::string host = options.Value("--host").value_or("127.0.0.1");
+    LessonServer server(*store, std::move(faults));
+    int bound = server.Bind(host, static_cast<int>(*port));
+    if (bound < 0) {
+      err_ << "quorvel-lesson-service: cannot listen on " << host << ":" << *port << "\n";
+      return 1;
+    }
+    out_ << "listening on http://" << host << ":" << bound << std::endl;
+
+    // SIGINT and SIGTERM end the service cleanly: every thread blocks them, one waits for them.
+    sigset_t stop_signals;
+    sigemptyset(&stop_signals);
+    sigaddset(&stop_signals, SIGINT);
+    sigaddset(&stop_signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+    std::thread waiter([&server, &stop_signals] {
+      int received = 0;
+      sigwait(&stop_signals, &received);
+      server.Stop();
+    });
+    server.Serve();
+    waiter.join();
+    return 0;
+  }
+
+  int CreateLesson(const std::vector<std::string>& arguments) {
+    Options options;
+    if (auto error = ParseOptions(
+            arguments, {"--db", "--start-in", "--duration", "--countdown", "--forceclose"},
+            {"--screen-sharing", "--recording"}, options)) {
+      return Fail(*error);
+    }
+    LessonOptions lesson;
+    const std::pair<const char*, int64_t*> numbers[] = {{"--start-in", &lesson.start_in},
+                                                        {"--duration", &lesson.duration},
+                                                        {"--countdown", &lesson.countdown},
+                                                        {"--forceclose", &lesson.forceclose}};
+    for (const auto& [name, field] : numbers) {
+      if (auto text = options.Value(name)) {
+        std::optional<long long> value = ParseInteger(*text);
+        if (!value) return Fail(std::string(name) + " needs a whole number of seconds");
+        if (*value < 0 && std::string(name) != "--start-in") {
+          return Fail(std::string(name) + " cannot be negative");
+        }
+        *field = *value;
+      }
+    }
+    lesson.screen_sharing = options.flags.count("--screen-sharing") > 0;
+    lesson.recording = options.flags.count("--recording") > 0;
+    std::unique_ptr<LessonStore> store = OpenStore(options);
+    if (!store) return 1;
+    CreatedLesson created = store->CreateLesson(lesson);
+    Json::Value printed(Json::objectValue);
+    printed["meeting_id"] = created.lesson.meeting_id;
+    printed["channel_name"] = created.lesson.channel_name;
+    for (size_t i = 0; i < kRoles.size(); ++i) {
+      printed["codes"][RoleName(kRoles[i])] = created.codes[i];
+      printed["uids"][RoleName(kRoles[i])] = created.lesson.UidOf(kRoles[i]);
+    }
+    out_ << OneLine(printed) << "\n";
+    return 0;
+  }
+
+  int SetConfig(const std::vector<std::string>& arguments) {
+    Options options;
+    if (auto error = ParseOptions(arguments,
+                                  {"--db", "--app-id", "--new-version", "--update",
+                                   "--update-message", "--update-url"},
+                                  {}, options)) {
+      return Fail(*error);
+    }
+    std::unique_ptr<LessonStore> store = OpenStore(options);
+    if (!store) return 1;
+    ServiceConfig config = store->Config();
+    if (auto text = options.Value("--app-id")) config.app_id = *text;
+    if (auto text = options.Value("--new-version")) config.new_version = *text;
+    if (auto text = options.Value("--update")) {
+      std::optional<long long> mode = ParseInteger(*text);
+      if (!mode || *mode < 0 || *mode > 2) return Fail("--update is 0, 1 or 2");
+      config.update = static_cast<int32_t>(*mode);
+    }
+    if (auto text = options.Value("--update-message")) config.update_message = *text;
+    if (auto text = options.Value("--update-url")) config.update_url = *text;
+    store->SetConfig(config);
+    return 0;
+  }
+
+  int Reports(const std::vector<std::string>& arguments) {
+    Options options;
+    if (auto error = ParseOptions(arguments, {"--db"}, {}, options)) return Fail(*error);
+    std::unique_ptr<LessonStore> store = OpenStore(options);
+    if (!store) return 1;
+    for (const MediaLogReport& report : store->Reports()) {
+      Json::Value line(Json::objectValue);
+      line["meeting_id"] = report.meeting_id;
+      line["target_uid"] = report.target_uid;
+      line["upload_uid"] = report.upload_uid;
+      line["action"] = report.action;
+      line["received_at"] = static_cast<Json::Int64>(report.received_at);
+      out_ << OneLine(line) << "\n";
+    }
+    return 0;
+  }
+
+  int Requests(const std::vector<std::string>& arguments) {
+    Options options;
+    if (auto error = ParseOptions(arguments, {"--db"}, {}, options)) return Fail(*error);
+    std::unique_ptr<LessonStore> store = OpenStore(options);
+    if (!store) return 1;
+    for (const ReceivedRequest& request : store->Requests()) {
+      Json::Value line(Json::objectValue);
+      line["path"] = request.path;
+      line["body"] = request.body;
+      out_ << OneLine(line) << "\n";
+    }
+    return 0;
+  }
+
+ private:
+  std::ostream& out_;
+  std::ostream& err_;
+};
+
+}  // namespace
+
+int RunCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  Command command(out, err);
+  if (arguments.empty()) return command.Fail("no command given");
+  const std::string& name = arguments[0];
+  try {
+    if (name == "serve") return command.Serve(arguments);
+    if (name == "create-lesson") return command.CreateLesson(arguments);
+    if (name == "set-config") return command.SetConfig(arguments);
+    if (name == "reports") return command.Reports(arguments);
+    if (name == "requests") return command.Requests(arguments);
+  } catch (const StoreError& error) {
+    err << "quorvel-lesson-service: database error: " << error.what() << "\n";
+    return 1;
+  }
+  return command.Fail("unknown command " + name);
+}

@@ -1,0 +1,63 @@
+// The lesson service's six paths: from a decoded form to the reply envelope
+// {"code", "msg", "data"}. Refusals carry a non-zero "code" and a "msg" in the language the
+// request named ("cn" Chinese, anything else English).
+#pragma once
+
+#include <json/json.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/lesson-service/form_fields.h"
+#include "tools/lesson-service/lesson_store.h"
+
+namespace api_path {
+constexpr const char* kConfig = "/init/getPCConfig";
+constexpr const char* kLogin = "/User/loginCode";
+constexpr const char* kTeacherAccess = "/Meeting/teacherAccess";
+constexpr const char* kStudentAccess = "/Meeting/studentAccess";
+constexpr const char* kAssistantAccess = "/Meeting/assistantAccess";
+constexpr const char* kMediaLog = "/Log/agoraLog";
+}  // namespace api_path
+
+const std::vector<std::string>& ApiPaths();
+
+// Refusal codes.
+enum class Refusal {
+  kUnknownCode = 1001,
+  kUnknownToken = 1002,
+  kWrongRole = 1003,
+  kUnknownLesson = 1004,
+  kMalformedReport = 1005,
+};
+
+// Media parameters every lesson gets in the login reply's "config".
+struct MediaConfig {
+  int video_profile = 40;
+  int play_volume = 100;
+  int record_volume = 100;
+  int audio_scenario = 0;
+  int audio_profile = 0;
+};
+
+class LessonApi {
+ public:
+  explicit LessonApi(LessonStore& store) : store_(store) {}
+
+  // The reply for one request; nullopt for a path that is not one of the six.
+  std::optional<Json::Value> Answer(const std::string& path, const FormFields& fields);
+
+ private:
+  Json::Value Config();
+  Json::Value Login(const FormFields& fields);
+  Json::Value Access(Role role, const FormFields& fields);
+  Json::Value MediaLog(const FormFields& fields);
+
+  LessonStore& store_;
+  MediaConfig media_;
+};
+
+// The envelope of a refusal, in the request's language.
+Json::Value RefusalReply(long long code, const std::string& message);
+bool WantsChinese(const FormFields& fields);
