@@ -1,0 +1,29 @@
+// The one transport to the lesson service: a blocking form POST whose answer is the reply
+// body as text, or one of two error texts that are never JSON.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <string>
+
+// Bounds that keep a broken or hostile service from holding a worker or its memory.
+struct TransferLimits {
+  std::chrono::seconds connect_timeout{30};
+  // Once connected, a transfer that moves no byte for this long is abandoned.
+  std::chrono::seconds stall_timeout{30};
+  size_t max_reply_bytes = 8 * 1024 * 1024;
+};
+
+// Runs libcurl's global initialisation once; every request starter calls it before its
+// worker exists, so that no two first transfers can race on it.
+void InitializeHttpOnce();
+
+// Posts the form (application/x-www-form-urlencoded) to the address, following redirects.
+// The result is the body up to its first zero byte whatever the HTTP status,
+// "NETWORK ERROR,CODE:%d" with libcurl's result code when the exchange failed (a stall or a
+// body over the limit included), or "NETWORK INIT FAILED" without a handle. A transfer also
+// ends, as a network error, as soon as `cancel` (when given) becomes true.
+std::string HttpPost(const std::string& url, const std::string& form,
+                     const TransferLimits& limits = {},
+                     const std::atomic<bool>* cancel = nullptr);

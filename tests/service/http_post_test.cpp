@@ -1,0 +1,178 @@
+#include "service/http_post.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <future>
+#include <thread>
+
+#include "service/reply_buffer.h"
+#include "tests/service/running_lesson_service.h"
+
+using testing_support::BodyFault;
+using testing_support::RunningLessonService;
+using testing_support::SimpleFault;
+
+namespace {
+
+constexpr const char* kConfigPath = "/init/getPCConfig";
+constexpr const char* kBaseQuery = "ver=0.9.0&app=win&lan=us&business=quorv";
+
+// A loopback port bound but not listening, so a connection to it is refused.
+class RefusingPort {
+ public:
+  RefusingPort() {
+    socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      ADD_FAILURE() << "cannot reserve a loopback port";
+    }
+    port_ = ntohs(address.sin_port);
+  }
+  ~RefusingPort() {
+    if (socket_ >= 0) ::close(socket_);
+  }
+  std::string Url(const char* path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+
+ private:
+  int socket_ = -1;
+  int port_ = 0;
+};
+
+// Runs the post on its own thread and fails instead of hanging past the watchdog.
+std::string PostWithin(std::chrono::seconds watchdog, const std::string& url,
+                       const std::string& form, TransferLimits limits = {},
+                       const std::atomic<bool>* cancel = nullptr) {
+  auto reply = std::async(std::launch::async, [=] { return HttpPost(url, form, limits, cancel); });
+  if (reply.wait_for(watchdog) != std::future_status::ready) {
+    ADD_FAILURE() << "HttpPost still running after the watchdog";
+    std::abort();  // a hung transfer cannot be abandoned safely
+  }
+  return reply.get();
+}
+
+}  // namespace
+
+TEST(ReplyBuffer, StartsWithRoomFor1024BytesAndAlwaysEndsInAZero) {
+  ReplyBuffer buffer;
+  EXPECT_EQ(buffer.capacity(), 1024u);
+  EXPECT_EQ(buffer.Text(), "");
+  std::string chunk(1023, 'a');
+  buffer.Append(chunk.data(), chunk.size());
+  // Reaching the capacity exactly grows it: the zero byte must still fit.
+  std::string one("b");
+  buffer.Append(one.data(), one.size());
+  EXPECT_EQ(buffer.size(), 1024u);
+  EXPECT_EQ(buffer.capacity(), 2048u);
+  EXPECT_EQ(buffer.Text(), chunk + "b");
+}
+
+TEST(ReplyBuffer, TextEndsAtTheFirstZeroByte) {
+  ReplyBuffer buffer;
+  const char data[] = {'{', '}', '\0', 'x'};
+  buffer.Append(data, sizeof data);
+  EXPECT_EQ(buffer.Text(), "{}");
+}
+
+TEST(HttpPost, AReplyOfExactly1024BytesComesBackWhole) {
+  std::string body = "{\"code\":0,\"msg\":\"" + std::string(1024 - 20, 'k') + "\"}";
+  body.resize(1024, ' ');
+  ASSERT_EQ(body.size(), 1024u);
+  RunningLessonService service({{kConfigPath, BodyFault(body)}});
+  EXPECT_EQ(PostWithin(std::chrono::seconds(20), service.Url(kConfigPath), kBaseQuery), body);
+}
+
+TEST(HttpPost, AReplyOfSeveralMegabytesComesBackWhole) {
+  std::string body(5 * 1024 * 1024 + 7, 'm');
+  RunningLessonService service({{kConfigPath, BodyFault(body)}});
+  std::string reply = PostWithin(std::chrono::seconds(30), service.Url(kConfigPath), kBaseQuery);
+  EXPECT_EQ(reply.size(), body.size());
+  EXPECT_EQ(reply, body);
+}
+
+TEST(HttpPost, AnEmptyBodyGivesAnEmptyResult) {
+  RunningLessonService service({{kConfigPath, BodyFault("")}});
+  EXPECT_EQ(PostWithin(std::chrono::seconds(20), service.Url(kConfigPath), kBaseQuery), "");
+}
+
+TEST(HttpPost, ARedirectIsFollowedWithTheSameForm) {
+  RunningLessonService service({{kConfigPath, SimpleFault(FaultKind::kRedirect)}});
+  std::string reply = PostWithin(std::chrono::seconds(20), service.Url(kConfigPath), kBaseQuery);
+  EXPECT_NE(reply.find("\"agoraAppId\""), std::string::npos) << reply;
+  auto requests = service.store().Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].path, kConfigPath);
+  EXPECT_EQ(requests[1].path, std::string("/redirected") + kConfigPath);
+  EXPECT_EQ(requests[1].body, kBaseQuery);
+}
+
+TEST(HttpPost, AnHtmlErrorPageIsReturnedLikeAnyBody) {
+  RunningLessonService service({{kConfigPath, SimpleFault(FaultKind::kStatus, 500)}});
+  std::string reply = PostWithin(std::chrono::seconds(20), service.Url(kConfigPath), kBaseQuery);
+  EXPECT_EQ(reply.rfind("<!DOCTYPE html>", 0), 0u) << reply;
+  EXPECT_NE(reply.find("Internal Server Error"), std::string::npos);
+}
+
+TEST(HttpPost, AZeroByteInTheBodyEndsTheResult) {
+  RunningLessonService service({{kConfigPath, BodyFault(std::string("{\"a\":1}\0tail", 12))}});
+  EXPECT_EQ(PostWithin(std::chrono::seconds(20), service.Url(kConfigPath), kBaseQuery),
+            "{\"a\":1}");
+}
+
+TEST(HttpPost, ARefusedConnectionIsNetworkError7) {
+  RefusingPort port;
+  EXPECT_EQ(PostWithin(std::chrono::seconds(40), port.Url(kConfigPath), kBaseQuery),
+            "NETWORK ERROR,CODE:7");
+}
+
+TEST(HttpPost, ABodyOver8MiBIsATransportFailure) {
+  RunningLessonService service({{kConfigPath, SimpleFault(FaultKind::kHuge)}});
+  EXPECT_EQ(PostWithin(std::chrono::seconds(30), service.Url(kConfigPath), kBaseQuery),
+            "NETWORK ERROR,CODE:23");
+}
+
+TEST(HttpPost, AStalledServiceIsAbandonedAfterTheStallBound) {
+  RunningLessonService service({{kConfigPath, SimpleFault(FaultKind::kStall)}});
+  TransferLimits limits;
+  limits.stall_timeout = std::chrono::seconds(2);
+  EXPECT_EQ(PostWithin(std::chrono::seconds(30), service.Url(kConfigPath), kBaseQuery, limits),
+            "NETWORK ERROR,CODE:28");
+}
+
+TEST(HttpPost, TheDefaultStallBoundEndsAStallWithinHalfAMinute) {
+  RunningLessonService service({{kConfigPath, SimpleFault(FaultKind::kStall)}});
+  EXPECT_EQ(PostWithin(std::chrono::seconds(60), service.Url(kConfigPath), kBaseQuery),
+            "NETWORK ERROR,CODE:28");
+}
+
+TEST(HttpPost, CancellingAbortsARunningTransfer) {
+  RunningLessonService service({{kConfigPath, SimpleFault(FaultKind::kStall)}});
+  std::atomic<bool> cancel{false};
+  std::thread canceller([&cancel] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    cancel = true;
+  });
+  EXPECT_EQ(PostWithin(std::chrono::seconds(20), service.Url(kConfigPath), kBaseQuery, {},
+                       &cancel),
+            "NETWORK ERROR,CODE:42");
+  canceller.join();
+}
+
+TEST(HttpPost, TheFormArrivesAsSent) {
+  RunningLessonService service;
+  std::string form = std::string(kBaseQuery) + "&code=a%26b";
+  PostWithin(std::chrono::seconds(20), service.Url("/User/loginCode"), form);
+  auto requests = service.store().Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].body, form);
+}
