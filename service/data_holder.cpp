@@ -7,6 +7,8 @@
 namespace {
 
 constexpr const char* kVersionWithoutResource = "1.1.2";
+// Long enough for a running transfer to notice the gate closing and give up.
+constexpr std::chrono::milliseconds kWorkerStopBound{3000};
 
 }  // namespace
 
@@ -21,7 +23,10 @@ DataHolder::DataHolder() {
   LoadSettings(*this);
 }
 
-DataHolder::~DataHolder() { SaveSettings(*this); }
+DataHolder::~DataHolder() {
+  worker_gate_->CloseAndWait(kWorkerStopBound);
+  SaveSettings(*this);
+}
 
 AppInfo& DataHolder::app_info() {
   std::call_once(app_info_once_, [this] { app_info_ = std::make_unique<AppInfo>(); });

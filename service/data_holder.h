@@ -14,6 +14,8 @@
 #include <mutex>
 #include <string>
 
+#include "service/worker_gate.h"
+
 struct AppInfo {
   AppInfo();
 
@@ -61,7 +63,7 @@ class DataHolder {
  public:
   // Takes the language from the user's default locale, then loads the settings file.
   DataHolder();
-  // Saves the settings file.
+  // Stops the request workers first (a bounded wait), then saves the settings file.
   ~DataHolder();
   DataHolder(const DataHolder&) = delete;
   DataHolder& operator=(const DataHolder&) = delete;
@@ -73,6 +75,9 @@ class DataHolder {
   // "cn" or "us"; an empty language becomes "us".
   std::string GetLanguage();
   std::string GetLastMessage() const { return last_message; }
+
+  // Shared with every request worker started on this holder; closed when it is destroyed.
+  std::shared_ptr<WorkerGate> worker_gate() const { return worker_gate_; }
 
   std::string last_message;
   std::string language;
@@ -86,6 +91,7 @@ class DataHolder {
   std::unique_ptr<AppInfo> app_info_;
   std::unique_ptr<LocalSettings> settings_;
   std::unique_ptr<LessonRecord> lesson_;
+  std::shared_ptr<WorkerGate> worker_gate_ = std::make_shared<WorkerGate>();
 };
 
 // The process-wide instance, constructed before the entry point and destroyed after it.
