@@ -149,12 +149,6 @@ TEST(HttpPost, AStalledServiceIsAbandonedAfterTheStallBound) {
             "NETWORK ERROR,CODE:28");
 }
 
-TEST(HttpPost, TheDefaultStallBoundEndsAStallWithinHalfAMinute) {
-  RunningLessonService service({{kConfigPath, SimpleFault(FaultKind::kStall)}});
-  EXPECT_EQ(PostWithin(std::chrono::seconds(60), service.Url(kConfigPath), kBaseQuery),
-            "NETWORK ERROR,CODE:28");
-}
-
 TEST(HttpPost, CancellingAbortsARunningTransfer) {
   RunningLessonService service({{kConfigPath, SimpleFault(FaultKind::kStall)}});
   std::atomic<bool> cancel{false};
