@@ -1,0 +1,12 @@
+#include "test_pattern.h"
+#include "video_source.h"
+
+namespace rtc {
+
+bool PatternSource::Capture(int64_t frame_number, VideoFrame& frame) {
+  if (frame.width != width_ || frame.height != height_) frame.Resize(width_, height_);
+  DrawTestPattern(uid_, frame_number, frame);
+  return true;
+}
+
+}  // namespace rtc

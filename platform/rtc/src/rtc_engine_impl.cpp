@@ -1,0 +1,429 @@
+#include "rtc_engine_impl.h"
+
+#include <algorithm>
+
+#include "camera_source.h"
+
+namespace rtc {
+namespace {
+
+struct ProfileSize {
+  int profile;
+  int width;
+  int height;
+};
+constexpr ProfileSize kVideoProfiles[] = {
+    {VIDEO_PROFILE_120P, 160, 120}, {VIDEO_PROFILE_180P, 320, 180}, {VIDEO_PROFILE_240P, 320, 240},
+    {VIDEO_PROFILE_360P, 640, 360}, {VIDEO_PROFILE_480P, 640, 480}, {VIDEO_PROFILE_720P, 1280, 720},
+};
+constexpr int kMaxAudioProfile = 5;
+constexpr int kMaxAudioScenario = 5;
+constexpr int kMaxSignalVolume = 400;
+constexpr int kMaxScreenRate = VideoPipeline::kFramesPerSecond;
+// Levels of the sources before the signal volumes apply (0 to 255).
+constexpr int kToneLevel = 160;
+constexpr int kRemoteSpeechLevel = 120;
+constexpr int kLocalVideoKbps = 500;
+constexpr int kLocalAudioKbps = 48;
+
+int ApplyVolume(int level, int percent) { return std::min(255, level * percent / 100); }
+
+}  // namespace
+
+IRtcEngine* NewRtcEngine(EngineOptions options) { return new RtcEngineImpl(std::move(options)); }
+
+RtcEngineImpl::RtcEngineImpl(EngineOptions options)
+    : own_clock_(options.clock ? nullptr : std::make_unique<SteadyEngineClock>()),
+      clock_(options.clock ? *options.clock : *own_clock_),
+      config_(options.config.config),
+      config_error_(options.config.error),
+      screen_(std::move(options.screen)),
+      sink_(dispatcher_, log_),
+      devices_(config_, options.machine_devices),
+      parameters_([this](const std::string& key, const Json::Value& value) {
+        return ApplyParameter(key, value);
+      }),
+      video_(clock_, sink_, *options.presenter),
+      timeline_(clock_),
+      channel_(config_.scenario, clock_, timeline_, sink_, video_,
+               SimulatedChannel::Hooks{
+                   [this](const DeviceEvent& event) { OnScenarioDeviceEvent(event); },
+                   [this](RtcStats& stats) { FillLocalStats(stats); }}),
+      probe_(config_.scenario.lastmile, options.probe_target, timeline_, sink_) {}
+
+RtcEngineImpl::~RtcEngineImpl() = default;
+
+void RtcEngineImpl::release() {
+  // Timed work first, so that nothing reaches the parts being taken down; the dispatcher is
+  // the last member to go and delivers what was already queued.
+  timeline_.Stop();
+  probe_.Stop();
+  log_.Write("engine released");
+  delete this;
+}
+
+int RtcEngineImpl::initialize(const RtcEngineContext& context) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (initialized_) return ERR_REFUSED;
+  if (context.eventHandler == nullptr || context.appId == nullptr || *context.appId == '\0') {
+    return ERR_INVALID_ARGUMENT;
+  }
+  initialized_ = true;
+  dispatcher_.SetHandler(context.eventHandler);
+  sink_.Emit("onMediaEngineLoadSuccess",
+             [](IRtcEngineEventHandler& h) { h.onMediaEngineLoadSuccess(); });
+  if (!config_error_.empty()) {
+    std::string error = config_error_;
+    sink_.Emit("onError", [error](IRtcEngineEventHandler& h) {
+      h.onError(ERR_INVALID_ARGUMENT, error.c_str());
+    });
+  }
+  device_task_ = timeline_.Every(kDeviceWatchPeriodMs, [this] { WatchDevices(); });
+  return ERR_OK;
+}
+
+int RtcEngineImpl::queryInterface(INTERFACE_ID_TYPE iid, void** inter) {
+  if (inter == nullptr) return ERR_INVALID_ARGUMENT;
+  *inter = nullptr;
+  switch (iid) {
+    case IID_AUDIO_DEVICE_MANAGER:
+      *inter = NewAudioDeviceManager(devices_, *this);
+      return ERR_OK;
+    case IID_VIDEO_DEVICE_MANAGER:
+      *inter = NewVideoDeviceManager(devices_, *this);
+      return ERR_OK;
+    case IID_RTC_ENGINE_PARAMETER:
+      *inter = parameters_.NewHandle();
+      return ERR_OK;
+  }
+  return ERR_INVALID_ARGUMENT;
+}
+
+int RtcEngineImpl::joinChannel(const char* channelKey, const char* channelName, const char* info,
+                               uid_t uid) {
+  (void)info;
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!initialized_) return ERR_NOT_INITIALIZED;
+  if (channelKey == nullptr || channelName == nullptr || *channelName == '\0') {
+    return ERR_INVALID_ARGUMENT;
+  }
+  int result = channel_.Join(channelName, uid);
+  if (result != ERR_OK) return result;
+  in_channel_ = true;
+  local_uid_ = channel_.local_uid();
+  // The test pattern shows the uid, which is known from here on.
+  local_camera_id_.clear();
+  UpdateLocalVideoLocked();
+  sending_audio_ = SendsAudioLocked();
+  return ERR_OK;
+}
+
+int RtcEngineImpl::leaveChannel() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!initialized_) return ERR_NOT_INITIALIZED;
+  int result = channel_.Leave();
+  if (result != ERR_OK) return result;
+  in_channel_ = false;
+  UpdateLocalVideoLocked();
+  sending_audio_ = false;
+  return ERR_OK;
+}
+
+int RtcEngineImpl::startPreview() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!initialized_) return ERR_NOT_INITIALIZED;
+  preview_ = true;
+  UpdateLocalVideoLocked();
+  return ERR_OK;
+}
+
+int RtcEngineImpl::stopPreview() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!initialized_) return ERR_NOT_INITIALIZED;
+  preview_ = false;
+  UpdateLocalVideoLocked();
+  return ERR_OK;
+}
+
+int RtcEngineImpl::enableVideo() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!initialized_) return ERR_NOT_INITIALIZED;
+  video_enabled_ = true;
+  UpdateLocalVideoLocked();
+  return ERR_OK;
+}
+
+int RtcEngineImpl::disableVideo() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!initialized_) return ERR_NOT_INITIALIZED;
+  video_enabled_ = false;
+  UpdateLocalVideoLocked();
+  return ERR_OK;
+}
+
+int RtcEngineImpl::enableAudio() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!initialized_) return ERR_NOT_INITIALIZED;
+  audio_enabled_ = true;
+  sending_audio_ = SendsAudioLocked();
+  log_.Write("audio enabled");
+  return ERR_OK;
+}
+
+int RtcEngineImpl::disableAudio() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!initialized_) return ERR_NOT_INITIALIZED;
+  audio_enabled_ = false;
+  sending_audio_ = false;
+  log_.Write("audio disabled");
+  return ERR_OK;
+}
+
+int RtcEngineImpl::setVideoProfile(int profile, bool swapWidthAndHeight) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!initialized_) return ERR_NOT_INITIALIZED;
+  const ProfileSize* found = std::find_if(std::begin(kVideoProfiles), std::end(kVideoProfiles),
+                                          [profile](const ProfileSize& p) { return p.profile == profile; });
+  if (found == std::end(kVideoProfiles)) return ERR_INVALID_ARGUMENT;
+  video_width_ = swapWidthAndHeight ? found->height : found->width;
+  video_height_ = swapWidthAndHeight ? found->width : found->height;
+  log_.Write("video profile %d: %d x %d", profile, video_width_, video_height_);
+  // A running camera restarts at the new size; its next frame reports the change.
+  local_camera_id_.clear();
+  UpdateLocalVideoLocked();
+  return ERR_OK;
+}
+
+int RtcEngineImpl::setupLocalVideo(const VideoCanvas& canvas) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!initialized_) return ERR_NOT_INITIALIZED;
+  video_.SetLocalCanvas(canvas.view, canvas.renderMode);
+  return ERR_OK;
+}
+
+int RtcEngineImpl::setupRemoteVideo(const VideoCanvas& canvas) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!initialized_) return ERR_NOT_INITIALIZED;
+  if (canvas.uid == 0) return ERR_INVALID_ARGUMENT;
+  video_.SetRemoteCanvas(canvas.uid, canvas.view, canvas.renderMode);
+  return ERR_OK;
+}
+
+int RtcEngineImpl::setAudioProfile(int profile, int scenario) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!initialized_) return ERR_NOT_INITIALIZED;
+  if (profile < 0 || profile > kMaxAudioProfile || scenario < 0 || scenario > kMaxAudioScenario) {
+    return ERR_INVALID_ARGUMENT;
+  }
+  audio_profile_ = profile;
+  audio_scenario_ = scenario;
+  log_.Write("audio profile %d, scenario %d", profile, scenario);
+  return ERR_OK;
+}
+
+int RtcEngineImpl::enableAudioVolumeIndication(int interval, int smooth) {
+  (void)smooth;
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!initialized_) return ERR_NOT_INITIALIZED;
+  if (interval < 0) return ERR_INVALID_ARGUMENT;
+  timeline_.Cancel(volume_task_);
+  volume_task_ = interval > 0 ? timeline_.Every(interval, [this] { ReportVolumes(); }) : 0;
+  return ERR_OK;
+}
+
+int RtcEngineImpl::startScreenCapture(view_t windowId, int captureFreq, const Rect* rect,
+                                      int bitrate) {
+  (void)bitrate;
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!initialized_) return ERR_NOT_INITIALIZED;
+  if (windowId != nullptr) return ERR_NOT_SUPPORTED;
+  if (captureFreq <= 0 || captureFreq > kMaxScreenRate) return ERR_INVALID_ARGUMENT;
+  if (rect != nullptr && (rect->right <= rect->left || rect->bottom <= rect->top)) {
+    return ERR_INVALID_ARGUMENT;
+  }
+  screen_capturing_ = true;
+  screen_whole_ = rect == nullptr;
+  if (rect != nullptr) screen_rect_ = *rect;
+  screen_rate_ = captureFreq;
+  log_.Write("screen capture of %s at %d fps", rect ? "a region" : "the screen", captureFreq);
+  local_camera_id_.clear();
+  UpdateLocalVideoLocked();
+  return ERR_OK;
+}
+
+int RtcEngineImpl::stopScreenCapture() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!initialized_) return ERR_NOT_INITIALIZED;
+  if (!screen_capturing_) return ERR_REFUSED;
+  screen_capturing_ = false;
+  log_.Write("screen capture stopped");
+  UpdateLocalVideoLocked();
+  return ERR_OK;
+}
+
+int RtcEngineImpl::enableLastmileTest() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!initialized_) return ERR_NOT_INITIALIZED;
+  return probe_.Start();
+}
+
+int RtcEngineImpl::disableLastmileTest() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!initialized_) return ERR_NOT_INITIALIZED;
+  return probe_.Stop();
+}
+
+void RtcEngineImpl::OnDeviceSelected(DeviceKind kind) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (kind == DeviceKind::kCamera) {
+    UpdateLocalVideoLocked();
+  } else if (kind == DeviceKind::kSpeaker) {
+    std::optional<DeviceInfo> speaker = devices_.Current(DeviceKind::kSpeaker);
+    std::vector<DeviceInfo> speakers = devices_.List(DeviceKind::kSpeaker);
+    auto at = std::find_if(speakers.begin(), speakers.end(),
+                           [&](const DeviceInfo& d) { return speaker && d.id == speaker->id; });
+    int routing = static_cast<int>(at - speakers.begin());
+    sink_.Emit("onAudioRouteChanged",
+               [routing](IRtcEngineEventHandler& h) { h.onAudioRouteChanged(routing); });
+  } else {
+    sending_audio_ = SendsAudioLocked();
+  }
+}
+
+int RtcEngineImpl::ApplyParameter(const std::string& key, const Json::Value& value) {
+  int result = ERR_OK;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (key == "rtc.log_file") {
+      result = value.isString() ? log_.Open(value.asString()) : ERR_INVALID_ARGUMENT;
+    } else if (key == "rtc.audio.mute_me" || key == "che.audio.mute_me") {
+      if (value.isBool()) {
+        audio_muted_ = value.asBool();
+        sending_audio_ = SendsAudioLocked();
+        log_.Write("local audio %s", audio_muted_ ? "muted" : "sent");
+      } else {
+        result = ERR_INVALID_ARGUMENT;
+      }
+    } else if (key == "che.video.localViewMirrorSetting") {
+      std::string mode = value.isString() ? value.asString() : "";
+      if (mode == "default" || mode == "forceMirror" || mode == "disableMirror") {
+        mirrored_ = mode != "disableMirror";
+        video_.SetMirror(mirrored_);
+      } else {
+        result = ERR_INVALID_ARGUMENT;
+      }
+    } else if (key == "che.audio.playout.signal.volume" || key == "che.audio.record.signal.volume") {
+      if (value.isInt() && value.asInt() >= 0 && value.asInt() <= kMaxSignalVolume) {
+        (key == "che.audio.playout.signal.volume" ? playout_volume_ : record_volume_) = value.asInt();
+      } else {
+        result = ERR_INVALID_ARGUMENT;
+      }
+    }
+  }
+  log_.Write("parameter %s = %s: %d", key.c_str(), value.toStyledString().c_str(), result);
+  std::string api = key;
+  sink_.Emit("onApiCallExecuted",
+             [api, result](IRtcEngineEventHandler& h) { h.onApiCallExecuted(api.c_str(), result); });
+  return result;
+}
+
+void RtcEngineImpl::OnScenarioDeviceEvent(const DeviceEvent& event) {
+  if (!devices_.SetVirtualPlugged(event.device_id, event.plugged)) {
+    log_.Write("scenario names no virtual device \"%s\"", event.device_id.c_str());
+    return;
+  }
+  // The channel's lock is held here: the check runs as timed work of its own.
+  timeline_.After(0, [this] { WatchDevices(); });
+}
+
+void RtcEngineImpl::WatchDevices() {
+  for (const DeviceRegistry::Change& change : devices_.Refresh()) {
+    std::string id = change.id;
+    int state = change.plugged ? MEDIA_DEVICE_STATE_ACTIVE : MEDIA_DEVICE_STATE_UNPLUGGED;
+    if (change.kind == DeviceKind::kCamera) {
+      sink_.Emit("onVideoDeviceStateChanged", [id, state](IRtcEngineEventHandler& h) {
+        h.onVideoDeviceStateChanged(id.c_str(), VIDEO_CAPTURE_DEVICE, state);
+      });
+    } else {
+      int type = change.kind == DeviceKind::kMicrophone ? AUDIO_RECORDING_DEVICE : AUDIO_PLAYOUT_DEVICE;
+      sink_.Emit("onAudioDeviceStateChanged", [id, type, state](IRtcEngineEventHandler& h) {
+        h.onAudioDeviceStateChanged(id.c_str(), type, state);
+      });
+    }
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  UpdateLocalVideoLocked();
+  sending_audio_ = SendsAudioLocked();
+}
+
+void RtcEngineImpl::FillLocalStats(RtcStats& stats) {
+  stats.txVideoKBitRate = sending_video_ ? kLocalVideoKbps : 0;
+  stats.txAudioKBitRate = sending_audio_ ? kLocalAudioKbps : 0;
+  stats.txKBitRate = stats.txVideoKBitRate + stats.txAudioKBitRate;
+  stats.txBytes = stats.txKBitRate * 125 * stats.duration;
+  if (sending_video_) {
+    LocalVideoStats video{kLocalVideoKbps, VideoPipeline::kFramesPerSecond};
+    sink_.Emit("onLocalVideoStats",
+               [video](IRtcEngineEventHandler& h) { h.onLocalVideoStats(video); });
+  }
+}
+
+void RtcEngineImpl::ReportVolumes() {
+  std::vector<AudioVolumeInfo> speakers;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!in_channel_) return;
+    unsigned local = SendsAudioLocked() ? ApplyVolume(kToneLevel, record_volume_) : 0;
+    speakers.push_back(AudioVolumeInfo{0, local});
+    for (uid_t uid : channel_.RemoteUids()) {
+      speakers.push_back(AudioVolumeInfo{uid, static_cast<unsigned>(ApplyVolume(kRemoteSpeechLevel, playout_volume_))});
+    }
+  }
+  unsigned total = 0;
+  for (const AudioVolumeInfo& speaker : speakers) total = std::max(total, speaker.volume);
+  sink_.Emit("onAudioVolumeIndication", [speakers, total](IRtcEngineEventHandler& h) {
+    h.onAudioVolumeIndication(speakers.data(), static_cast<unsigned>(speakers.size()),
+                              static_cast<int>(total));
+  });
+}
+
+bool RtcEngineImpl::SendsAudioLocked() const {
+  return in_channel_ && audio_enabled_ && !audio_muted_ &&
+         devices_.Current(DeviceKind::kMicrophone).has_value();
+}
+
+void RtcEngineImpl::UpdateLocalVideoLocked() {
+  bool wanted = video_enabled_ && (preview_ || in_channel_);
+  if (wanted && screen_capturing_) {
+    if (local_camera_id_ != "screen") {
+      video_.SetLocalSource(screen_(screen_whole_ ? nullptr : &screen_rect_, screen_rate_));
+      local_camera_id_ = "screen";
+    }
+    sending_video_ = in_channel_;
+    return;
+  }
+  std::optional<DeviceInfo> camera = wanted ? devices_.Current(DeviceKind::kCamera) : std::nullopt;
+  std::string id = camera ? camera->id : std::string();
+  sending_video_ = in_channel_ && camera.has_value();
+  if (id == local_camera_id_) return;
+  bool was_running = !local_camera_id_.empty();
+  local_camera_id_ = id;
+  if (!camera) {
+    video_.SetLocalSource(nullptr);
+    if (was_running) sink_.Emit("onVideoStopped", [](IRtcEngineEventHandler& h) { h.onVideoStopped(); });
+    return;
+  }
+  if (camera->node.empty()) {
+    video_.SetLocalSource(std::make_unique<PatternSource>(local_uid_, video_width_, video_height_));
+    return;
+  }
+  std::string error;
+  std::unique_ptr<VideoSource> source = OpenV4l2Camera(camera->node, video_width_, video_height_, error);
+  if (!source) {
+    log_.Write("camera: %s", error.c_str());
+    sink_.Emit("onError", [error](IRtcEngineEventHandler& h) { h.onError(ERR_FAILED, error.c_str()); });
+  }
+  video_.SetLocalSource(std::move(source));
+}
+
+}  // namespace rtc

@@ -1,0 +1,132 @@
+// The built-in engine behind IRtcEngine.
+//
+// Threads: the callback dispatcher delivers every IRtcEngineEventHandler call in order; the
+// timeline runs the channel's scenario, statistics, volume reports, probe series and the
+// device watch; the video pipeline captures and draws frames; a measuring probe has its own.
+// Calls come from the program's user-interface thread and take the engine's lock; timed work
+// takes it too where it reads the engine's own state. Lock order: engine, then channel, then
+// the pipeline; the parts below never call up into the engine.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "callback_dispatcher.h"
+#include "device_managers.h"
+#include "device_registry.h"
+#include "engine_clock.h"
+#include "engine_config.h"
+#include "engine_log.h"
+#include "event_sink.h"
+#include "frame_presenter.h"
+#include "lastmile_probe.h"
+#include "parameter_store.h"
+#include "rtc/rtc_engine.h"
+#include "simulated_channel.h"
+#include "timeline.h"
+#include "video_pipeline.h"
+
+namespace rtc {
+
+// The screen as a video source: the region (whole screen when null) at rate frames per second.
+using ScreenSourceFactory = std::function<std::unique_ptr<VideoSource>(const Rect* region, int rate)>;
+
+// What a test may replace; the defaults are the real ones.
+struct EngineOptions {
+  EngineClock* clock = nullptr;  // the engine's own steady clock when null
+  ConfigResult config;           // LoadEngineConfig() by default
+  DeviceRegistry::MachineSource machine_devices = ListMachineDevices;
+  ProbeTarget probe_target;
+  FramePresenter* presenter = nullptr;  // required
+  ScreenSourceFactory screen;           // required
+};
+
+// Creates an engine with these parts; release() frees it.
+IRtcEngine* NewRtcEngine(EngineOptions options);
+
+class RtcEngineImpl final : public IRtcEngine, private DeviceSelectionListener {
+ public:
+  static constexpr Millis kDeviceWatchPeriodMs = 1000;
+
+  explicit RtcEngineImpl(EngineOptions options);
+
+  int initialize(const RtcEngineContext& context) override;
+  void release() override;
+  int queryInterface(INTERFACE_ID_TYPE iid, void** inter) override;
+  int joinChannel(const char* channelKey, const char* channelName, const char* info,
+                  uid_t uid) override;
+  int leaveChannel() override;
+  int startPreview() override;
+  int stopPreview() override;
+  int enableVideo() override;
+  int disableVideo() override;
+  int enableAudio() override;
+  int disableAudio() override;
+  int setVideoProfile(int profile, bool swapWidthAndHeight) override;
+  int setupLocalVideo(const VideoCanvas& canvas) override;
+  int setupRemoteVideo(const VideoCanvas& canvas) override;
+  int setAudioProfile(int profile, int scenario) override;
+  int enableAudioVolumeIndication(int interval, int smooth) override;
+  int startScreenCapture(view_t windowId, int captureFreq, const Rect* rect, int bitrate) override;
+  int stopScreenCapture() override;
+  int enableLastmileTest() override;
+  int disableLastmileTest() override;
+
+ private:
+  ~RtcEngineImpl() override;
+  void OnDeviceSelected(DeviceKind kind) override;
+  int ApplyParameter(const std::string& key, const Json::Value& value);
+  void WatchDevices();
+  void OnScenarioDeviceEvent(const DeviceEvent& event);
+  void FillLocalStats(RtcStats& stats);
+  void ReportVolumes();
+  // Starts, switches or stops the local video to match the state (engine lock held).
+  void UpdateLocalVideoLocked();
+  bool SendsAudioLocked() const;
+
+  std::unique_ptr<EngineClock> own_clock_;
+  EngineClock& clock_;
+  const EngineConfig config_;
+  const std::string config_error_;
+  ScreenSourceFactory screen_;
+  EngineLog log_;
+  CallbackDispatcher dispatcher_;
+  EventSink sink_;
+  DeviceRegistry devices_;
+  ParameterStore parameters_;
+  VideoPipeline video_;
+  Timeline timeline_;
+  SimulatedChannel channel_;
+  LastmileProbe probe_;
+
+  std::mutex mutex_;
+  bool initialized_ = false;
+  bool video_enabled_ = false;
+  bool audio_enabled_ = true;
+  bool audio_muted_ = false;
+  bool preview_ = false;
+  bool in_channel_ = false;
+  bool mirrored_ = true;
+  int video_width_ = 640;
+  int video_height_ = 480;
+  int audio_profile_ = 0;
+  int audio_scenario_ = 0;
+  int playout_volume_ = 100;  // percent
+  int record_volume_ = 100;
+  uid_t local_uid_ = 0;
+  bool screen_capturing_ = false;
+  Rect screen_rect_{};
+  bool screen_whole_ = true;
+  int screen_rate_ = VideoPipeline::kFramesPerSecond;
+  std::string local_camera_id_;  // the camera the local video shows; empty when none
+  Timeline::TaskId volume_task_ = 0;
+  Timeline::TaskId device_task_ = 0;
+  // Read by the channel's statistics without the engine's lock.
+  std::atomic<bool> sending_video_{false};
+  std::atomic<bool> sending_audio_{false};
+};
+
+}  // namespace rtc

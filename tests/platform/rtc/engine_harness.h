@@ -1,0 +1,243 @@
+// An engine built for tests: a manual clock, a configuration given as JSON text, the machine's
+// devices under the test's control, and a handler and a presenter that record what arrives.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "rtc_engine_impl.h"
+
+namespace rtc_test {
+
+// How long any wait of these tests may take before it fails instead of hanging.
+constexpr auto kWatchdog = std::chrono::seconds(10);
+
+// Polls condition until it holds; false after the watchdog's time.
+inline bool WaitUntil(const std::function<bool()>& condition) {
+  auto deadline = std::chrono::steady_clock::now() + kWatchdog;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+// Every callback as one line of text, in arrival order, with the thread it came on.
+class RecordingHandler : public rtc::IRtcEngineEventHandler {
+ public:
+  std::vector<std::string> Lines() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lines_;
+  }
+  // Waits until some line starts with prefix; false after the watchdog's time.
+  bool WaitFor(const std::string& prefix, int count = 1) const {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, kWatchdog, [&] { return CountLocked(prefix) >= count; });
+  }
+  int Count(const std::string& prefix) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return CountLocked(prefix);
+  }
+  // Lines starting with prefix, in order.
+  std::vector<std::string> Matching(const std::string& prefix) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<std::string> found;
+    for (const auto& line : lines_) {
+      if (line.rfind(prefix, 0) == 0) found.push_back(line);
+    }
+    return found;
+  }
+  std::vector<std::thread::id> Threads() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return threads_;
+  }
+
+  void onJoinChannelSuccess(const char* channel, rtc::uid_t uid, int elapsed) override {
+    Add("join " + std::string(channel) + " " + std::to_string(uid) + " " + std::to_string(elapsed));
+  }
+  void onRejoinChannelSuccess(const char* channel, rtc::uid_t uid, int elapsed) override {
+    Add("rejoin " + std::string(channel) + " " + std::to_string(uid) + " " + std::to_string(elapsed));
+  }
+  void onError(int err, const char* msg) override {
+    Add("error " + std::to_string(err) + " " + (msg ? msg : "(null)"));
+  }
+  void onAudioVolumeIndication(const rtc::AudioVolumeInfo* speakers, unsigned int count,
+                               int total) override {
+    std::string line = "volume";
+    for (unsigned i = 0; i < count; ++i) {
+      line += " " + std::to_string(speakers[i].uid) + ":" + std::to_string(speakers[i].volume);
+    }
+    Add(line + " total " + std::to_string(total));
+  }
+  void onLeaveChannel(const rtc::RtcStats& stats) override {
+    Add("leave " + std::to_string(stats.duration) + "s users " + std::to_string(stats.users));
+  }
+  void onAudioDeviceStateChanged(const char* id, int type, int state) override {
+    Add("audio-device " + std::string(id) + " " + std::to_string(type) + " " + std::to_string(state));
+  }
+  void onVideoDeviceStateChanged(const char* id, int type, int state) override {
+    Add("video-device " + std::string(id) + " " + std::to_string(type) + " " + std::to_string(state));
+  }
+  void onNetworkQuality(rtc::uid_t uid, int tx, int rx) override {
+    Add("quality " + std::to_string(uid) + " " + std::to_string(tx) + " " + std::to_string(rx));
+  }
+  void onLastmileQuality(int quality) override { Add("lastmile " + std::to_string(quality)); }
+  void onFirstLocalVideoFrame(int width, int height, int) override {
+    Add("local-frame " + std::to_string(width) + "x" + std::to_string(height));
+  }
+  void onFirstRemoteVideoDecoded(rtc::uid_t uid, int width, int height, int) override {
+    Add("remote-decoded " + std::to_string(uid) + " " + std::to_string(width) + "x" +
+        std::to_string(height));
+  }
+  void onVideoSizeChanged(rtc::uid_t uid, int width, int height, int rotation) override {
+    Add("size-changed " + std::to_string(uid) + " " + std::to_string(width) + "x" +
+        std::to_string(height) + " " + std::to_string(rotation));
+  }
+  void onFirstRemoteVideoFrame(rtc::uid_t uid, int width, int height, int) override {
+    Add("remote-drawn " + std::to_string(uid) + " " + std::to_string(width) + "x" +
+        std::to_string(height));
+  }
+  void onUserJoined(rtc::uid_t uid, int elapsed) override {
+    Add("user-joined " + std::to_string(uid) + " " + std::to_string(elapsed));
+  }
+  void onUserOffline(rtc::uid_t uid, rtc::USER_OFFLINE_REASON_TYPE reason) override {
+    Add("user-offline " + std::to_string(uid) + " " + std::to_string(reason));
+  }
+  void onVideoStopped() override { Add("video-stopped"); }
+  void onConnectionLost() override { Add("connection-lost"); }
+  void onApiCallExecuted(const char* api, int error) override {
+    Add("api " + std::string(api) + " " + std::to_string(error));
+  }
+
+ private:
+  void Add(std::string line) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    lines_.push_back(std::move(line));
+    threads_.push_back(std::this_thread::get_id());
+    changed_.notify_all();
+  }
+  int CountLocked(const std::string& prefix) const {
+    int count = 0;
+    for (const auto& line : lines_) count += line.rfind(prefix, 0) == 0 ? 1 : 0;
+    return count;
+  }
+
+  mutable std::mutex mutex_;
+  mutable std::condition_variable changed_;
+  std::vector<std::string> lines_;
+  std::vector<std::thread::id> threads_;
+};
+
+// Keeps the last frame drawn into each view.
+class RecordingPresenter : public rtc::FramePresenter {
+ public:
+  bool Present(rtc::view_t view, const rtc::VideoFrame& frame, int, bool mirrored) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    last_[view] = frame;
+    mirrored_[view] = mirrored;
+    return true;
+  }
+  bool HasFrame(rtc::view_t view) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return last_.count(view) != 0;
+  }
+  rtc::VideoFrame Last(rtc::view_t view) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return last_.at(view);
+  }
+  bool Mirrored(rtc::view_t view) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return mirrored_.at(view);
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::map<rtc::view_t, rtc::VideoFrame> last_;
+  std::map<rtc::view_t, bool> mirrored_;
+};
+
+// A screen of one colour per pixel column, for screen-capture tests.
+class StripesScreen : public rtc::VideoSource {
+ public:
+  StripesScreen(int width, int height) : width_(width), height_(height) {}
+  bool Capture(int64_t, rtc::VideoFrame& frame) override {
+    if (frame.width != width_ || frame.height != height_) frame.Resize(width_, height_);
+    for (int y = 0; y < height_; ++y) {
+      for (int x = 0; x < width_; ++x) frame.pixels[y * width_ + x] = 0xFF000000u | static_cast<uint32_t>(x);
+    }
+    return true;
+  }
+  bool IsCamera() const override { return false; }
+
+ private:
+  int width_;
+  int height_;
+};
+
+class EngineHarness {
+ public:
+  explicit EngineHarness(const std::string& config_json = "{}",
+                         rtc::MachineDevices machine = rtc::MachineDevices{}) {
+    machine_ = std::move(machine);
+    rtc::EngineOptions options;
+    options.clock = &clock;
+    options.config = rtc::ParseEngineConfig(config_json);
+    options.machine_devices = [this] {
+      std::lock_guard<std::mutex> lock(machine_mutex_);
+      return machine_;
+    };
+    options.probe_target = rtc::ProbeTarget{"127.0.0.1", "9"};
+    options.presenter = &presenter;
+    options.screen = [this](const rtc::Rect* region, int) {
+      screen_regions.push_back(region ? *region : rtc::Rect{});
+      int w = region ? region->right - region->left : 1920;
+      int h = region ? region->bottom - region->top : 1080;
+      return std::make_unique<StripesScreen>(w, h);
+    };
+    engine = rtc::NewRtcEngine(std::move(options));
+  }
+  ~EngineHarness() { engine->release(); }
+  EngineHarness(const EngineHarness&) = delete;
+  EngineHarness& operator=(const EngineHarness&) = delete;
+
+  int Initialize() {
+    rtc::RtcEngineContext context;
+    context.eventHandler = &handler;
+    context.appId = "test-app";
+    return engine->initialize(context);
+  }
+  void SetMachine(rtc::MachineDevices machine) {
+    std::lock_guard<std::mutex> lock(machine_mutex_);
+    machine_ = std::move(machine);
+  }
+  // Moves the engine's time on in steps, so that timed work runs in order at each step.
+  void Advance(rtc::Millis total, rtc::Millis step = 100) {
+    for (rtc::Millis done = 0; done < total; done += step) clock.Advance(std::min(step, total - done));
+  }
+  template <typename Interface>
+  Interface* Query(rtc::INTERFACE_ID_TYPE iid) {
+    void* found = nullptr;
+    EXPECT_EQ(engine->queryInterface(iid, &found), 0);
+    return static_cast<Interface*>(found);
+  }
+
+  rtc::ManualEngineClock clock;
+  RecordingHandler handler;
+  RecordingPresenter presenter;
+  std::vector<rtc::Rect> screen_regions;
+  rtc::IRtcEngine* engine = nullptr;
+
+ private:
+  std::mutex machine_mutex_;
+  rtc::MachineDevices machine_;
+};
+
+}  // namespace rtc_test

@@ -1,0 +1,158 @@
+// Video: frames fitted on black, mirrored when asked, the test pattern, and the local stream's
+// first-frame, size-change, stop and restart callbacks.
+#include <gtest/gtest.h>
+
+#include "engine_harness.h"
+#include "test_pattern.h"
+#include "video_frame.h"
+
+namespace {
+
+using rtc_test::EngineHarness;
+
+constexpr uint32_t kBlack = 0xFF000000u;
+
+rtc::VideoFrame TwoColourFrame(int width, int height) {
+  // Left half red, right half blue.
+  rtc::VideoFrame frame;
+  frame.Resize(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) frame.pixels[y * width + x] = x < width / 2 ? 0xFFFF0000u : 0xFF0000FFu;
+  }
+  return frame;
+}
+
+struct Target {
+  Target(int w, int h) : pixels(static_cast<std::size_t>(w) * h, 0x12345678u), view{pixels.data(), w, h, w} {}
+  uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * view.width + x]; }
+  std::vector<uint32_t> pixels;
+  rtc::PixelTarget view;
+};
+
+TEST(DrawFrame, FitShowsTheWholeFrameCentredOnBlack) {
+  // 4:3 into 16:9: black bars left and right.
+  Target target(320, 180);
+  rtc::DrawFrame(TwoColourFrame(640, 480), rtc::RENDER_MODE_FIT, false, target.view);
+  EXPECT_EQ(target.At(0, 90), kBlack);
+  EXPECT_EQ(target.At(39, 90), kBlack);
+  EXPECT_EQ(target.At(40, 0), 0xFFFF0000u);
+  EXPECT_EQ(target.At(279, 179), 0xFF0000FFu);
+  EXPECT_EQ(target.At(280, 90), kBlack);
+  EXPECT_EQ(target.At(319, 90), kBlack);
+}
+
+TEST(DrawFrame, FitOfAWideFrameLeavesBarsAboveAndBelow) {
+  Target target(200, 200);
+  rtc::DrawFrame(TwoColourFrame(400, 200), rtc::RENDER_MODE_FIT, false, target.view);
+  EXPECT_EQ(target.At(100, 49), kBlack);
+  EXPECT_EQ(target.At(0, 50), 0xFFFF0000u);
+  EXPECT_EQ(target.At(199, 149), 0xFF0000FFu);
+  EXPECT_EQ(target.At(100, 150), kBlack);
+}
+
+TEST(DrawFrame, MirroringSwapsLeftAndRight) {
+  Target target(100, 100);
+  rtc::DrawFrame(TwoColourFrame(100, 100), rtc::RENDER_MODE_FIT, true, target.view);
+  EXPECT_EQ(target.At(0, 50), 0xFF0000FFu);
+  EXPECT_EQ(target.At(99, 50), 0xFFFF0000u);
+}
+
+TEST(DrawFrame, HiddenFillsTheTargetCroppingTheFrame) {
+  Target target(100, 100);
+  rtc::DrawFrame(TwoColourFrame(400, 100), rtc::RENDER_MODE_HIDDEN, false, target.view);
+  for (int x : {0, 99}) EXPECT_NE(target.At(x, 0), kBlack);
+}
+
+TEST(DrawFrame, AnEmptyFrameLeavesTheTargetBlack) {
+  Target target(10, 10);
+  rtc::DrawFrame(rtc::VideoFrame{}, rtc::RENDER_MODE_FIT, false, target.view);
+  EXPECT_EQ(target.At(5, 5), kBlack);
+}
+
+TEST(TestPattern, ShowsTheUidAndMovesFromFrameToFrame) {
+  rtc::VideoFrame first;
+  first.Resize(320, 240);
+  rtc::VideoFrame later = first;
+  rtc::VideoFrame other = first;
+  rtc::DrawTestPattern(2002, 0, first);
+  rtc::DrawTestPattern(2002, 5, later);
+  rtc::DrawTestPattern(3003, 0, other);
+  EXPECT_NE(first.pixels, later.pixels);
+  EXPECT_NE(first.pixels, other.pixels);
+  EXPECT_NE(rtc::PatternColour(2002), rtc::PatternColour(3003));
+  // The digits are white ink in the middle band.
+  int ink = 0;
+  for (int y = 80; y < 160; ++y) {
+    for (int x = 0; x < 320; ++x) ink += first.pixels[y * 320 + x] == 0xFFFFFFFFu ? 1 : 0;
+  }
+  EXPECT_GT(ink, 100);
+  EXPECT_EQ(first.pixels[5 * 320 + 300], rtc::PatternColour(2002));
+}
+
+struct LocalVideo : ::testing::Test {
+  void SetUp() override {
+    ASSERT_EQ(harness.Initialize(), 0);
+    rtc::VideoCanvas canvas;
+    canvas.view = &tile;
+    ASSERT_EQ(harness.engine->setupLocalVideo(canvas), 0);
+  }
+  EngineHarness harness;
+  int tile = 0;
+};
+
+TEST_F(LocalVideo, NoFramesUntilVideoIsEnabledAndAPreviewOrJoinWantsThem) {
+  ASSERT_EQ(harness.engine->startPreview(), 0);
+  ASSERT_EQ(harness.engine->enableVideo(), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 640x480"));
+  EXPECT_TRUE(harness.presenter.HasFrame(&tile));
+  EXPECT_TRUE(harness.presenter.Mirrored(&tile));
+}
+
+TEST_F(LocalVideo, DisableAndEnableStopAndRestartCapture) {
+  ASSERT_EQ(harness.engine->enableVideo(), 0);
+  ASSERT_EQ(harness.engine->joinChannel("", "c", "{}", 42), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 640x480"));
+  ASSERT_EQ(harness.engine->disableVideo(), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("video-stopped"));
+  ASSERT_EQ(harness.engine->enableVideo(), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 640x480", 2));
+}
+
+TEST_F(LocalVideo, AProfileChangeReportsTheNewSize) {
+  ASSERT_EQ(harness.engine->setVideoProfile(rtc::VIDEO_PROFILE_240P, false), 0);
+  ASSERT_EQ(harness.engine->enableVideo(), 0);
+  ASSERT_EQ(harness.engine->startPreview(), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 320x240"));
+  ASSERT_EQ(harness.engine->setVideoProfile(rtc::VIDEO_PROFILE_360P, true), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 360x640"));
+  EXPECT_EQ(harness.engine->setVideoProfile(7, false), rtc::ERR_INVALID_ARGUMENT);
+}
+
+TEST_F(LocalVideo, ScreenCaptureSendsTheRegionInsteadOfTheCamera) {
+  ASSERT_EQ(harness.engine->enableVideo(), 0);
+  ASSERT_EQ(harness.engine->joinChannel("", "c", "{}", 42), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 640x480"));
+  rtc::Rect region;
+  region.top = 0;
+  region.left = 1920;
+  region.bottom = 1080;
+  region.right = 3840;
+  ASSERT_EQ(harness.engine->startScreenCapture(nullptr, 15, &region, 0), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 1920x1080"));
+  ASSERT_EQ(harness.screen_regions.size(), 1u);
+  EXPECT_EQ(harness.screen_regions[0].left, 1920);
+  EXPECT_EQ(harness.screen_regions[0].right, 3840);
+  ASSERT_EQ(harness.engine->stopScreenCapture(), 0);
+  EXPECT_EQ(harness.engine->stopScreenCapture(), rtc::ERR_REFUSED);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 640x480", 2));
+}
+
+TEST_F(LocalVideo, ScreenCaptureChecksItsArguments) {
+  rtc::Rect empty;
+  EXPECT_EQ(harness.engine->startScreenCapture(nullptr, 15, &empty, 0), rtc::ERR_INVALID_ARGUMENT);
+  EXPECT_EQ(harness.engine->startScreenCapture(nullptr, 0, nullptr, 0), rtc::ERR_INVALID_ARGUMENT);
+  EXPECT_EQ(harness.engine->startScreenCapture(nullptr, 16, nullptr, 0), rtc::ERR_INVALID_ARGUMENT);
+  EXPECT_EQ(harness.engine->startScreenCapture(nullptr, 15, nullptr, 0), 0);
+}
+
+}  // namespace
