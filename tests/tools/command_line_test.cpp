@@ -11,11 +11,11 @@
 #include <sstream>
 #include <thread>
 
-#include <json/json.h>
-
 #include "tests/support/scoped_env.h"
+#include "tests/tools/json_text.h"
 #include "tools/lesson-service/lesson_store.h"
 
+using testing_support::ParseJson;
 using testing_support::TempDir;
 
 namespace {
@@ -31,14 +31,6 @@ CommandRun Command(std::vector<std::string> arguments) {
   std::ostringstream err;
   int exit_code = RunCommand(arguments, out, err);
   return {exit_code, out.str(), err.str()};
-}
-
-Json::Value ParseJson(const std::string& text) {
-  Json::Value root;
-  std::string errors;
-  std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
-  EXPECT_TRUE(reader->parse(text.data(), text.data() + text.size(), &root, &errors)) << text;
-  return root;
 }
 
 // The real executable, serving until it is sent SIGTERM.

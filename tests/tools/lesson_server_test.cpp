@@ -5,60 +5,40 @@
 
 #include <thread>
 
-#include "tests/support/scoped_env.h"
+#include "tests/service/running_lesson_service.h"
+#include "tests/tools/json_text.h"
 
-using testing_support::TempDir;
+using testing_support::IsJson;
+using testing_support::ParseJson;
 
 namespace {
 
 constexpr const char* kForm = "application/x-www-form-urlencoded";
 
-// The service on a free loopback port with the given faults, for the scope.
+// The service with the given faults, and a plain HTTP client for it.
 class ServerScope {
  public:
-  explicit ServerScope(FaultPlan faults = {}) {
-    auto opened = LessonStore::Open((folder_.path() / "lessons.db").string());
-    store_ = std::move(std::get<std::unique_ptr<LessonStore>>(opened));
-    created_ = store_->CreateLesson({});
-    server_ = std::make_unique<LessonServer>(*store_, std::move(faults));
-    port_ = server_->Bind("127.0.0.1", 0);
-    serving_ = std::thread([this] { server_->Serve(); });
-    client_ = std::make_unique<httplib::Client>("127.0.0.1", port_);
-    client_->set_read_timeout(20, 0);
-  }
-  ~ServerScope() {
-    server_->Stop();
-    serving_.join();
+  explicit ServerScope(FaultPlan faults = {})
+      : service_(std::move(faults)), client_("127.0.0.1", service_.port()) {
+    client_.set_read_timeout(20, 0);
   }
 
   httplib::Result Post(const std::string& path, const std::string& body) {
-    return client_->Post(path.c_str(), body, kForm);
+    return client_.Post(path.c_str(), body, kForm);
   }
-  LessonStore& store() { return *store_; }
-  const CreatedLesson& created() const { return created_; }
+  LessonStore& store() { return service_.store(); }
+  int port() const { return service_.port(); }
+  const CreatedLesson& created() const { return service_.lesson(); }
 
  private:
-  TempDir folder_;
-  std::unique_ptr<LessonStore> store_;
-  CreatedLesson created_;
-  std::unique_ptr<LessonServer> server_;
-  int port_ = -1;
-  std::thread serving_;
-  std::unique_ptr<httplib::Client> client_;
+  testing_support::RunningLessonService service_;
+  httplib::Client client_;
 };
 
 FaultPlan Plan(const std::string& spec) {
   FaultPlan plan;
   EXPECT_EQ(AddFault(plan, spec), std::nullopt);
   return plan;
-}
-
-Json::Value ParseJson(const std::string& text) {
-  Json::Value root;
-  std::string errors;
-  std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
-  EXPECT_TRUE(reader->parse(text.data(), text.data() + text.size(), &root, &errors)) << text;
-  return root;
 }
 
 }  // namespace
@@ -87,11 +67,7 @@ TEST(LessonServer, AStatusFaultSendsAnHtmlPage) {
 
 TEST(LessonServer, GarbageIsNotJsonAndHugeIsOver8MiB) {
   ServerScope garbage(Plan("/init/getPCConfig=garbage"));
-  Json::Value ignored;
-  std::string errors;
-  std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
-  std::string body = garbage.Post("/init/getPCConfig", "")->body;
-  EXPECT_FALSE(reader->parse(body.data(), body.data() + body.size(), &ignored, &errors));
+  EXPECT_FALSE(IsJson(garbage.Post("/init/getPCConfig", "")->body));
   ServerScope huge(Plan("/init/getPCConfig=huge"));
   EXPECT_GT(huge.Post("/init/getPCConfig", "")->body.size(), 8u * 1024 * 1024);
 }
@@ -141,7 +117,12 @@ TEST(LessonServer, ADelayedAnswerStillArrives) {
 
 TEST(LessonServer, StoppingEndsAStalledAnswer) {
   auto server = std::make_unique<ServerScope>(Plan("/init/getPCConfig=stall"));
-  std::thread client([&server] { server->Post("/init/getPCConfig", "lan=us"); });
+  // The client outlives the service it waits on.
+  std::thread client([port = server->port()] {
+    httplib::Client own("127.0.0.1", port);
+    own.set_read_timeout(20, 0);
+    own.Post("/init/getPCConfig", "lan=us", kForm);
+  });
   for (int i = 0; i < 500 && server->store().Requests().empty(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }

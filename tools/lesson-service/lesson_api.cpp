@@ -54,8 +54,9 @@ std::optional<int32_t> ParseUid(const std::string& text) {
 
 const std::vector<std::string>& ApiPaths() {
   static const std::vector<std::string> kPaths = {
-      api_path::kConfig,         api_path::kLogin,           api_path::kTeacherAccess,
-      api_path::kStudentAccess,  api_path::kAssistantAccess, api_path::kMediaLog};
+      request_path::kConfig,        request_path::kLogin,
+      request_path::kTeacherAccess, request_path::kStudentAccess,
+      request_path::kAssistantAccess, request_path::kMediaLog};
   return kPaths;
 }
 
@@ -69,12 +70,12 @@ Json::Value RefusalReply(long long code, const std::string& message) {
 }
 
 std::optional<Json::Value> LessonApi::Answer(const std::string& path, const FormFields& fields) {
-  if (path == api_path::kConfig) return Config();
-  if (path == api_path::kLogin) return Login(fields);
-  if (path == api_path::kTeacherAccess) return Access(Role::kTeacher, fields);
-  if (path == api_path::kStudentAccess) return Access(Role::kStudent, fields);
-  if (path == api_path::kAssistantAccess) return Access(Role::kAssistant, fields);
-  if (path == api_path::kMediaLog) return MediaLog(fields);
+  if (path == request_path::kConfig) return Config();
+  if (path == request_path::kLogin) return Login(fields);
+  if (path == request_path::kTeacherAccess) return Access(Role::kTeacher, fields);
+  if (path == request_path::kStudentAccess) return Access(Role::kStudent, fields);
+  if (path == request_path::kAssistantAccess) return Access(Role::kAssistant, fields);
+  if (path == request_path::kMediaLog) return MediaLog(fields);
   return std::nullopt;
 }
 

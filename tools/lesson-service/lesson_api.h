@@ -9,17 +9,10 @@
 #include <string>
 #include <vector>
 
+// The paths are the client's own: one list for both sides of the wire.
+#include "service/api_address.h"
 #include "tools/lesson-service/form_fields.h"
 #include "tools/lesson-service/lesson_store.h"
-
-namespace api_path {
-constexpr const char* kConfig = "/init/getPCConfig";
-constexpr const char* kLogin = "/User/loginCode";
-constexpr const char* kTeacherAccess = "/Meeting/teacherAccess";
-constexpr const char* kStudentAccess = "/Meeting/studentAccess";
-constexpr const char* kAssistantAccess = "/Meeting/assistantAccess";
-constexpr const char* kMediaLog = "/Log/agoraLog";
-}  // namespace api_path
 
 const std::vector<std::string>& ApiPaths();
 
