@@ -70,7 +70,12 @@ bool Parse(const std::string& text, Json::Value& root) {
   builder["collectComments"] = false;
   std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
   std::string ignored_errors;
-  return reader->parse(text.data(), text.data() + text.size(), &root, &ignored_errors);
+  try {
+    return reader->parse(text.data(), text.data() + text.size(), &root, &ignored_errors);
+  } catch (const Json::Exception&) {
+    // jsoncpp throws, rather than failing, on nesting deeper than its stack limit.
+    return false;
+  }
 }
 
 }  // namespace

@@ -38,6 +38,13 @@ TEST(ReplyEnvelope, TransportTextsAndEmptyBodiesAreNotJson) {
   }
 }
 
+TEST(ReplyEnvelope, NestingTooDeepForTheParserIsNotJson) {
+  std::string deep(5000, '[');
+  EXPECT_EQ(ReadEnvelope(deep, DataRequirement::kNone).verdict, ReplyVerdict::kNotJson);
+  EXPECT_EQ(ReadLoginReply(deep, false).failure_message, deep);
+  EXPECT_FALSE(ReadConfigReply("{\"data\":" + deep).accepted);
+}
+
 TEST(ReplyEnvelope, WrongShapesAreVerdictsNotExceptions) {
   struct Case {
     const char* reply;
