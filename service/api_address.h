@@ -13,7 +13,7 @@ constexpr const char* kMediaLog = "/Log/agoraLog";
 }  // namespace request_path
 
 // The environment variable QUORVEL_API_BASE when it is set and not empty (development and
-// tests), else the address fixed by the build.
+// tests), else the address fixed by the build; without a trailing slash.
 std::string ApiBase();
 
 // The base address followed by the path.

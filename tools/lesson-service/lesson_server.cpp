@@ -8,6 +8,8 @@
 namespace {
 
 constexpr const char* kJsonType = "application/json; charset=utf-8";
+// Every form the client sends is a few hundred bytes.
+constexpr size_t kLargestRequestBody = 1024 * 1024;
 // Bigger than any reply a client should accept.
 constexpr size_t kHugeBodyBytes = 9 * 1024 * 1024;
 // A stall ends with the service at the latest after this.
@@ -76,6 +78,7 @@ LessonServer::LessonServer(LessonStore& store, FaultPlan faults)
       api_(store),
       faults_(std::move(faults)),
       http_(std::make_unique<httplib::Server>()) {
+  http_->set_payload_max_length(kLargestRequestBody);
   for (const std::string& path : ApiPaths()) {
     http_->Post(path, [this, path](const httplib::Request& request, httplib::Response& response) {
       Handle(path, request, response, true);
