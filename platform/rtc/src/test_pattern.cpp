@@ -12,7 +12,6 @@ constexpr uint8_t kDigits[10][5] = {
     {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 1, 1}, {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7},
 };
 constexpr uint32_t kInk = 0xFFFFFFFFu;
-constexpr uint32_t kBar = 0xFFE0E0E0u;
 
 void FillRect(VideoFrame& frame, int x, int y, int w, int h, uint32_t colour) {
   for (int row = std::max(0, y); row < std::min(frame.height, y + h); ++row) {
@@ -38,7 +37,7 @@ void DrawTestPattern(uid_t uid, int64_t frame_number, VideoFrame& frame) {
   int bar_width = std::max(2, frame.width / 40);
   int travel = std::max(1, frame.width - bar_width);
   int bar_x = static_cast<int>((frame_number * std::max(1, frame.width / 60)) % travel);
-  FillRect(frame, bar_x, 0, bar_width, frame.height, kBar);
+  FillRect(frame, bar_x, 0, bar_width, frame.height, kPatternBarColour);
 
   std::string digits = std::to_string(uid);
   int count = static_cast<int>(digits.size());

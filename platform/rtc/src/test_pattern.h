@@ -7,6 +7,8 @@
 
 namespace rtc {
 
+// The colour of the moving bar.
+constexpr uint32_t kPatternBarColour = 0xFFE0E0E0u;
 // The background colour the pattern of uid uses (0xAARRGGBB).
 uint32_t PatternColour(uid_t uid);
 void DrawTestPattern(uid_t uid, int64_t frame_number, VideoFrame& frame);

@@ -185,7 +185,9 @@ class StripesScreen : public rtc::VideoSource {
 class EngineHarness {
  public:
   explicit EngineHarness(const std::string& config_json = "{}",
-                         rtc::MachineDevices machine = rtc::MachineDevices{}) {
+                         rtc::MachineDevices machine = rtc::MachineDevices{},
+                         rtc::FramePresenter* window_presenter = nullptr,
+                         rtc::ScreenSourceFactory screen = nullptr) {
     machine_ = std::move(machine);
     rtc::EngineOptions options;
     options.clock = &clock;
@@ -195,13 +197,16 @@ class EngineHarness {
       return machine_;
     };
     options.probe_target = rtc::ProbeTarget{"127.0.0.1", "9"};
-    options.presenter = &presenter;
-    options.screen = [this](const rtc::Rect* region, int) {
-      screen_regions.push_back(region ? *region : rtc::Rect{});
-      int w = region ? region->right - region->left : 1920;
-      int h = region ? region->bottom - region->top : 1080;
-      return std::make_unique<StripesScreen>(w, h);
-    };
+    options.presenter = window_presenter != nullptr ? window_presenter : &presenter;
+    if (!screen) {
+      screen = [this](const rtc::Rect* region, int) -> std::unique_ptr<rtc::VideoSource> {
+        screen_regions.push_back(region ? *region : rtc::Rect{});
+        int w = region ? region->right - region->left : 1920;
+        int h = region ? region->bottom - region->top : 1080;
+        return std::make_unique<StripesScreen>(w, h);
+      };
+    }
+    options.screen = std::move(screen);
     engine = rtc::NewRtcEngine(std::move(options));
   }
   ~EngineHarness() { engine->release(); }
