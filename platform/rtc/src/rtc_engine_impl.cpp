@@ -102,175 +102,175 @@ int RtcEngineImpl::queryInterface(INTERFACE_ID_TYPE iid, void** inter) {
 int RtcEngineImpl::joinChannel(const char* channelKey, const char* channelName, const char* info,
                                uid_t uid) {
   (void)info;
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!initialized_) return ERR_NOT_INITIALIZED;
-  if (channelKey == nullptr || channelName == nullptr || *channelName == '\0') {
-    return ERR_INVALID_ARGUMENT;
-  }
-  int result = channel_.Join(channelName, uid);
-  if (result != ERR_OK) return result;
-  in_channel_ = true;
-  local_uid_ = channel_.local_uid();
-  // The test pattern shows the uid, which is known from here on.
-  local_camera_id_.clear();
-  UpdateLocalVideoLocked();
-  sending_audio_ = SendsAudioLocked();
-  return ERR_OK;
+  return WhenInitialized([&]() -> int {
+    if (channelKey == nullptr || channelName == nullptr || *channelName == '\0') {
+      return ERR_INVALID_ARGUMENT;
+    }
+    int result = channel_.Join(channelName, uid);
+    if (result != ERR_OK) return result;
+    in_channel_ = true;
+    local_uid_ = channel_.local_uid();
+    // The test pattern shows the uid, which is known from here on.
+    local_camera_id_.clear();
+    UpdateLocalVideoLocked();
+    sending_audio_ = SendsAudioLocked();
+    return ERR_OK;
+  });
 }
 
 int RtcEngineImpl::leaveChannel() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!initialized_) return ERR_NOT_INITIALIZED;
-  int result = channel_.Leave();
-  if (result != ERR_OK) return result;
-  in_channel_ = false;
-  UpdateLocalVideoLocked();
-  sending_audio_ = false;
-  return ERR_OK;
+  return WhenInitialized([&]() -> int {
+    int result = channel_.Leave();
+    if (result != ERR_OK) return result;
+    in_channel_ = false;
+    UpdateLocalVideoLocked();
+    sending_audio_ = false;
+    return ERR_OK;
+  });
 }
 
 int RtcEngineImpl::startPreview() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!initialized_) return ERR_NOT_INITIALIZED;
-  preview_ = true;
-  UpdateLocalVideoLocked();
-  return ERR_OK;
+  return WhenInitialized([&]() -> int {
+    preview_ = true;
+    UpdateLocalVideoLocked();
+    return ERR_OK;
+  });
 }
 
 int RtcEngineImpl::stopPreview() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!initialized_) return ERR_NOT_INITIALIZED;
-  preview_ = false;
-  UpdateLocalVideoLocked();
-  return ERR_OK;
+  return WhenInitialized([&]() -> int {
+    preview_ = false;
+    UpdateLocalVideoLocked();
+    return ERR_OK;
+  });
 }
 
 int RtcEngineImpl::enableVideo() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!initialized_) return ERR_NOT_INITIALIZED;
-  video_enabled_ = true;
-  UpdateLocalVideoLocked();
-  return ERR_OK;
+  return WhenInitialized([&]() -> int {
+    video_enabled_ = true;
+    UpdateLocalVideoLocked();
+    return ERR_OK;
+  });
 }
 
 int RtcEngineImpl::disableVideo() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!initialized_) return ERR_NOT_INITIALIZED;
-  video_enabled_ = false;
-  UpdateLocalVideoLocked();
-  return ERR_OK;
+  return WhenInitialized([&]() -> int {
+    video_enabled_ = false;
+    UpdateLocalVideoLocked();
+    return ERR_OK;
+  });
 }
 
 int RtcEngineImpl::enableAudio() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!initialized_) return ERR_NOT_INITIALIZED;
-  audio_enabled_ = true;
-  sending_audio_ = SendsAudioLocked();
-  log_.Write("audio enabled");
-  return ERR_OK;
+  return WhenInitialized([&]() -> int {
+    audio_enabled_ = true;
+    sending_audio_ = SendsAudioLocked();
+    log_.Write("audio enabled");
+    return ERR_OK;
+  });
 }
 
 int RtcEngineImpl::disableAudio() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!initialized_) return ERR_NOT_INITIALIZED;
-  audio_enabled_ = false;
-  sending_audio_ = false;
-  log_.Write("audio disabled");
-  return ERR_OK;
+  return WhenInitialized([&]() -> int {
+    audio_enabled_ = false;
+    sending_audio_ = false;
+    log_.Write("audio disabled");
+    return ERR_OK;
+  });
 }
 
 int RtcEngineImpl::setVideoProfile(int profile, bool swapWidthAndHeight) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!initialized_) return ERR_NOT_INITIALIZED;
-  const ProfileSize* found = std::find_if(std::begin(kVideoProfiles), std::end(kVideoProfiles),
-                                          [profile](const ProfileSize& p) { return p.profile == profile; });
-  if (found == std::end(kVideoProfiles)) return ERR_INVALID_ARGUMENT;
-  video_width_ = swapWidthAndHeight ? found->height : found->width;
-  video_height_ = swapWidthAndHeight ? found->width : found->height;
-  log_.Write("video profile %d: %d x %d", profile, video_width_, video_height_);
-  // A running camera restarts at the new size; its next frame reports the change.
-  local_camera_id_.clear();
-  UpdateLocalVideoLocked();
-  return ERR_OK;
+  return WhenInitialized([&]() -> int {
+    const ProfileSize* found = std::find_if(std::begin(kVideoProfiles), std::end(kVideoProfiles),
+                                            [profile](const ProfileSize& p) { return p.profile == profile; });
+    if (found == std::end(kVideoProfiles)) return ERR_INVALID_ARGUMENT;
+    video_width_ = swapWidthAndHeight ? found->height : found->width;
+    video_height_ = swapWidthAndHeight ? found->width : found->height;
+    log_.Write("video profile %d: %d x %d", profile, video_width_, video_height_);
+    // A running camera restarts at the new size; its next frame reports the change.
+    local_camera_id_.clear();
+    UpdateLocalVideoLocked();
+    return ERR_OK;
+  });
 }
 
 int RtcEngineImpl::setupLocalVideo(const VideoCanvas& canvas) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!initialized_) return ERR_NOT_INITIALIZED;
-  video_.SetLocalCanvas(canvas.view, canvas.renderMode);
-  return ERR_OK;
+  return WhenInitialized([&]() -> int {
+    video_.SetLocalCanvas(canvas.view, canvas.renderMode);
+    return ERR_OK;
+  });
 }
 
 int RtcEngineImpl::setupRemoteVideo(const VideoCanvas& canvas) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!initialized_) return ERR_NOT_INITIALIZED;
-  if (canvas.uid == 0) return ERR_INVALID_ARGUMENT;
-  video_.SetRemoteCanvas(canvas.uid, canvas.view, canvas.renderMode);
-  return ERR_OK;
+  return WhenInitialized([&]() -> int {
+    if (canvas.uid == 0) return ERR_INVALID_ARGUMENT;
+    video_.SetRemoteCanvas(canvas.uid, canvas.view, canvas.renderMode);
+    return ERR_OK;
+  });
 }
 
 int RtcEngineImpl::setAudioProfile(int profile, int scenario) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!initialized_) return ERR_NOT_INITIALIZED;
-  if (profile < 0 || profile > kMaxAudioProfile || scenario < 0 || scenario > kMaxAudioScenario) {
-    return ERR_INVALID_ARGUMENT;
-  }
-  audio_profile_ = profile;
-  audio_scenario_ = scenario;
-  log_.Write("audio profile %d, scenario %d", profile, scenario);
-  return ERR_OK;
+  return WhenInitialized([&]() -> int {
+    if (profile < 0 || profile > kMaxAudioProfile || scenario < 0 || scenario > kMaxAudioScenario) {
+      return ERR_INVALID_ARGUMENT;
+    }
+    audio_profile_ = profile;
+    audio_scenario_ = scenario;
+    log_.Write("audio profile %d, scenario %d", profile, scenario);
+    return ERR_OK;
+  });
 }
 
 int RtcEngineImpl::enableAudioVolumeIndication(int interval, int smooth) {
   (void)smooth;
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!initialized_) return ERR_NOT_INITIALIZED;
-  if (interval < 0) return ERR_INVALID_ARGUMENT;
-  timeline_.Cancel(volume_task_);
-  volume_task_ = interval > 0 ? timeline_.Every(interval, [this] { ReportVolumes(); }) : 0;
-  return ERR_OK;
+  return WhenInitialized([&]() -> int {
+    if (interval < 0) return ERR_INVALID_ARGUMENT;
+    timeline_.Cancel(volume_task_);
+    volume_task_ = interval > 0 ? timeline_.Every(interval, [this] { ReportVolumes(); }) : 0;
+    return ERR_OK;
+  });
 }
 
 int RtcEngineImpl::startScreenCapture(view_t windowId, int captureFreq, const Rect* rect,
                                       int bitrate) {
   (void)bitrate;
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!initialized_) return ERR_NOT_INITIALIZED;
-  if (windowId != nullptr) return ERR_NOT_SUPPORTED;
-  if (captureFreq <= 0 || captureFreq > kMaxScreenRate) return ERR_INVALID_ARGUMENT;
-  if (rect != nullptr && (rect->right <= rect->left || rect->bottom <= rect->top)) {
-    return ERR_INVALID_ARGUMENT;
-  }
-  screen_capturing_ = true;
-  screen_whole_ = rect == nullptr;
-  if (rect != nullptr) screen_rect_ = *rect;
-  screen_rate_ = captureFreq;
-  log_.Write("screen capture of %s at %d fps", rect ? "a region" : "the screen", captureFreq);
-  local_camera_id_.clear();
-  UpdateLocalVideoLocked();
-  return ERR_OK;
+  return WhenInitialized([&]() -> int {
+    if (windowId != nullptr) return ERR_NOT_SUPPORTED;
+    if (captureFreq <= 0 || captureFreq > kMaxScreenRate) return ERR_INVALID_ARGUMENT;
+    if (rect != nullptr && (rect->right <= rect->left || rect->bottom <= rect->top)) {
+      return ERR_INVALID_ARGUMENT;
+    }
+    screen_capturing_ = true;
+    screen_whole_ = rect == nullptr;
+    if (rect != nullptr) screen_rect_ = *rect;
+    screen_rate_ = captureFreq;
+    log_.Write("screen capture of %s at %d fps", rect ? "a region" : "the screen", captureFreq);
+    local_camera_id_.clear();
+    UpdateLocalVideoLocked();
+    return ERR_OK;
+  });
 }
 
 int RtcEngineImpl::stopScreenCapture() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!initialized_) return ERR_NOT_INITIALIZED;
-  if (!screen_capturing_) return ERR_REFUSED;
-  screen_capturing_ = false;
-  log_.Write("screen capture stopped");
-  UpdateLocalVideoLocked();
-  return ERR_OK;
+  return WhenInitialized([&]() -> int {
+    if (!screen_capturing_) return ERR_REFUSED;
+    screen_capturing_ = false;
+    log_.Write("screen capture stopped");
+    UpdateLocalVideoLocked();
+    return ERR_OK;
+  });
 }
 
 int RtcEngineImpl::enableLastmileTest() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!initialized_) return ERR_NOT_INITIALIZED;
-  return probe_.Start();
+  return WhenInitialized([&]() -> int {
+    return probe_.Start();
+  });
 }
 
 int RtcEngineImpl::disableLastmileTest() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!initialized_) return ERR_NOT_INITIALIZED;
-  return probe_.Stop();
+  return WhenInitialized([&]() -> int {
+    return probe_.Stop();
+  });
 }
 
 void RtcEngineImpl::OnDeviceSelected(DeviceKind kind) {

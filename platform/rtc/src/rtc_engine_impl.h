@@ -77,6 +77,13 @@ class RtcEngineImpl final : public IRtcEngine, private DeviceSelectionListener {
 
  private:
   ~RtcEngineImpl() override;
+  // Runs operation under the engine's lock once initialised; ERR_NOT_INITIALIZED before.
+  template <typename Operation>
+  int WhenInitialized(Operation operation) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!initialized_) return ERR_NOT_INITIALIZED;
+    return operation();
+  }
   void OnDeviceSelected(DeviceKind kind) override;
   int ApplyParameter(const std::string& key, const Json::Value& value);
   void WatchDevices();

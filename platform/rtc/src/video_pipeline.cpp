@@ -99,6 +99,8 @@ void VideoPipeline::Tick(int64_t frame_number) {
 void VideoPipeline::TickLocal(int64_t frame_number) {
   Stream& stream = local_;
   if (!stream.source || !stream.source->Capture(frame_number, stream.frame)) return;
+  // Drawn before it is reported, so that whoever hears of the frame can already see it.
+  Draw(local_canvas_, stream.frame, mirrored_);
   int width = stream.frame.width;
   int height = stream.frame.height;
   if (stream.reported_width == 0) {
@@ -113,7 +115,6 @@ void VideoPipeline::TickLocal(int64_t frame_number) {
   }
   stream.reported_width = width;
   stream.reported_height = height;
-  Draw(local_canvas_, stream.frame, mirrored_);
 }
 
 void VideoPipeline::TickRemote(uid_t uid, Stream& stream, int64_t frame_number) {

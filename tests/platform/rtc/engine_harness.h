@@ -30,6 +30,15 @@ inline bool WaitUntil(const std::function<bool()>& condition) {
   return true;
 }
 
+inline rtc::Rect ScreenRect(int left, int top, int right, int bottom) {
+  rtc::Rect rect;
+  rect.left = left;
+  rect.top = top;
+  rect.right = right;
+  rect.bottom = bottom;
+  return rect;
+}
+
 // Every callback as one line of text, in arrival order, with the thread it came on.
 class RecordingHandler : public rtc::IRtcEngineEventHandler {
  public:

@@ -132,11 +132,7 @@ TEST_F(LocalVideo, ScreenCaptureSendsTheRegionInsteadOfTheCamera) {
   ASSERT_EQ(harness.engine->enableVideo(), 0);
   ASSERT_EQ(harness.engine->joinChannel("", "c", "{}", 42), 0);
   ASSERT_TRUE(harness.handler.WaitFor("local-frame 640x480"));
-  rtc::Rect region;
-  region.top = 0;
-  region.left = 1920;
-  region.bottom = 1080;
-  region.right = 3840;
+  rtc::Rect region = rtc_test::ScreenRect(1920, 0, 3840, 1080);
   ASSERT_EQ(harness.engine->startScreenCapture(nullptr, 15, &region, 0), 0);
   ASSERT_TRUE(harness.handler.WaitFor("local-frame 1920x1080"));
   ASSERT_EQ(harness.screen_regions.size(), 1u);
