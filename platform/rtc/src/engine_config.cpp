@@ -111,6 +111,20 @@ class Reader {
     if (!ok) return false;
     user.leave_reason = static_cast<USER_OFFLINE_REASON_TYPE>(reason);
     if (user.width <= 0 || user.height <= 0) return Fail(where, "has no valid video size");
+    bool mutes_ok = Array(item, where, "mutes", [&](const Json::Value& entry, const std::string& at) {
+      MuteChange mute;
+      std::string media;
+      if (!entry.isObject()) return Fail(at, "is not an object");
+      if (!Int(entry, at, "at_ms", mute.at_ms, true) || !Text(entry, at, "media", media) ||
+          !Bool(entry, at, "muted", mute.muted)) {
+        return false;
+      }
+      if (media != "audio" && media != "video") return Fail(at + ".media", "is not audio or video");
+      mute.video = media == "video";
+      user.mutes.push_back(mute);
+      return true;
+    });
+    if (!mutes_ok) return false;
     return Array(item, where, "size_changes", [&](const Json::Value& change, const std::string& at) {
       VideoSizeChange size;
       if (!Int(change, at, "at_ms", size.at_ms, true) || !Int(change, at, "width", size.width, true) ||

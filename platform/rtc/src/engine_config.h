@@ -23,6 +23,13 @@ struct VideoSizeChange {
   int rotation = 0;
 };
 
+// The participant stops (muted true) or resumes sending audio or video.
+struct MuteChange {
+  int64_t at_ms = 0;
+  bool video = false;  // audio otherwise
+  bool muted = true;
+};
+
 struct ScenarioUser {
   uid_t uid = 0;
   int64_t join_ms = 0;
@@ -31,6 +38,7 @@ struct ScenarioUser {
   int width = 640;
   int height = 480;
   std::vector<VideoSizeChange> size_changes;
+  std::vector<MuteChange> mutes;
 };
 
 struct QualitySample {

@@ -114,6 +114,9 @@ void SimulatedChannel::ScheduleScenario() {
         video_.ResizeRemote(user.uid, change.width, change.height, change.rotation);
       });
     }
+    for (const MuteChange& mute : user.mutes) {
+      Schedule(mute.at_ms, [this, &user, &mute] { UserMuted(user.uid, mute); });
+    }
     if (user.leave_ms) Schedule(*user.leave_ms, [this, &user] { UserLeft(user); });
   }
   for (const QualitySample& sample : scenario_.network_quality) {
@@ -141,6 +144,17 @@ void SimulatedChannel::UserJoined(const ScenarioUser& user) {
   // Counted to when it was due, however late the timeline got to it.
   int elapsed = static_cast<int>(user.join_ms);
   sink_.Emit("onUserJoined", [=](IRtcEngineEventHandler& h) { h.onUserJoined(uid, elapsed); });
+}
+
+void SimulatedChannel::UserMuted(uid_t uid, const MuteChange& mute) {
+  if (remotes_.count(uid) == 0) return;
+  bool muted = mute.muted;
+  if (mute.video) {
+    video_.PauseRemote(uid, muted);
+    sink_.Emit("onUserMuteVideo", [=](IRtcEngineEventHandler& h) { h.onUserMuteVideo(uid, muted); });
+  } else {
+    sink_.Emit("onUserMuteAudio", [=](IRtcEngineEventHandler& h) { h.onUserMuteAudio(uid, muted); });
+  }
 }
 
 void SimulatedChannel::UserLeft(const ScenarioUser& user) {

@@ -48,6 +48,7 @@ class SimulatedChannel {
   void Schedule(Millis at, std::function<void()> task);
   void ScheduleScenario();
   void UserJoined(const ScenarioUser& user);
+  void UserMuted(uid_t uid, const MuteChange& mute);
   void UserLeft(const ScenarioUser& user);
   void NetworkLost(const NetworkLoss& loss);
   void Rejoined(Millis after);

@@ -65,6 +65,12 @@ void VideoPipeline::ResizeRemote(uid_t uid, int width, int height, int rotation)
   it->second.rotation = rotation;
 }
 
+void VideoPipeline::PauseRemote(uid_t uid, bool paused) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = remotes_.find(uid);
+  if (it != remotes_.end()) it->second.paused = paused;
+}
+
 void VideoPipeline::RemoveRemote(uid_t uid) {
   std::lock_guard<std::mutex> lock(mutex_);
   remotes_.erase(uid);
@@ -118,7 +124,7 @@ void VideoPipeline::TickLocal(int64_t frame_number) {
 }
 
 void VideoPipeline::TickRemote(uid_t uid, Stream& stream, int64_t frame_number) {
-  if (!stream.source->Capture(frame_number, stream.frame)) return;
+  if (stream.paused || !stream.source->Capture(frame_number, stream.frame)) return;
   int width = stream.frame.width;
   int height = stream.frame.height;
   int elapsed = static_cast<int>(clock_.Now() - stream.started);

@@ -37,6 +37,8 @@ class VideoPipeline {
   void StartSession(Millis start);
   void AddRemote(uid_t uid, int width, int height);
   void ResizeRemote(uid_t uid, int width, int height, int rotation);
+  // A paused stream gives no frames until resumed.
+  void PauseRemote(uid_t uid, bool paused);
   void RemoveRemote(uid_t uid);
   void RemoveAllRemotes();
 
@@ -56,6 +58,7 @@ class VideoPipeline {
     int reported_height = 0;
     int rotation = 0;
     bool drawn_reported = false;
+    bool paused = false;
   };
   void Run();
   void Tick(int64_t frame_number);

@@ -139,6 +139,22 @@ TEST(ChannelScenario, ANetworkLossEndsInARejoin) {
   ASSERT_TRUE(harness.handler.WaitFor("rejoin c 9 700"));
 }
 
+TEST(ChannelScenario, RemoteParticipantsMuteAndResume) {
+  EngineHarness harness(R"({"scenario": {"users": [{"uid": 8, "join_ms": 0, "mutes": [
+      {"at_ms": 100, "media": "audio", "muted": true},
+      {"at_ms": 200, "media": "video", "muted": true},
+      {"at_ms": 300, "media": "video", "muted": false}]}]}})");
+  ASSERT_EQ(harness.Initialize(), 0);
+  ASSERT_EQ(harness.engine->joinChannel("", "c", "{}", 1), 0);
+  harness.Advance(300);
+  ASSERT_TRUE(harness.handler.WaitFor("mute-video 8 off"));
+  EXPECT_EQ(harness.handler.Matching("mute-"),
+            (std::vector<std::string>{"mute-audio 8 on", "mute-video 8 on", "mute-video 8 off"}));
+  EXPECT_EQ(rtc::ParseEngineConfig(R"({"scenario": {"users": [{"uid": 8, "join_ms": 0,
+      "mutes": [{"at_ms": 1, "media": "screen"}]}]}})").error,
+            "config.scenario.users[0].mutes[0].media: is not audio or video");
+}
+
 TEST(ChannelScenario, RemoteVideoIsDrawnIntoItsCanvasWithTheRealSize) {
   EngineHarness harness(kLessonScenario);
   ASSERT_EQ(harness.Initialize(), 0);

@@ -120,6 +120,12 @@ class RecordingHandler : public rtc::IRtcEngineEventHandler {
   void onUserOffline(rtc::uid_t uid, rtc::USER_OFFLINE_REASON_TYPE reason) override {
     Add("user-offline " + std::to_string(uid) + " " + std::to_string(reason));
   }
+  void onUserMuteAudio(rtc::uid_t uid, bool muted) override {
+    Add("mute-audio " + std::to_string(uid) + " " + (muted ? "on" : "off"));
+  }
+  void onUserMuteVideo(rtc::uid_t uid, bool muted) override {
+    Add("mute-video " + std::to_string(uid) + " " + (muted ? "on" : "off"));
+  }
   void onVideoStopped() override { Add("video-stopped"); }
   void onConnectionLost() override { Add("connection-lost"); }
   void onApiCallExecuted(const char* api, int error) override {
