@@ -70,7 +70,9 @@ class AudioDeviceManager final : public IAudioDeviceManager {
   IAudioDeviceCollection* enumerateRecordingDevices() override {
     return access_.Enumerate<IAudioDeviceCollection>(DeviceKind::kMicrophone);
   }
-  int setPlaybackDevice(const char* id) override { return access_.Select(DeviceKind::kSpeaker, id); }
+  int setPlaybackDevice(const char* id) override {
+    return access_.Select(DeviceKind::kSpeaker, id);
+  }
   int setRecordingDevice(const char* id) override {
     return access_.Select(DeviceKind::kMicrophone, id);
   }

@@ -8,7 +8,7 @@
 namespace rtc {
 
 struct DeviceInfo {
-  std::string id;    // stable for the same device across enumerations
+  std::string id;  // stable for the same device across enumerations
   std::string name;
   std::string node;  // the V4L2 device file of a real camera; empty otherwise
 };

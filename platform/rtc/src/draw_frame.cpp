@@ -16,10 +16,9 @@ void DrawFrame(const VideoFrame& frame, int render_mode, bool mirrored, const Pi
   // scale, hidden the larger.
   int64_t by_width = static_cast<int64_t>(target.width) * frame.height;
   int64_t by_height = static_cast<int64_t>(target.height) * frame.width;
-  bool width_limits = (render_mode == RENDER_MODE_HIDDEN) ? by_width > by_height
-                                                          : by_width <= by_height;
-  int shown_w = width_limits ? target.width
-                             : static_cast<int>(by_height / frame.height);
+  bool width_limits =
+      (render_mode == RENDER_MODE_HIDDEN) ? by_width > by_height : by_width <= by_height;
+  int shown_w = width_limits ? target.width : static_cast<int>(by_height / frame.height);
   int shown_h = width_limits ? static_cast<int>(by_width / frame.width) : target.height;
   shown_w = std::max(shown_w, 1);
   shown_h = std::max(shown_h, 1);
@@ -32,7 +31,8 @@ void DrawFrame(const VideoFrame& frame, int render_mode, bool mirrored, const Pi
   int y1 = std::min(target.height, offset_y + shown_h);
   for (int y = y0; y < y1; ++y) {
     int source_y = static_cast<int>(static_cast<int64_t>(y - offset_y) * frame.height / shown_h);
-    const uint32_t* source_row = frame.pixels.data() + static_cast<std::ptrdiff_t>(source_y) * frame.width;
+    const uint32_t* source_row =
+        frame.pixels.data() + static_cast<std::ptrdiff_t>(source_y) * frame.width;
     uint32_t* row = target.pixels + static_cast<std::ptrdiff_t>(y) * target.stride;
     for (int x = x0; x < x1; ++x) {
       int source_x = static_cast<int>(static_cast<int64_t>(x - offset_x) * frame.width / shown_w);

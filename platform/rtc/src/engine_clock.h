@@ -6,8 +6,8 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <map>
+#include <mutex>
 
 namespace rtc {
 

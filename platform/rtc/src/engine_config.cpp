@@ -62,7 +62,8 @@ class Reader {
   }
   bool Quality(const Json::Value& object, const std::string& where, const char* key, int& out) {
     if (!Int(object, where, key, out, true)) return false;
-    if (out < QUALITY_UNKNOWN || out > QUALITY_DOWN) return Fail(where + "." + key, "is not 0 to 6");
+    if (out < QUALITY_UNKNOWN || out > QUALITY_DOWN)
+      return Fail(where + "." + key, "is not 0 to 6");
     return true;
   }
 
@@ -111,31 +112,36 @@ class Reader {
     if (!ok) return false;
     user.leave_reason = static_cast<USER_OFFLINE_REASON_TYPE>(reason);
     if (user.width <= 0 || user.height <= 0) return Fail(where, "has no valid video size");
-    bool mutes_ok = Array(item, where, "mutes", [&](const Json::Value& entry, const std::string& at) {
-      MuteChange mute;
-      std::string media;
-      if (!entry.isObject()) return Fail(at, "is not an object");
-      if (!Int(entry, at, "at_ms", mute.at_ms, true) || !Text(entry, at, "media", media) ||
-          !Bool(entry, at, "muted", mute.muted)) {
-        return false;
-      }
-      if (media != "audio" && media != "video") return Fail(at + ".media", "is not audio or video");
-      mute.video = media == "video";
-      user.mutes.push_back(mute);
-      return true;
-    });
+    bool mutes_ok =
+        Array(item, where, "mutes", [&](const Json::Value& entry, const std::string& at) {
+          MuteChange mute;
+          std::string media;
+          if (!entry.isObject()) return Fail(at, "is not an object");
+          if (!Int(entry, at, "at_ms", mute.at_ms, true) || !Text(entry, at, "media", media) ||
+              !Bool(entry, at, "muted", mute.muted)) {
+            return false;
+          }
+          if (media != "audio" && media != "video")
+            return Fail(at + ".media", "is not audio or video");
+          mute.video = media == "video";
+          user.mutes.push_back(mute);
+          return true;
+        });
     if (!mutes_ok) return false;
-    return Array(item, where, "size_changes", [&](const Json::Value& change, const std::string& at) {
-      VideoSizeChange size;
-      if (!Int(change, at, "at_ms", size.at_ms, true) || !Int(change, at, "width", size.width, true) ||
-          !Int(change, at, "height", size.height, true) ||
-          !Int(change, at, "rotation", size.rotation, false)) {
-        return false;
-      }
-      if (size.width <= 0 || size.height <= 0) return Fail(at, "has no valid video size");
-      user.size_changes.push_back(size);
-      return true;
-    });
+    return Array(item, where, "size_changes",
+                 [&](const Json::Value& change, const std::string& at) {
+                   VideoSizeChange size;
+                   if (!Int(change, at, "at_ms", size.at_ms, true) ||
+                       !Int(change, at, "width", size.width, true) ||
+                       !Int(change, at, "height", size.height, true) ||
+                       !Int(change, at, "rotation", size.rotation, false)) {
+                     return false;
+                   }
+                   if (size.width <= 0 || size.height <= 0)
+                     return Fail(at, "has no valid video size");
+                   user.size_changes.push_back(size);
+                   return true;
+                 });
   }
 
   bool ScenarioFrom(const Json::Value& scenario, Scenario& out) {
@@ -153,8 +159,9 @@ class Reader {
                    QualitySample sample;
                    int64_t uid = 0;
                    if (!item.isObject()) return Fail(at, "is not an object");
-                   if (!Int(item, at, "at_ms", sample.at_ms, true) || !Int(item, at, "uid", uid, false) ||
-                       !Quality(item, at, "tx", sample.tx) || !Quality(item, at, "rx", sample.rx)) {
+                   if (!Int(item, at, "at_ms", sample.at_ms, true) ||
+                       !Int(item, at, "uid", uid, false) || !Quality(item, at, "tx", sample.tx) ||
+                       !Quality(item, at, "rx", sample.rx)) {
                      return false;
                    }
                    sample.uid = static_cast<uid_t>(uid);

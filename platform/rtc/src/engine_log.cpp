@@ -1,8 +1,9 @@
 #include "engine_log.h"
 
+#include <sys/time.h>
+
 #include <cstdarg>
 #include <ctime>
-#include <sys/time.h>
 
 #include "rtc/rtc_base.h"
 

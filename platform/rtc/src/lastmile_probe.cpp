@@ -6,9 +6,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <cerrno>
 #include <deque>
 #include <memory>
 
@@ -27,7 +27,7 @@ struct QualityThreshold {
 };
 // The first row whose limits the window keeps gives the quality; beyond all of them it is down.
 constexpr QualityThreshold kQualityThresholds[] = {
-    {30, 1, QUALITY_EXCELLENT}, {80, 3, QUALITY_GOOD}, {150, 5, QUALITY_POOR},
+    {30, 1, QUALITY_EXCELLENT}, {80, 3, QUALITY_GOOD},   {150, 5, QUALITY_POOR},
     {300, 10, QUALITY_BAD},     {600, 20, QUALITY_VBAD},
 };
 

@@ -36,8 +36,8 @@ void OnSource(pa_context*, const pa_source_info* info, int eol, void* data) {
     return;
   }
   if (info->monitor_of_sink != PA_INVALID_INDEX) return;
-  listing->sources->push_back(
-      DeviceInfo{std::string("pulse:") + info->name, info->description ? info->description : info->name, ""});
+  listing->sources->push_back(DeviceInfo{std::string("pulse:") + info->name,
+                                         info->description ? info->description : info->name, ""});
 }
 
 void OnSink(pa_context*, const pa_sink_info* info, int eol, void* data) {
@@ -46,8 +46,8 @@ void OnSink(pa_context*, const pa_sink_info* info, int eol, void* data) {
     --listing->pending;
     return;
   }
-  listing->sinks->push_back(
-      DeviceInfo{std::string("pulse:") + info->name, info->description ? info->description : info->name, ""});
+  listing->sinks->push_back(DeviceInfo{std::string("pulse:") + info->name,
+                                       info->description ? info->description : info->name, ""});
 }
 
 // One turn of the loop that waits no later than deadline.

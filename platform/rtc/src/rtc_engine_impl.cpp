@@ -181,8 +181,9 @@ int RtcEngineImpl::disableAudio() {
 
 int RtcEngineImpl::setVideoProfile(int profile, bool swapWidthAndHeight) {
   return WhenInitialized([&]() -> int {
-    const ProfileSize* found = std::find_if(std::begin(kVideoProfiles), std::end(kVideoProfiles),
-                                            [profile](const ProfileSize& p) { return p.profile == profile; });
+    const ProfileSize* found =
+        std::find_if(std::begin(kVideoProfiles), std::end(kVideoProfiles),
+                     [profile](const ProfileSize& p) { return p.profile == profile; });
     if (found == std::end(kVideoProfiles)) return ERR_INVALID_ARGUMENT;
     video_width_ = swapWidthAndHeight ? found->height : found->width;
     video_height_ = swapWidthAndHeight ? found->width : found->height;
@@ -262,15 +263,11 @@ int RtcEngineImpl::stopScreenCapture() {
 }
 
 int RtcEngineImpl::enableLastmileTest() {
-  return WhenInitialized([&]() -> int {
-    return probe_.Start();
-  });
+  return WhenInitialized([&]() -> int { return probe_.Start(); });
 }
 
 int RtcEngineImpl::disableLastmileTest() {
-  return WhenInitialized([&]() -> int {
-    return probe_.Stop();
-  });
+  return WhenInitialized([&]() -> int { return probe_.Stop(); });
 }
 
 void RtcEngineImpl::OnDeviceSelected(DeviceKind kind) {
@@ -312,9 +309,11 @@ int RtcEngineImpl::ApplyParameter(const std::string& key, const Json::Value& val
       } else {
         result = ERR_INVALID_ARGUMENT;
       }
-    } else if (key == "che.audio.playout.signal.volume" || key == "che.audio.record.signal.volume") {
+    } else if (key == "che.audio.playout.signal.volume" ||
+               key == "che.audio.record.signal.volume") {
       if (value.isInt() && value.asInt() >= 0 && value.asInt() <= kMaxSignalVolume) {
-        (key == "che.audio.playout.signal.volume" ? playout_volume_ : record_volume_) = value.asInt();
+        (key == "che.audio.playout.signal.volume" ? playout_volume_ : record_volume_) =
+            value.asInt();
       } else {
         result = ERR_INVALID_ARGUMENT;
       }
@@ -322,8 +321,9 @@ int RtcEngineImpl::ApplyParameter(const std::string& key, const Json::Value& val
   }
   log_.Write("parameter %s = %s: %d", key.c_str(), value.toStyledString().c_str(), result);
   std::string api = key;
-  sink_.Emit("onApiCallExecuted",
-             [api, result](IRtcEngineEventHandler& h) { h.onApiCallExecuted(api.c_str(), result); });
+  sink_.Emit("onApiCallExecuted", [api, result](IRtcEngineEventHandler& h) {
+    h.onApiCallExecuted(api.c_str(), result);
+  });
   return result;
 }
 
@@ -345,7 +345,8 @@ void RtcEngineImpl::WatchDevices() {
         h.onVideoDeviceStateChanged(id.c_str(), VIDEO_CAPTURE_DEVICE, state);
       });
     } else {
-      int type = change.kind == DeviceKind::kMicrophone ? AUDIO_RECORDING_DEVICE : AUDIO_PLAYOUT_DEVICE;
+      int type =
+          change.kind == DeviceKind::kMicrophone ? AUDIO_RECORDING_DEVICE : AUDIO_PLAYOUT_DEVICE;
       sink_.Emit("onAudioDeviceStateChanged", [id, type, state](IRtcEngineEventHandler& h) {
         h.onAudioDeviceStateChanged(id.c_str(), type, state);
       });
@@ -376,7 +377,8 @@ void RtcEngineImpl::ReportVolumes() {
     unsigned local = SendsAudioLocked() ? ApplyVolume(kToneLevel, record_volume_) : 0;
     speakers.push_back(AudioVolumeInfo{0, local});
     for (uid_t uid : channel_.RemoteUids()) {
-      speakers.push_back(AudioVolumeInfo{uid, static_cast<unsigned>(ApplyVolume(kRemoteSpeechLevel, playout_volume_))});
+      speakers.push_back(AudioVolumeInfo{
+          uid, static_cast<unsigned>(ApplyVolume(kRemoteSpeechLevel, playout_volume_))});
     }
   }
   unsigned total = 0;
@@ -410,7 +412,8 @@ void RtcEngineImpl::UpdateLocalVideoLocked() {
   local_camera_id_ = id;
   if (!camera) {
     video_.SetLocalSource(nullptr);
-    if (was_running) sink_.Emit("onVideoStopped", [](IRtcEngineEventHandler& h) { h.onVideoStopped(); });
+    if (was_running)
+      sink_.Emit("onVideoStopped", [](IRtcEngineEventHandler& h) { h.onVideoStopped(); });
     return;
   }
   if (camera->node.empty()) {
@@ -418,10 +421,12 @@ void RtcEngineImpl::UpdateLocalVideoLocked() {
     return;
   }
   std::string error;
-  std::unique_ptr<VideoSource> source = OpenV4l2Camera(camera->node, video_width_, video_height_, error);
+  std::unique_ptr<VideoSource> source =
+      OpenV4l2Camera(camera->node, video_width_, video_height_, error);
   if (!source) {
     log_.Write("camera: %s", error.c_str());
-    sink_.Emit("onError", [error](IRtcEngineEventHandler& h) { h.onError(ERR_FAILED, error.c_str()); });
+    sink_.Emit("onError",
+               [error](IRtcEngineEventHandler& h) { h.onError(ERR_FAILED, error.c_str()); });
   }
   video_.SetLocalSource(std::move(source));
 }

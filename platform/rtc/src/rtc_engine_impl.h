@@ -32,7 +32,8 @@
 namespace rtc {
 
 // The screen as a video source: the region (whole screen when null) at rate frames per second.
-using ScreenSourceFactory = std::function<std::unique_ptr<VideoSource>(const Rect* region, int rate)>;
+using ScreenSourceFactory =
+    std::function<std::unique_ptr<VideoSource>(const Rect* region, int rate)>;
 
 // What a test may replace; the defaults are the real ones.
 struct EngineOptions {

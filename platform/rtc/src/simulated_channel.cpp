@@ -16,9 +16,8 @@ uid_t ChooseUid() {
 
 }  // namespace
 
-SimulatedChannel::SimulatedChannel(const Scenario& scenario, EngineClock& clock,
-                                   Timeline& timeline, EventSink& sink, VideoPipeline& video,
-                                   Hooks hooks)
+SimulatedChannel::SimulatedChannel(const Scenario& scenario, EngineClock& clock, Timeline& timeline,
+                                   EventSink& sink, VideoPipeline& video, Hooks hooks)
     : scenario_(scenario),
       clock_(clock),
       timeline_(timeline),
@@ -59,9 +58,8 @@ int SimulatedChannel::Join(const std::string& channel, uid_t uid) {
   Schedule(0, [this] {
     std::string name = channel_;
     uid_t uid = uid_;
-    sink_.Emit("onJoinChannelSuccess", [=](IRtcEngineEventHandler& h) {
-      h.onJoinChannelSuccess(name.c_str(), uid, 0);
-    });
+    sink_.Emit("onJoinChannelSuccess",
+               [=](IRtcEngineEventHandler& h) { h.onJoinChannelSuccess(name.c_str(), uid, 0); });
     sink_.Emit("onConnectionStateChanged", [](IRtcEngineEventHandler& h) {
       h.onConnectionStateChanged(CONNECTION_STATE_CONNECTED);
     });
@@ -151,9 +149,11 @@ void SimulatedChannel::UserMuted(uid_t uid, const MuteChange& mute) {
   bool muted = mute.muted;
   if (mute.video) {
     video_.PauseRemote(uid, muted);
-    sink_.Emit("onUserMuteVideo", [=](IRtcEngineEventHandler& h) { h.onUserMuteVideo(uid, muted); });
+    sink_.Emit("onUserMuteVideo",
+               [=](IRtcEngineEventHandler& h) { h.onUserMuteVideo(uid, muted); });
   } else {
-    sink_.Emit("onUserMuteAudio", [=](IRtcEngineEventHandler& h) { h.onUserMuteAudio(uid, muted); });
+    sink_.Emit("onUserMuteAudio",
+               [=](IRtcEngineEventHandler& h) { h.onUserMuteAudio(uid, muted); });
   }
 }
 

@@ -64,8 +64,8 @@ class V4l2CameraSource final : public VideoSource {
     }
     width_ = static_cast<int>(format.fmt.pix.width);
     height_ = static_cast<int>(format.fmt.pix.height);
-    bytes_per_line_ = static_cast<int>(std::max<uint32_t>(format.fmt.pix.bytesperline,
-                                                          format.fmt.pix.width * 2));
+    bytes_per_line_ =
+        static_cast<int>(std::max<uint32_t>(format.fmt.pix.bytesperline, format.fmt.pix.width * 2));
     v4l2_requestbuffers request{};
     request.count = kBufferCount;
     request.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
@@ -78,12 +78,14 @@ class V4l2CameraSource final : public VideoSource {
       buffer.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
       buffer.memory = V4L2_MEMORY_MMAP;
       buffer.index = i;
-      if (Ioctl(fd_, VIDIOC_QUERYBUF, &buffer) < 0) return Fail(error, node + ": buffer query failed");
-      void* start = ::mmap(nullptr, buffer.length, PROT_READ | PROT_WRITE, MAP_SHARED, fd_,
-                           buffer.m.offset);
+      if (Ioctl(fd_, VIDIOC_QUERYBUF, &buffer) < 0)
+        return Fail(error, node + ": buffer query failed");
+      void* start =
+          ::mmap(nullptr, buffer.length, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, buffer.m.offset);
       if (start == MAP_FAILED) return Fail(error, node + ": buffer cannot be mapped");
       mappings_.push_back(Mapping{start, buffer.length});
-      if (Ioctl(fd_, VIDIOC_QBUF, &buffer) < 0) return Fail(error, node + ": buffer cannot be queued");
+      if (Ioctl(fd_, VIDIOC_QBUF, &buffer) < 0)
+        return Fail(error, node + ": buffer cannot be queued");
     }
     v4l2_buf_type type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     if (Ioctl(fd_, VIDIOC_STREAMON, &type) < 0) return Fail(error, node + ": streaming fails");

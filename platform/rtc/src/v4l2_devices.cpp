@@ -37,8 +37,8 @@ std::vector<DeviceInfo> ListV4l2Cameras() {
     if (fd.value < 0) continue;
     v4l2_capability caps{};
     if (::ioctl(fd.value, VIDIOC_QUERYCAP, &caps) != 0) continue;
-    uint32_t device_caps = (caps.capabilities & V4L2_CAP_DEVICE_CAPS) ? caps.device_caps
-                                                                        : caps.capabilities;
+    uint32_t device_caps =
+        (caps.capabilities & V4L2_CAP_DEVICE_CAPS) ? caps.device_caps : caps.capabilities;
     if (!(device_caps & V4L2_CAP_VIDEO_CAPTURE) || !(device_caps & V4L2_CAP_STREAMING)) continue;
     std::string bus(reinterpret_cast<const char*>(caps.bus_info));
     std::string card(reinterpret_cast<const char*>(caps.card));

@@ -129,7 +129,8 @@ TEST(ChannelScenario, AZeroUidGetsOneChosenByTheEngine) {
 }
 
 TEST(ChannelScenario, ANetworkLossEndsInARejoin) {
-  EngineHarness harness(R"({"scenario": {"network_losses": [{"at_ms": 500, "rejoin_after_ms": 700}]}})");
+  EngineHarness harness(
+      R"({"scenario": {"network_losses": [{"at_ms": 500, "rejoin_after_ms": 700}]}})");
   ASSERT_EQ(harness.Initialize(), 0);
   ASSERT_EQ(harness.engine->joinChannel("", "c", "{}", 9), 0);
   harness.Advance(600);
@@ -151,7 +152,8 @@ TEST(ChannelScenario, RemoteParticipantsMuteAndResume) {
   EXPECT_EQ(harness.handler.Matching("mute-"),
             (std::vector<std::string>{"mute-audio 8 on", "mute-video 8 on", "mute-video 8 off"}));
   EXPECT_EQ(rtc::ParseEngineConfig(R"({"scenario": {"users": [{"uid": 8, "join_ms": 0,
-      "mutes": [{"at_ms": 1, "media": "screen"}]}]}})").error,
+      "mutes": [{"at_ms": 1, "media": "screen"}]}]}})")
+                .error,
             "config.scenario.users[0].mutes[0].media: is not audio or video");
 }
 

@@ -43,7 +43,8 @@ TEST(DeviceRegistry, ConfiguredDevicesFollowTheRealOnesAndRealOnesCanBeSwitchedO
   rtc::EngineConfig config =
       rtc::ParseEngineConfig(R"({"cameras": [{"id": "v1", "name": "Virtual one"}]})").config;
   DeviceRegistry registry(config, OneRealCamera);
-  EXPECT_EQ(Ids(registry.List(DeviceKind::kCamera)), (std::vector<std::string>{"v4l2:usb-1:Cam", "v1"}));
+  EXPECT_EQ(Ids(registry.List(DeviceKind::kCamera)),
+            (std::vector<std::string>{"v4l2:usb-1:Cam", "v1"}));
   config.real_devices = false;
   DeviceRegistry virtual_only(config, OneRealCamera);
   EXPECT_EQ(Ids(virtual_only.List(DeviceKind::kCamera)), std::vector<std::string>{"v1"});
@@ -68,8 +69,9 @@ TEST(DeviceRegistry, RefreshReportsWhatCameAndWent) {
 }
 
 TEST(DeviceRegistry, TheSelectionFallsBackToTheFirstWhileItsDeviceIsAway) {
-  rtc::EngineConfig config = rtc::ParseEngineConfig(
-      R"({"cameras": [{"id": "a", "name": "A"}, {"id": "b", "name": "B"}]})").config;
+  rtc::EngineConfig config =
+      rtc::ParseEngineConfig(R"({"cameras": [{"id": "a", "name": "A"}, {"id": "b", "name": "B"}]})")
+          .config;
   DeviceRegistry registry(config, [] { return rtc::MachineDevices{}; });
   EXPECT_EQ(registry.Current(DeviceKind::kCamera)->id, "a");
   EXPECT_EQ(registry.Select(DeviceKind::kCamera, "b"), 0);

@@ -1,9 +1,10 @@
 // The engine's configuration file: devices and scenario, and precise complaints.
+#include "engine_config.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "engine_config.h"
 #include "engine_harness.h"
 #include "tests/support/scoped_env.h"
 
@@ -70,7 +71,8 @@ TEST(EngineConfig, TheFileComesFromTheEnvironment) {
   }
   {
     testing_support::ScopedEnv env("QUORVEL_RTC_CONFIG", (folder.path() / "missing.json").string());
-    EXPECT_EQ(rtc::LoadEngineConfig().error, (folder.path() / "missing.json").string() + ": cannot be read");
+    EXPECT_EQ(rtc::LoadEngineConfig().error,
+              (folder.path() / "missing.json").string() + ": cannot be read");
   }
   testing_support::ScopedEnv unset("QUORVEL_RTC_CONFIG", std::nullopt);
   EXPECT_EQ(rtc::LoadEngineConfig().error, "");

@@ -73,7 +73,8 @@ class RecordingHandler : public rtc::IRtcEngineEventHandler {
     Add("join " + std::string(channel) + " " + std::to_string(uid) + " " + std::to_string(elapsed));
   }
   void onRejoinChannelSuccess(const char* channel, rtc::uid_t uid, int elapsed) override {
-    Add("rejoin " + std::string(channel) + " " + std::to_string(uid) + " " + std::to_string(elapsed));
+    Add("rejoin " + std::string(channel) + " " + std::to_string(uid) + " " +
+        std::to_string(elapsed));
   }
   void onError(int err, const char* msg) override {
     Add("error " + std::to_string(err) + " " + (msg ? msg : "(null)"));
@@ -90,10 +91,12 @@ class RecordingHandler : public rtc::IRtcEngineEventHandler {
     Add("leave " + std::to_string(stats.duration) + "s users " + std::to_string(stats.users));
   }
   void onAudioDeviceStateChanged(const char* id, int type, int state) override {
-    Add("audio-device " + std::string(id) + " " + std::to_string(type) + " " + std::to_string(state));
+    Add("audio-device " + std::string(id) + " " + std::to_string(type) + " " +
+        std::to_string(state));
   }
   void onVideoDeviceStateChanged(const char* id, int type, int state) override {
-    Add("video-device " + std::string(id) + " " + std::to_string(type) + " " + std::to_string(state));
+    Add("video-device " + std::string(id) + " " + std::to_string(type) + " " +
+        std::to_string(state));
   }
   void onNetworkQuality(rtc::uid_t uid, int tx, int rx) override {
     Add("quality " + std::to_string(uid) + " " + std::to_string(tx) + " " + std::to_string(rx));
@@ -186,7 +189,8 @@ class StripesScreen : public rtc::VideoSource {
   bool Capture(int64_t, rtc::VideoFrame& frame) override {
     if (frame.width != width_ || frame.height != height_) frame.Resize(width_, height_);
     for (int y = 0; y < height_; ++y) {
-      for (int x = 0; x < width_; ++x) frame.pixels[y * width_ + x] = 0xFF000000u | static_cast<uint32_t>(x);
+      for (int x = 0; x < width_; ++x)
+        frame.pixels[y * width_ + x] = 0xFF000000u | static_cast<uint32_t>(x);
     }
     return true;
   }
@@ -240,7 +244,8 @@ class EngineHarness {
   }
   // Moves the engine's time on in steps, so that timed work runs in order at each step.
   void Advance(rtc::Millis total, rtc::Millis step = 100) {
-    for (rtc::Millis done = 0; done < total; done += step) clock.Advance(std::min(step, total - done));
+    for (rtc::Millis done = 0; done < total; done += step)
+      clock.Advance(std::min(step, total - done));
   }
   template <typename Interface>
   Interface* Query(rtc::INTERFACE_ID_TYPE iid) {

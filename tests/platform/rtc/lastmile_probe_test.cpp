@@ -1,11 +1,12 @@
 // The last-mile probe: samples every 200 ms, from the scenario's series or measured.
+#include "lastmile_probe.h"
+
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include "engine_harness.h"
-#include "lastmile_probe.h"
 
 namespace {
 

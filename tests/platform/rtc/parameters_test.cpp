@@ -56,7 +56,8 @@ TEST_F(ParameterFixture, TheMuteTextStopsAndRestartsTheLocalAudio) {
   EXPECT_EQ(NextVolumeReport(), "volume 0:160 7:120 total 160");
   ASSERT_EQ(parameters->setParameters(R"({"rtc.audio.mute_me":true,"che.audio.mute_me":true})"), 0);
   EXPECT_EQ(NextVolumeReport(), "volume 0:0 7:120 total 120");
-  ASSERT_EQ(parameters->setParameters(R"({"rtc.audio.mute_me":false,"che.audio.mute_me":false})"), 0);
+  ASSERT_EQ(parameters->setParameters(R"({"rtc.audio.mute_me":false,"che.audio.mute_me":false})"),
+            0);
   EXPECT_EQ(NextVolumeReport(), "volume 0:160 7:120 total 160");
   EXPECT_EQ(parameters->setParameters(R"({"rtc.audio.mute_me":"yes"})"), rtc::ERR_INVALID_ARGUMENT);
 }
@@ -113,7 +114,8 @@ TEST_F(ParameterFixture, TheLogFileReceivesTheEngineLog) {
   std::ifstream file(path);
   std::stringstream text;
   text << file.rdbuf();
-  EXPECT_NE(text.str().find("join channel \"logged-lesson\" as 1"), std::string::npos) << text.str();
+  EXPECT_NE(text.str().find("join channel \"logged-lesson\" as 1"), std::string::npos)
+      << text.str();
   EXPECT_NE(text.str().find("event onJoinChannelSuccess"), std::string::npos);
   EXPECT_EQ(parameters->setString("rtc.log_file", (folder.path() / "no/such/dir/x.log").c_str()),
             rtc::ERR_FAILED);

@@ -27,11 +27,12 @@ class PulseServer {
     if (pid_ == 0) {
       execl("/usr/bin/pulseaudio", "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
             "--log-target=stderr", "--log-level=0", "-L", "module-native-protocol-unix", "-L",
-            "module-null-sink sink_name=quorvel_sink sink_properties=device.description=Desk",
-            "-L", "module-null-source source_name=quorvel_source", nullptr);
+            "module-null-sink sink_name=quorvel_sink sink_properties=device.description=Desk", "-L",
+            "module-null-source source_name=quorvel_source", nullptr);
       _exit(127);
     }
-    ready_ = rtc_test::WaitUntil([this] { return fs::exists(folder_.path() / "pulse" / "native"); });
+    ready_ =
+        rtc_test::WaitUntil([this] { return fs::exists(folder_.path() / "pulse" / "native"); });
   }
   ~PulseServer() {
     if (pid_ > 0) {

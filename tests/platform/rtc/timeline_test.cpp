@@ -1,11 +1,12 @@
 // The engine's timed work and callback thread.
+#include "timeline.h"
+
 #include <gtest/gtest.h>
 
 #include <mutex>
 
 #include "callback_dispatcher.h"
 #include "engine_harness.h"
-#include "timeline.h"
 
 namespace {
 

@@ -17,13 +17,15 @@ rtc::VideoFrame TwoColourFrame(int width, int height) {
   rtc::VideoFrame frame;
   frame.Resize(width, height);
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) frame.pixels[y * width + x] = x < width / 2 ? 0xFFFF0000u : 0xFF0000FFu;
+    for (int x = 0; x < width; ++x)
+      frame.pixels[y * width + x] = x < width / 2 ? 0xFFFF0000u : 0xFF0000FFu;
   }
   return frame;
 }
 
 struct Target {
-  Target(int w, int h) : pixels(static_cast<std::size_t>(w) * h, 0x12345678u), view{pixels.data(), w, h, w} {}
+  Target(int w, int h)
+      : pixels(static_cast<std::size_t>(w) * h, 0x12345678u), view{pixels.data(), w, h, w} {}
   uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * view.width + x]; }
   std::vector<uint32_t> pixels;
   rtc::PixelTarget view;

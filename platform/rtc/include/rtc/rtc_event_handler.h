@@ -42,7 +42,7 @@ struct RemoteVideoStats {
 };
 
 struct AudioVolumeInfo {
-  uid_t uid;  // 0 is the local participant
+  uid_t uid;            // 0 is the local participant
   unsigned int volume;  // 0 to 255
 };
 
@@ -97,7 +97,9 @@ class IRtcEngineEventHandler {
     (void)uid, (void)width, (void)height, (void)elapsed;
   }
   virtual void onUserJoined(uid_t uid, int elapsed) { (void)uid, (void)elapsed; }
-  virtual void onUserOffline(uid_t uid, USER_OFFLINE_REASON_TYPE reason) { (void)uid, (void)reason; }
+  virtual void onUserOffline(uid_t uid, USER_OFFLINE_REASON_TYPE reason) {
+    (void)uid, (void)reason;
+  }
   virtual void onUserMuteAudio(uid_t uid, bool muted) { (void)uid, (void)muted; }
   virtual void onUserMuteVideo(uid_t uid, bool muted) { (void)uid, (void)muted; }
   virtual void onLocalVideoStats(const LocalVideoStats& stats) { (void)stats; }
