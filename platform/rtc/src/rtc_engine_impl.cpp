@@ -65,10 +65,10 @@ void RtcEngineImpl::release() {
 int RtcEngineImpl::initialize(const RtcEngineContext& context) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (initialized_) return ERR_REFUSED;
-  if (context.eventHandler == nullptr || context.appId == nullptr || *context.appId == '\0') {
-    return ERR_INVALID_ARGUMENT;
-  }
+  if (context.eventHandler == nullptr || context.appId == nullptr) return ERR_INVALID_ARGUMENT;
   initialized_ = true;
+  // The built-in engine has no account to check the id against; an empty one only gets noted.
+  log_.Write("initialised for application \"%s\"", context.appId);
   dispatcher_.SetHandler(context.eventHandler);
   sink_.Emit("onMediaEngineLoadSuccess",
              [](IRtcEngineEventHandler& h) { h.onMediaEngineLoadSuccess(); });

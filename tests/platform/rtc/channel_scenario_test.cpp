@@ -120,6 +120,19 @@ TEST(ChannelScenario, JoiningTwiceOrLeavingOutsideAChannelIsRefused) {
   EXPECT_EQ(harness.engine->joinChannel("", "c", "{}", 1), rtc::ERR_REFUSED);
 }
 
+TEST(ChannelScenario, InitialisationNeedsAHandlerButNoParticularId) {
+  EngineHarness harness;
+  rtc::RtcEngineContext context;
+  context.appId = "app";
+  EXPECT_EQ(harness.engine->initialize(context), rtc::ERR_INVALID_ARGUMENT);
+  context.eventHandler = &harness.handler;
+  context.appId = nullptr;
+  EXPECT_EQ(harness.engine->initialize(context), rtc::ERR_INVALID_ARGUMENT);
+  context.appId = "";
+  EXPECT_EQ(harness.engine->initialize(context), 0);
+  EXPECT_EQ(harness.engine->joinChannel("", "c", "{}", 1), 0);
+}
+
 TEST(ChannelScenario, AZeroUidGetsOneChosenByTheEngine) {
   EngineHarness harness;
   ASSERT_EQ(harness.Initialize(), 0);
