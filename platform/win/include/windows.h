@@ -4,4 +4,8 @@
 
 #include "win/types.h"
 #include "win/messages.h"
+#include "win/window.h"
+#include "win/gdi.h"
+#include "win/screen.h"
+#include "win/shell.h"
 #include "win/system.h"
