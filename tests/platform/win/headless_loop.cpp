@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace win_test {
 
@@ -26,6 +27,11 @@ std::map<HWND, Handler>& Handlers() {
   return handlers;
 }
 Handler g_pending_handler;
+
+std::vector<HWND>& Created() {
+  static std::vector<HWND> created;
+  return created;
+}
 
 LRESULT CALLBACK TestProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   auto& handlers = Handlers();
@@ -59,7 +65,18 @@ HWND CreateTestWindow(const std::wstring& class_name, Handler handler, DWORD sty
   HWND window = CreateWindowExW(ex_style, class_name.c_str(), L"", style, x, y, width, height,
                                 parent, nullptr, nullptr, param);
   g_pending_handler = nullptr;
+  if (window != nullptr) Created().push_back(window);
   return window;
+}
+
+void DestroyTestWindows() {
+  ReleaseCapture();
+  std::vector<HWND> windows;
+  windows.swap(Created());
+  for (HWND window : windows) {
+    if (IsWindow(window) && GetAncestor(window, GA_ROOT) == window) DestroyWindow(window);
+  }
+  PumpPending();
 }
 
 void SetHandler(HWND window, Handler handler) { Handlers()[window] = std::move(handler); }

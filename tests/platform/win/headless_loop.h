@@ -21,6 +21,9 @@ void RegisterTestClass(const std::wstring& name);
 HWND CreateTestWindow(const std::wstring& class_name, Handler handler, DWORD style = WS_POPUP,
                       int x = 0, int y = 0, int width = 100, int height = 100,
                       HWND parent = nullptr, DWORD ex_style = 0, LPVOID param = nullptr);
+// Destroys every window the test created that is still there, and lets go of the capture,
+// so that the next test starts on an empty screen.
+void DestroyTestWindows();
 // Replaces a window's handler.
 void SetHandler(HWND window, Handler handler);
 

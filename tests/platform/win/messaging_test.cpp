@@ -19,6 +19,7 @@ constexpr UINT kNumbered = WM_USER + 1;
 class Messaging : public ::testing::Test {
  protected:
   void SetUp() override { win_test::RegisterTestClass(L"MessagingTest"); }
+  void TearDown() override { win_test::DestroyTestWindows(); }
 };
 
 TEST_F(Messaging, PostsFromSeveralThreadsKeepEachThreadsOrderAndLoseNothing) {

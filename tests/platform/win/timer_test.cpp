@@ -33,7 +33,7 @@ class Timers : public ::testing::Test {
     ASSERT_NE(window_, nullptr);
   }
   void TearDown() override {
-    if (IsWindow(window_)) DestroyWindow(window_);
+    win_test::DestroyTestWindows();
   }
   // Moves the clock in steps, letting each due timer fire.
   void Elapse(int milliseconds, int step = 100) {
