@@ -1,0 +1,13 @@
+// What the test driver learns of modal loops: a one-shot observer called as each starts.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+namespace DuiLib {
+
+void SetModalStartObserver(std::function<void(HWND)> observer);
+void NotifyModalStart(HWND window);
+
+}  // namespace DuiLib

@@ -1,0 +1,285 @@
+#include "render.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <utility>
+
+// After <cstdio>: libjpeg uses size_t and FILE without declaring them.
+#include <jpeglib.h>
+
+#include "diagnostics.h"
+#include "resources.h"
+
+namespace DuiLib {
+
+namespace {
+
+struct PngReader {
+  const std::string& bytes;
+  size_t at = 0;
+};
+
+cairo_status_t ReadPngBytes(void* closure, unsigned char* data, unsigned int length) {
+  auto* reader = static_cast<PngReader*>(closure);
+  if (reader->bytes.size() - reader->at < length) return CAIRO_STATUS_READ_ERROR;
+  std::memcpy(data, reader->bytes.data() + reader->at, length);
+  reader->at += length;
+  return CAIRO_STATUS_SUCCESS;
+}
+
+SurfacePtr DecodePng(const std::string& bytes) {
+  PngReader reader{bytes};
+  SurfacePtr surface(cairo_image_surface_create_from_png_stream(&ReadPngBytes, &reader));
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+  return surface;
+}
+
+struct JpegError {
+  jpeg_error_mgr manager;
+  std::jmp_buf jump;
+};
+
+void OnJpegError(j_common_ptr info) {
+  std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
+}
+
+// libjpeg reports errors by long jump: nothing with a destructor may live across the set-up.
+bool DecodeJpegInto(const std::string& bytes, jpeg_decompress_struct& info, JpegError& error,
+                    cairo_surface_t*& surface) {
+  info.err = jpeg_std_error(&error.manager);
+  error.manager.error_exit = &OnJpegError;
+  if (setjmp(error.jump)) return false;
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()),
+               static_cast<unsigned long>(bytes.size()));
+  if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) return false;
+  info.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&info);
+  surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(info.output_width),
+                                       static_cast<int>(info.output_height));
+  unsigned char* pixels = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  std::vector<unsigned char> row(info.output_width * 3u);
+  while (info.output_scanline < info.output_height) {
+    unsigned char* row_pointer = row.data();
+    const unsigned y = info.output_scanline;
+    jpeg_read_scanlines(&info, &row_pointer, 1);
+    auto* out =
+        reinterpret_cast<uint32_t*>(pixels + static_cast<size_t>(y) * static_cast<size_t>(stride));
+    for (unsigned x = 0; x < info.output_width; ++x) {
+      out[x] = 0xFF000000u | (static_cast<uint32_t>(row[x * 3]) << 16) |
+               (static_cast<uint32_t>(row[x * 3 + 1]) << 8) | row[x * 3 + 2];
+    }
+  }
+  jpeg_finish_decompress(&info);
+  cairo_surface_mark_dirty(surface);
+  return true;
+}
+
+SurfacePtr DecodeJpeg(const std::string& bytes) {
+  jpeg_decompress_struct info;
+  JpegError error;
+  cairo_surface_t* surface = nullptr;
+  const bool ok = DecodeJpegInto(bytes, info, error, surface);
+  jpeg_destroy_decompress(&info);
+  SurfacePtr owned(surface);
+  if (!ok) return nullptr;
+  return owned;
+}
+
+std::map<std::wstring, std::pair<SurfacePtr, std::wstring>>& ImageCache() {
+  static std::map<std::wstring, std::pair<SurfacePtr, std::wstring>> cache;
+  return cache;
+}
+
+PangoFontDescription* MakeFontDescription(const FontInfo& font) {
+  PangoFontDescription* description = pango_font_description_new();
+  // Faces the system lacks fall back through fontconfig, per character for Chinese text.
+  const std::string family =
+      font.face.IsEmpty() ? std::string("sans-serif") : Narrow(font.face.str()) + ",sans-serif";
+  pango_font_description_set_family(description, family.c_str());
+  pango_font_description_set_absolute_size(description, font.size * PANGO_SCALE);
+  pango_font_description_set_weight(description,
+                                    font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+  pango_font_description_set_style(description,
+                                   font.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+  return description;
+}
+
+cairo_t* MeasuringCairo() {
+  static SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+  static CairoPtr cr(cairo_create(surface.get()));
+  return cr.get();
+}
+
+// Byte offsets of Pango's UTF-8 text against character indexes of the wide text.
+int ByteOffsetOfIndex(const std::string& utf8, int index) {
+  const char* start = utf8.c_str();
+  const char* at = g_utf8_offset_to_pointer(start, std::max(0, index));
+  return static_cast<int>(at - start);
+}
+
+void DrawStretched(cairo_t* cr, cairo_surface_t* image, double sx, double sy, double sw, double sh,
+                   double dx, double dy, double dw, double dh) {
+  if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
+  cairo_save(cr);
+  cairo_rectangle(cr, dx, dy, dw, dh);
+  cairo_clip(cr);
+  cairo_translate(cr, dx, dy);
+  cairo_scale(cr, dw / sw, dh / sh);
+  cairo_set_source_surface(cr, image, -sx, -sy);
+  cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+  cairo_pattern_set_filter(cairo_get_source(cr),
+                           (dw == sw && dh == sh) ? CAIRO_FILTER_FAST : CAIRO_FILTER_GOOD);
+  cairo_paint(cr);
+  cairo_restore(cr);
+}
+
+}  // namespace
+
+SurfacePtr DecodeImage(const std::string& bytes) {
+  static const unsigned char kPngSignature[] = {0x89, 'P', 'N', 'G'};
+  if (bytes.size() >= 4 && std::memcmp(bytes.data(), kPngSignature, 4) == 0)
+    return DecodePng(bytes);
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+      static_cast<unsigned char>(bytes[1]) == 0xD8) {
+    return DecodeJpeg(bytes);
+  }
+  return nullptr;
+}
+
+LoadedImage LoadSkinImage(const ResourceLocation& where, const std::wstring& name) {
+  const std::wstring key = where.folder + L"|" + where.archive + L"|" + name;
+  auto& cache = ImageCache();
+  auto found = cache.find(key);
+  if (found == cache.end()) {
+    const ResourceData data = ReadSkinFile(where, name);
+    std::wstring error = data.error;
+    SurfacePtr surface;
+    if (data.ok()) {
+      surface = DecodeImage(data.bytes);
+      if (!surface) error = L"image " + name + L" is neither PNG nor JPEG";
+    }
+    found = cache.emplace(key, std::make_pair(std::move(surface), std::move(error))).first;
+  }
+  return LoadedImage{found->second.first.get(), found->second.second};
+}
+
+LayoutPtr MakeTextLayout(cairo_t* cr, const std::wstring& text, const FontInfo& font) {
+  LayoutPtr layout(pango_cairo_create_layout(cr != nullptr ? cr : MeasuringCairo()));
+  PangoFontDescription* description = MakeFontDescription(font);
+  pango_layout_set_font_description(layout.get(), description);
+  pango_font_description_free(description);
+  const std::string utf8 = Narrow(text);
+  pango_layout_set_text(layout.get(), utf8.c_str(), static_cast<int>(utf8.size()));
+  return layout;
+}
+
+int TextIndexAtX(const std::wstring& text, const FontInfo& font, int x) {
+  if (text.empty() || x <= 0) return 0;
+  LayoutPtr layout = MakeTextLayout(nullptr, text, font);
+  int byte_index = 0;
+  int trailing = 0;
+  pango_layout_xy_to_index(layout.get(), x * PANGO_SCALE, 0, &byte_index, &trailing);
+  const char* utf8 = pango_layout_get_text(layout.get());
+  const int index = static_cast<int>(g_utf8_pointer_to_offset(utf8, utf8 + byte_index)) + trailing;
+  return std::min(index, static_cast<int>(text.size()));
+}
+
+int TextXAtIndex(const std::wstring& text, const FontInfo& font, int index) {
+  if (text.empty() || index <= 0) return 0;
+  LayoutPtr layout = MakeTextLayout(nullptr, text, font);
+  const std::string utf8 = pango_layout_get_text(layout.get());
+  PangoRectangle position;
+  pango_layout_index_to_pos(
+      layout.get(), ByteOffsetOfIndex(utf8, std::min<int>(index, static_cast<int>(text.size()))),
+      &position);
+  return PANGO_PIXELS(position.x);
+}
+
+void SetSourceArgb(cairo_t* cr, DWORD argb) {
+  cairo_set_source_rgba(cr, ((argb >> 16) & 0xFF) / 255.0, ((argb >> 8) & 0xFF) / 255.0,
+                        (argb & 0xFF) / 255.0, ((argb >> 24) & 0xFF) / 255.0);
+}
+
+void CRenderContext::FillRect(const RECT& rect, DWORD argb) {
+  if ((argb & 0xFF000000) == 0) return;
+  SetSourceArgb(cr_, argb);
+  cairo_rectangle(cr_, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+  cairo_fill(cr_);
+}
+
+void CRenderContext::FrameRect(const RECT& rect, DWORD argb) {
+  if ((argb & 0xFF000000) == 0) return;
+  SetSourceArgb(cr_, argb);
+  cairo_set_line_width(cr_, 1.0);
+  cairo_rectangle(cr_, rect.left + 0.5, rect.top + 0.5, rect.right - rect.left - 1,
+                  rect.bottom - rect.top - 1);
+  cairo_stroke(cr_);
+}
+
+bool CRenderContext::DrawImage(const ImageDescription& description, const RECT& rect) {
+  const LoadedImage image = LoadSkinImage(CurrentSkinLocation(), description.file);
+  if (image.surface == nullptr) return false;
+  const double w = cairo_image_surface_get_width(image.surface);
+  const double h = cairo_image_surface_get_height(image.surface);
+  const RECT& c = description.corner;
+  const double l = c.left, t = c.top, r = c.right, b = c.bottom;
+  const double dl = rect.left, dt = rect.top, dr = rect.right, db = rect.bottom;
+  if (l == 0 && t == 0 && r == 0 && b == 0) {
+    DrawStretched(cr_, image.surface, 0, 0, w, h, dl, dt, dr - dl, db - dt);
+    return true;
+  }
+  // Nine pieces: corners keep their size, edges stretch one way, the middle both ways.
+  const double sx[] = {0, l, w - r, w};
+  const double sy[] = {0, t, h - b, h};
+  const double dx[] = {dl, dl + l, dr - r, dr};
+  const double dy[] = {dt, dt + t, db - b, db};
+  for (int row = 0; row < 3; ++row) {
+    for (int col = 0; col < 3; ++col) {
+      DrawStretched(cr_, image.surface, sx[col], sy[row], sx[col + 1] - sx[col],
+                    sy[row + 1] - sy[row], dx[col], dy[row], dx[col + 1] - dx[col],
+                    dy[row + 1] - dy[row]);
+    }
+  }
+  return true;
+}
+
+void CRenderContext::DrawText(const std::wstring& text, const RECT& rect, DWORD argb,
+                              const FontInfo& font, UINT align) {
+  if (text.empty() || (argb & 0xFF000000) == 0) return;
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return;
+  LayoutPtr layout = MakeTextLayout(cr_, text, font);
+  pango_layout_set_width(layout.get(), width * PANGO_SCALE);
+  if (align & kAlignWordBreak) {
+    pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+  } else {
+    pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
+  }
+  pango_layout_set_alignment(layout.get(), (align & kAlignCenter)  ? PANGO_ALIGN_CENTER
+                                           : (align & kAlignRight) ? PANGO_ALIGN_RIGHT
+                                                                   : PANGO_ALIGN_LEFT);
+  int text_width = 0;
+  int text_height = 0;
+  pango_layout_get_pixel_size(layout.get(), &text_width, &text_height);
+  double y = rect.top;
+  if (align & kAlignVCenter)
+    y += (height - text_height) / 2.0;
+  else if (align & kAlignBottom)
+    y += height - text_height;
+  cairo_save(cr_);
+  cairo_rectangle(cr_, rect.left, rect.top, width, height);
+  cairo_clip(cr_);
+  SetSourceArgb(cr_, argb);
+  cairo_move_to(cr_, rect.left, y);
+  pango_cairo_show_layout(cr_, layout.get());
+  cairo_restore(cr_);
+}
+
+}  // namespace DuiLib

@@ -1,0 +1,14 @@
+#include "resources.h"
+
+namespace DuiLib {
+
+LibrarySettings& Settings() {
+  static LibrarySettings settings;
+  return settings;
+}
+
+ResourceLocation CurrentSkinLocation() {
+  return ResourceLocation{Settings().resource_path, Settings().resource_zip};
+}
+
+}  // namespace DuiLib

@@ -1,0 +1,362 @@
+// Each control kind driven in the gallery layout of the real archive: notifications with
+// their types and senders, focus, and the setters the program uses.
+#include <gtest/gtest.h>
+
+#include "combo_window.h"
+#include "ui_test_support.h"
+
+using DuiLib::CUiDriver;
+using ui_test::LayoutWindow;
+
+namespace {
+
+class ControlsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ui_test::UseSkin(L"orbs.en");
+    ASSERT_NE(window_.Open(), nullptr);
+    hwnd_ = window_.GetHWND();
+  }
+  void TearDown() override {
+    if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
+  }
+  template <typename Kind>
+  Kind* Get(const wchar_t* name) {
+    return dynamic_cast<Kind*>(window_.Find(name));
+  }
+
+  LayoutWindow window_{L"gallery.xml"};
+  HWND hwnd_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ControlsTest, ButtonClickRaisesClickFromItsName) {
+  ASSERT_TRUE(CUiDriver::Click(hwnd_, L"push_button"));
+  EXPECT_TRUE(window_.HasNote(L"click", L"push_button"));
+  EXPECT_EQ(window_.CountNotes(L"click"), 1);
+}
+
+TEST_F(ControlsTest, PressThenReleaseOutsideIsNoClick) {
+  CUiDriver::Layout(hwnd_);
+  const RECT pos = window_.Find(L"push_button")->GetPos();
+  SendMessageW(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pos.left + 5, pos.top + 5));
+  SendMessageW(hwnd_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(pos.right + 50, pos.top + 5));
+  SendMessageW(hwnd_, WM_LBUTTONUP, 0, MAKELPARAM(pos.right + 50, pos.top + 5));
+  EXPECT_EQ(window_.CountNotes(L"click"), 0);
+}
+
+TEST_F(ControlsTest, DisabledButtonRaisesNothingUntilEnabled) {
+  EXPECT_FALSE(CUiDriver::Click(hwnd_, L"disabled_button"));
+  CUiDriver::Layout(hwnd_);
+  CUiDriver::ClickAt(hwnd_, POINT{(window_.Find(L"disabled_button")->GetPos().left + 10),
+                                  (window_.Find(L"disabled_button")->GetPos().top + 10)});
+  EXPECT_EQ(window_.CountNotes(L"click"), 0);
+  window_.Find(L"disabled_button")->SetEnabled(true);
+  EXPECT_TRUE(CUiDriver::Click(hwnd_, L"disabled_button"));
+  EXPECT_TRUE(window_.HasNote(L"click", L"disabled_button"));
+}
+
+TEST_F(ControlsTest, ButtonImageSettersAndAttributes) {
+  auto* button = Get<DuiLib::CButtonUI>(L"push_button");
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->GetNormalImage().str(), L"button_normal.png");
+  button->SetNormalImage(L"unmute_button.png");
+  button->SetPushedImage(L"unmute_button_pressed.png");
+  EXPECT_EQ(CUiDriver::GetAttribute(hwnd_, L"push_button", L"normalimage").str(),
+            L"unmute_button.png");
+  EXPECT_EQ(CUiDriver::GetAttribute(hwnd_, L"push_button", L"pushedimage").str(),
+            L"unmute_button_pressed.png");
+  button->SetAttribute(L"hotimage", L"button_pushed.png");
+  EXPECT_EQ(button->GetHotImage().str(), L"button_pushed.png");
+}
+
+TEST_F(ControlsTest, SetAttributeForTheNamesTheProgramUses) {
+  DuiLib::CControlUI* label = window_.Find(L"plain_label");
+  label->SetAttribute(L"text", L"changed");
+  EXPECT_EQ(label->GetText().str(), L"changed");
+  label->SetAttribute(L"bkcolor", L"#ff333333");
+  EXPECT_EQ(label->GetBkColor(), 0xFF333333u);
+  label->SetAttribute(L"textcolor", L"ffd81e06");
+  EXPECT_EQ(label->GetTextColor(), 0xFFD81E06u);
+  label->SetAttribute(L"bkimage", L"file='wnd_bg_quorvel.jpg' corner='10,100,10,10'");
+  EXPECT_EQ(label->GetBkImage().str(), L"file='wnd_bg_quorvel.jpg' corner='10,100,10,10'");
+  label->SetAttribute(L"visible", L"false");
+  EXPECT_FALSE(label->IsVisible());
+  EXPECT_EQ(CUiDriver::GetAttribute(hwnd_, L"plain_label", L"visible").str(), L"false");
+  label->SetAttribute(L"visible", L"true");
+  EXPECT_TRUE(CUiDriver::IsVisible(hwnd_, L"plain_label"));
+  label->SetAttribute(L"width", L"310");
+  label->SetAttribute(L"height", L"41");
+  EXPECT_EQ(label->GetFixedWidth(), 310);
+  EXPECT_EQ(label->GetFixedHeight(), 41);
+  CUiDriver::Layout(hwnd_);
+  EXPECT_EQ(label->GetPos().right - label->GetPos().left, 310);
+}
+
+TEST_F(ControlsTest, BadAttributeValuesChangeNothingAndAreReported) {
+  ui_test::ProblemLog log;
+  DuiLib::CControlUI* label = window_.Find(L"plain_label");
+  const DWORD colour = label->GetBkColor();
+  label->SetAttribute(L"bkcolor", L"purple");
+  label->SetAttribute(L"glitter", L"1");
+  EXPECT_EQ(label->GetBkColor(), colour);
+  EXPECT_TRUE(log.Has(L"bad value for 'bkcolor'"));
+  EXPECT_TRUE(log.Has(L"unknown attribute 'glitter'"));
+  EXPECT_TRUE(log.Has(L"plain_label"));
+}
+
+TEST_F(ControlsTest, EditTypingBackspaceDeleteAndSelection) {
+  auto* edit = Get<DuiLib::CEditUI>(L"class_code");
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(edit->GetText().str(), L"Please input lesson code");
+  edit->SetText(L"");
+  ASSERT_TRUE(CUiDriver::Type(hwnd_, L"class_code", L"12345"));
+  EXPECT_TRUE(edit->IsFocused());
+  EXPECT_EQ(edit->GetText().str(), L"12345");
+  EXPECT_EQ(window_.CountNotes(L"textchanged"), 5);
+  EXPECT_TRUE(window_.HasNote(L"textchanged", L"class_code"));
+  CUiDriver::Type(hwnd_, L"class_code", L"\b");
+  EXPECT_EQ(edit->GetText().str(), L"1234");
+  CUiDriver::PressKey(hwnd_, L"class_code", VK_HOME);
+  CUiDriver::PressKey(hwnd_, L"class_code", VK_DELETE);
+  EXPECT_EQ(edit->GetText().str(), L"234");
+  // Shift+Right twice selects "23"; typing replaces the selection.
+  CUiDriver::PressKey(hwnd_, L"class_code", VK_RIGHT, DuiLib::kModShift);
+  CUiDriver::PressKey(hwnd_, L"class_code", VK_RIGHT, DuiLib::kModShift);
+  EXPECT_EQ(edit->GetSelectionStart(), 0);
+  EXPECT_EQ(edit->GetSelectionEnd(), 2);
+  CUiDriver::Type(hwnd_, L"class_code", L"x");
+  EXPECT_EQ(edit->GetText().str(), L"x4");
+  // Ctrl+A and Backspace empty it.
+  CUiDriver::PressKey(hwnd_, L"class_code", 'A', DuiLib::kModControl);
+  CUiDriver::Type(hwnd_, L"class_code", L"\b");
+  EXPECT_TRUE(edit->GetText().IsEmpty());
+  // Backspace on an empty field changes nothing and raises nothing.
+  const int changes = window_.CountNotes(L"textchanged");
+  CUiDriver::Type(hwnd_, L"class_code", L"\b");
+  EXPECT_EQ(window_.CountNotes(L"textchanged"), changes);
+}
+
+TEST_F(ControlsTest, EditKeepsToMaxCharAndTakesChineseText) {
+  auto* edit = Get<DuiLib::CEditUI>(L"class_code");
+  edit->SetText(L"");
+  CUiDriver::Type(hwnd_, L"class_code", std::wstring(40, L'7'));
+  EXPECT_EQ(edit->GetText().GetLength(), 32);
+  edit->SetText(L"");
+  CUiDriver::Type(hwnd_, L"class_code", L"上课码");
+  EXPECT_EQ(edit->GetText().str(), L"上课码");
+}
+
+TEST_F(ControlsTest, ClickingPlacesTheCaretAndMovesFocus) {
+  auto* edit = Get<DuiLib::CEditUI>(L"class_code");
+  edit->SetText(L"abcdef");
+  CUiDriver::Layout(hwnd_);
+  const RECT pos = edit->GetPos();
+  CUiDriver::ClickAt(hwnd_, POINT{pos.left + 2, (pos.top + pos.bottom) / 2});
+  EXPECT_TRUE(edit->IsFocused());
+  EXPECT_EQ(edit->GetCaret(), 0);
+  CUiDriver::ClickAt(hwnd_, POINT{pos.right - 2, (pos.top + pos.bottom) / 2});
+  EXPECT_EQ(edit->GetCaret(), 6);
+  CUiDriver::Click(hwnd_, L"push_button");
+  EXPECT_FALSE(edit->IsFocused());
+  EXPECT_TRUE(window_.HasNote(L"killfocus", L"class_code"));
+  window_.Find(L"class_code")->SetFocus();
+  EXPECT_EQ(window_.manager().GetFocus(), edit);
+}
+
+TEST_F(ControlsTest, DropDownRaisesPredropdownThenItemselect) {
+  auto* combo = Get<DuiLib::CComboUI>(L"camera_device");
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->GetCount(), 3);
+  EXPECT_EQ(combo->GetCurSel(), -1);
+  ASSERT_TRUE(CUiDriver::PickItem(hwnd_, L"camera_device", 1));
+  ASSERT_GE(window_.notes.size(), 2u);
+  EXPECT_TRUE(window_.HasNote(L"predropdown", L"camera_device"));
+  EXPECT_TRUE(window_.HasNote(L"itemselect", L"camera_device"));
+  EXPECT_EQ(combo->GetCurSel(), 1);
+  EXPECT_EQ(combo->GetText().str(), L"Camera two");
+  EXPECT_FALSE(combo->IsDropped());
+}
+
+TEST_F(ControlsTest, PredropdownComesBeforeThePopUpOpens) {
+  auto* combo = Get<DuiLib::CComboUI>(L"camera_device");
+  bool dropped_at_notice = true;
+  window_.on_notify = [&](DuiLib::TNotifyUI& msg) {
+    if (msg.sType == DuiLib::CDuiString(L"predropdown")) dropped_at_notice = combo->IsDropped();
+  };
+  CUiDriver::Click(hwnd_, L"camera_device");
+  EXPECT_FALSE(dropped_at_notice);
+  EXPECT_TRUE(combo->IsDropped());
+  combo->CloseDropDown();
+  EXPECT_FALSE(combo->IsDropped());
+}
+
+TEST_F(ControlsTest, ListRefilledFromCodeOwnsItsItems) {
+  auto* combo = Get<DuiLib::CComboUI>(L"camera_device");
+  combo->RemoveAll();
+  EXPECT_EQ(combo->GetCount(), 0);
+  EXPECT_EQ(combo->GetCurSel(), -1);
+  for (const wchar_t* name : {L"USB camera", L"Test pattern"}) {
+    auto* item = new DuiLib::CListLabelElementUI;
+    item->SetText(name);
+    item->SetFixedHeight(30);
+    EXPECT_TRUE(combo->Add(item));
+  }
+  // SelectItem raises "itemselect" at once, before it returns.
+  EXPECT_TRUE(combo->SelectItem(1, false));
+  EXPECT_TRUE(window_.HasNote(L"itemselect", L"camera_device"));
+  EXPECT_EQ(combo->GetText().str(), L"Test pattern");
+  EXPECT_FALSE(combo->SelectItem(5, false));
+  EXPECT_EQ(combo->GetCurSel(), 1);
+  EXPECT_TRUE(CUiDriver::PickItem(hwnd_, L"camera_device", 0));
+  EXPECT_EQ(combo->GetText().str(), L"USB camera");
+}
+
+TEST_F(ControlsTest, SliderReportsTheUsersChangesOnly) {
+  auto* slider = Get<DuiLib::CSliderUI>(L"volume_slider");
+  ASSERT_NE(slider, nullptr);
+  EXPECT_EQ(slider->GetValue(), 80);
+  slider->SetValue(30);
+  EXPECT_EQ(window_.CountNotes(L"valuechanged"), 0);
+  ASSERT_TRUE(CUiDriver::MoveSlider(hwnd_, L"volume_slider", 65));
+  EXPECT_EQ(slider->GetValue(), 65);
+  EXPECT_TRUE(window_.HasNote(L"valuechanged", L"volume_slider"));
+  CUiDriver::PressKey(hwnd_, L"volume_slider", VK_RIGHT);
+  EXPECT_EQ(slider->GetValue(), 66);
+  CUiDriver::PressKey(hwnd_, L"volume_slider", VK_END);
+  EXPECT_EQ(slider->GetValue(), 100);
+  EXPECT_EQ(window_.CountNotes(L"valuechanged"), 3);
+  // At the end already: nothing changes, nothing is raised.
+  CUiDriver::PressKey(hwnd_, L"volume_slider", VK_RIGHT);
+  EXPECT_EQ(window_.CountNotes(L"valuechanged"), 3);
+  slider->SetValue(-1);
+  EXPECT_EQ(slider->GetValue(), 0);
+}
+
+TEST_F(ControlsTest, ProgressValueIsKeptInItsRange) {
+  auto* progress = Get<DuiLib::CProgressUI>(L"progress_bar");
+  ASSERT_NE(progress, nullptr);
+  EXPECT_EQ(progress->GetValue(), 4);
+  progress->SetValue(11);
+  EXPECT_EQ(progress->GetValue(), 10);
+  progress->SetAttribute(L"value", L"7");
+  EXPECT_EQ(progress->GetValue(), 7);
+}
+
+TEST_F(ControlsTest, HotKeyFieldCapturesACombination) {
+  auto* hotkey = Get<DuiLib::CHotKeyUI>(L"switch_camera_hotykey");
+  ASSERT_NE(hotkey, nullptr);
+  WORD key = 0;
+  WORD modifiers = 0;
+  hotkey->GetHotKey(key, modifiers);
+  EXPECT_EQ(key, 'S');
+  EXPECT_EQ(modifiers, 4);
+  ASSERT_TRUE(CUiDriver::PressHotKey(hwnd_, L"switch_camera_hotykey", 'K',
+                                     DuiLib::kModControl | DuiLib::kModShift));
+  hotkey->GetHotKey(key, modifiers);
+  EXPECT_EQ(key, 'K');
+  EXPECT_EQ(modifiers, 3);
+  EXPECT_EQ(hotkey->GetText().str(), L"Ctrl + Shift + K");
+  EXPECT_TRUE(window_.HasNote(L"textchanged", L"switch_camera_hotykey"));
+  CUiDriver::PressHotKey(hwnd_, L"switch_camera_hotykey", 'S', DuiLib::kModAlt);
+  EXPECT_EQ(hotkey->GetText().str(), L"Alt + S");
+  hotkey->GetHotKey(key, modifiers);
+  EXPECT_EQ(key, 'S');
+  EXPECT_EQ(modifiers, 4);
+}
+
+TEST_F(ControlsTest, HotKeyWithOnlyModifiersHasNoKey) {
+  auto* hotkey = Get<DuiLib::CHotKeyUI>(L"switch_camera_hotykey");
+  CUiDriver::PressHotKey(hwnd_, L"switch_camera_hotykey", VK_CONTROL, DuiLib::kModControl);
+  WORD key = 1;
+  WORD modifiers = 0;
+  hotkey->GetHotKey(key, modifiers);
+  EXPECT_EQ(key, 0);
+  EXPECT_EQ(modifiers, 2);
+  CUiDriver::PressHotKey(hwnd_, L"switch_camera_hotykey", VK_F1 + 4, 0);
+  EXPECT_EQ(hotkey->GetText().str(), L"F5");
+}
+
+TEST_F(ControlsTest, DraggingAcrossTheEditSelects) {
+  auto* edit = Get<DuiLib::CEditUI>(L"class_code");
+  edit->SetText(L"abcdef");
+  CUiDriver::Layout(hwnd_);
+  const RECT pos = edit->GetPos();
+  const LONG y = (pos.top + pos.bottom) / 2;
+  SendMessageW(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pos.left + 2, y));
+  SendMessageW(hwnd_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(pos.right - 2, y));
+  SendMessageW(hwnd_, WM_LBUTTONUP, 0, MAKELPARAM(pos.right - 2, y));
+  EXPECT_EQ(edit->GetSelectionStart(), 0);
+  EXPECT_EQ(edit->GetSelectionEnd(), 6);
+  CUiDriver::PressKey(hwnd_, L"class_code", VK_DELETE);
+  EXPECT_TRUE(edit->GetText().IsEmpty());
+}
+
+TEST_F(ControlsTest, DisabledEditTakesNoTyping) {
+  auto* edit = Get<DuiLib::CEditUI>(L"class_code");
+  edit->SetText(L"1");
+  edit->SetEnabled(false);
+  EXPECT_FALSE(CUiDriver::Type(hwnd_, L"class_code", L"2"));
+  SendMessageW(hwnd_, WM_CHAR, L'2', 0);
+  EXPECT_EQ(edit->GetText().str(), L"1");
+  EXPECT_EQ(window_.CountNotes(L"textchanged"), 0);
+}
+
+TEST_F(ControlsTest, PopUpListFollowsTheKeyboard) {
+  auto* combo = Get<DuiLib::CComboUI>(L"camera_device");
+  CUiDriver::Click(hwnd_, L"camera_device");
+  ASSERT_TRUE(combo->IsDropped());
+  const HWND pop_up = combo->GetDropDown()->GetHWND();
+  SendMessageW(pop_up, WM_KEYDOWN, VK_DOWN, 0);
+  SendMessageW(pop_up, WM_KEYDOWN, VK_DOWN, 0);
+  SendMessageW(pop_up, WM_KEYDOWN, VK_RETURN, 0);
+  CUiDriver::Pump();
+  EXPECT_EQ(combo->GetCurSel(), 1);
+  EXPECT_FALSE(IsWindow(pop_up));
+  EXPECT_FALSE(combo->IsDropped());
+  // Escape closes without choosing.
+  CUiDriver::Click(hwnd_, L"camera_device");
+  SendMessageW(combo->GetDropDown()->GetHWND(), WM_KEYDOWN, VK_ESCAPE, 0);
+  CUiDriver::Pump();
+  EXPECT_FALSE(combo->IsDropped());
+  EXPECT_EQ(combo->GetCurSel(), 1);
+  EXPECT_EQ(window_.CountNotes(L"itemselect"), 1);
+}
+
+TEST_F(ControlsTest, ClickingElsewhereClosesAnOpenList) {
+  auto* combo = Get<DuiLib::CComboUI>(L"camera_device");
+  CUiDriver::Click(hwnd_, L"camera_device");
+  ASSERT_TRUE(combo->IsDropped());
+  CUiDriver::Click(hwnd_, L"plain_label");
+  EXPECT_FALSE(combo->IsDropped());
+  EXPECT_EQ(window_.manager().GetFocus(), nullptr);
+  EXPECT_EQ(combo->GetCurSel(), -1);
+}
+
+TEST_F(ControlsTest, DestroyingTheWindowClosesAnOpenList) {
+  auto* combo = Get<DuiLib::CComboUI>(L"camera_device");
+  CUiDriver::Click(hwnd_, L"camera_device");
+  const HWND pop_up = combo->GetDropDown()->GetHWND();
+  DestroyWindow(hwnd_);
+  EXPECT_FALSE(IsWindow(pop_up));
+  EXPECT_FALSE(combo->IsDropped());
+}
+
+TEST_F(ControlsTest, HotKeyBackspaceClearsTheField) {
+  auto* hotkey = Get<DuiLib::CHotKeyUI>(L"switch_camera_hotykey");
+  CUiDriver::PressHotKey(hwnd_, L"switch_camera_hotykey", VK_BACK, 0);
+  EXPECT_TRUE(hotkey->GetText().IsEmpty());
+  WORD key = 1;
+  WORD modifiers = 1;
+  hotkey->GetHotKey(key, modifiers);
+  EXPECT_EQ(key, 0);
+  EXPECT_EQ(modifiers, 0);
+  EXPECT_TRUE(window_.HasNote(L"textchanged", L"switch_camera_hotykey"));
+}
+
+TEST_F(ControlsTest, HiddenControlsTakeNoInput) {
+  window_.Find(L"push_button")->SetVisible(false);
+  EXPECT_FALSE(CUiDriver::Click(hwnd_, L"push_button"));
+  EXPECT_EQ(window_.CountNotes(L"click"), 0);
+}
