@@ -355,6 +355,41 @@ TEST_F(ControlsTest, HotKeyBackspaceClearsTheField) {
   EXPECT_TRUE(window_.HasNote(L"textchanged", L"switch_camera_hotykey"));
 }
 
+TEST_F(ControlsTest, InputFromTheWindowSystemReachesTheControls) {
+  // The user's way in: a click at a screen point and keys to the focus window, through the
+  // window system's hit testing and queue rather than sent straight to the window.
+  CUiDriver::Layout(hwnd_);
+  const RECT button = window_.Find(L"push_button")->GetPos();
+  POINT screen{(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+  ClientToScreen(hwnd_, &screen);
+  win::headless::Click(win::headless::Button::Left, screen.x, screen.y);
+  CUiDriver::Pump();
+  EXPECT_TRUE(window_.HasNote(L"click", L"push_button"));
+
+  window_.Find(L"switch_camera_hotykey")->SetFocus();
+  win::headless::PressKey('Q', MOD_CONTROL | MOD_ALT);
+  CUiDriver::Pump();
+  win::headless::ReleaseKey('Q', MOD_CONTROL | MOD_ALT);
+  CUiDriver::Pump();
+  WORD key = 0;
+  WORD modifiers = 0;
+  Get<DuiLib::CHotKeyUI>(L"switch_camera_hotykey")->GetHotKey(key, modifiers);
+  EXPECT_EQ(key, 'Q');
+  EXPECT_EQ(modifiers, DuiLib::kModControl | DuiLib::kModAlt);
+  EXPECT_EQ(CUiDriver::GetText(hwnd_, L"switch_camera_hotykey").str(), L"Ctrl + Alt + Q");
+
+  auto* edit = Get<DuiLib::CEditUI>(L"class_code");
+  edit->SetText(L"");
+  edit->SetFocus();
+  for (UINT key : {UINT{'4'}, UINT{'2'}, VK_BACK, UINT{'7'}}) {
+    win::headless::PressKey(key, 0);
+    CUiDriver::Pump();
+    win::headless::ReleaseKey(key, 0);
+    CUiDriver::Pump();
+  }
+  EXPECT_EQ(edit->GetText().str(), L"47");
+}
+
 TEST_F(ControlsTest, HiddenControlsTakeNoInput) {
   window_.Find(L"push_button")->SetVisible(false);
   EXPECT_FALSE(CUiDriver::Click(hwnd_, L"push_button"));
