@@ -1,0 +1,101 @@
+// Video drawn into real canvas windows of the headless window system, checked on their pixels,
+// and the screen capture of the virtual screen.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "engine_harness.h"
+#include "screen_source.h"
+#include "test_pattern.h"
+#include "win/headless.h"
+#include "window_presenter.h"
+
+namespace {
+
+using rtc_test::EngineHarness;
+using rtc_test::WaitUntil;
+
+constexpr uint32_t kBlack = 0xFF000000u;
+
+class TestWindow {
+ public:
+  TestWindow(int x, int y, int width, int height) {
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = DefWindowProcW;
+    window_class.lpszClassName = L"QuorvelCanvasTest";
+    RegisterClassExW(&window_class);
+    handle = CreateWindowExW(0, L"QuorvelCanvasTest", L"", WS_POPUP | WS_VISIBLE, x, y, width,
+                             height, nullptr, nullptr, nullptr, nullptr);
+  }
+  ~TestWindow() { DestroyWindow(handle); }
+  void Fill(COLORREF colour) {
+    RECT all;
+    GetClientRect(handle, &all);
+    HDC dc = GetDC(handle);
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    ReleaseDC(handle, dc);
+  }
+  HWND handle;
+};
+
+struct CanvasWindowTest : ::testing::Test {
+  void SetUp() override {
+    ASSERT_TRUE(win::headless::Active());
+    ASSERT_EQ(harness.Initialize(), 0);
+  }
+  rtc::WindowPresenter presenter;
+  EngineHarness harness{"{}", rtc::MachineDevices{}, &presenter, rtc::OpenScreenSource};
+};
+
+TEST_F(CanvasWindowTest, TheLocalPatternIsFittedIntoTheWindowOnBlack) {
+  TestWindow canvas(100, 100, 320, 180);
+  canvas.Fill(RGB(255, 255, 255));  // the bars must be the engine's black, not what was there
+  rtc::VideoCanvas local;
+  local.view = canvas.handle;
+  local.renderMode = rtc::RENDER_MODE_FIT;
+  ASSERT_EQ(harness.engine->setupLocalVideo(local), 0);
+  ASSERT_EQ(harness.engine->enableVideo(), 0);
+  ASSERT_EQ(harness.engine->joinChannel("", "c", "{}", 2002), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 640x480"));
+  // 4:3 in 16:9: the frame spans x 40 to 280, black beside it.
+  auto background = [&](int x, int y) {
+    uint32_t pixel = win::headless::WindowPixel(canvas.handle, x, y);
+    return pixel == rtc::PatternColour(2002) || pixel == rtc::kPatternBarColour;
+  };
+  EXPECT_TRUE(WaitUntil([&] { return background(45, 5) && background(275, 175); }));
+  EXPECT_EQ(win::headless::WindowPixel(canvas.handle, 10, 90), kBlack);
+  EXPECT_EQ(win::headless::WindowPixel(canvas.handle, 310, 90), kBlack);
+}
+
+TEST_F(CanvasWindowTest, AFrameForAWindowThatIsGoneIsNotDrawnAndNothingBreaks) {
+  rtc::VideoCanvas local;
+  {
+    TestWindow canvas(0, 0, 100, 100);
+    local.view = canvas.handle;
+  }
+  ASSERT_EQ(harness.engine->setupLocalVideo(local), 0);
+  ASSERT_EQ(harness.engine->enableVideo(), 0);
+  ASSERT_EQ(harness.engine->startPreview(), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame"));
+  EXPECT_FALSE(presenter.Present(local.view, rtc::VideoFrame{}, rtc::RENDER_MODE_FIT, false));
+}
+
+TEST_F(CanvasWindowTest, ScreenCaptureSendsTheRegionOfTheVirtualScreen) {
+  TestWindow content(0, 0, 200, 100);
+  content.Fill(RGB(200, 30, 40));
+  TestWindow canvas(600, 400, 200, 100);
+  rtc::VideoCanvas local;
+  local.view = canvas.handle;
+  ASSERT_EQ(harness.engine->setupLocalVideo(local), 0);
+  ASSERT_EQ(harness.engine->enableVideo(), 0);
+  ASSERT_EQ(harness.engine->startPreview(), 0);
+  rtc::Rect region = rtc_test::ScreenRect(0, 0, 200, 100);
+  ASSERT_EQ(harness.engine->startScreenCapture(nullptr, 15, &region, 0), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 200x100"));
+  EXPECT_TRUE(
+      WaitUntil([&] { return win::headless::WindowPixel(canvas.handle, 100, 50) == 0xFFC81E28u; }));
+}
+
+}  // namespace
