@@ -1,76 +1,103 @@
 #include "screen_source.h"
 
 #include <cairo.h>
-#include <unistd.h>
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
 
 #include "video_pipeline.h"
-#include "win/headless.h"
+#include "win/surface.h"
 
 namespace rtc {
 namespace {
 
-struct SurfaceDestroy {
-  void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
+RECT Intersect(const RECT& a, const RECT& b) {
+  RECT both{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+            std::min(a.bottom, b.bottom)};
+  if (both.right < both.left) both.right = both.left;
+  if (both.bottom < both.top) both.bottom = both.top;
+  return both;
+}
 
-class VirtualScreenSource final : public VideoSource {
+// Premultiplied source over an opaque destination.
+uint32_t Over(uint32_t source, uint32_t destination) {
+  uint32_t alpha = source >> 24;
+  if (alpha == 0xFF) return source;
+  if (alpha == 0) return destination;
+  uint32_t keep = 255 - alpha;
+  uint32_t result = 0xFF000000u;
+  for (int shift = 0; shift < 24; shift += 8) {
+    uint32_t channel = ((source >> shift) & 0xFF) + ((destination >> shift) & 0xFF) * keep / 255;
+    result |= std::min<uint32_t>(channel, 255) << shift;
+  }
+  return result;
+}
+
+// The screen as the window system's windows show it: each visible window's surface over
+// black, back to front, children over their parent and clipped to it. Window regions are not
+// offered by the window system and are left out.
+class WindowScreenSource final : public VideoSource {
  public:
-  VirtualScreenSource(const Rect& region, int rate)
-      : region_(region), ticks_per_frame_(std::max(1, VideoPipeline::kFramesPerSecond / rate)) {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "quorvel-screen-XXXXXX").string();
-    int fd = ::mkstemp(pattern.data());
-    if (fd >= 0) {
-      ::close(fd);
-      path_ = pattern;
-    }
-  }
-  ~VirtualScreenSource() override {
-    if (!path_.empty()) ::unlink(path_.c_str());
-  }
+  WindowScreenSource(const Rect& region, int rate)
+      : region_{region.left, region.top, region.right, region.bottom},
+        ticks_per_frame_(std::max(1, VideoPipeline::kFramesPerSecond / rate)) {}
 
   bool Capture(int64_t frame_number, VideoFrame& frame) override {
-    if (path_.empty() || frame_number % ticks_per_frame_ != 0) return false;
-    if (!win::headless::SaveScreenPng(path_)) return false;
-    std::unique_ptr<cairo_surface_t, SurfaceDestroy> image(
-        cairo_image_surface_create_from_png(path_.c_str()));
-    if (cairo_surface_status(image.get()) != CAIRO_STATUS_SUCCESS) return false;
+    if (frame_number % ticks_per_frame_ != 0) return false;
     int width = region_.right - region_.left;
     int height = region_.bottom - region_.top;
-    if (frame.width != width || frame.height != height) frame.Resize(width, height);
-    // The image starts at the virtual screen's top-left corner.
-    int origin_x = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    int origin_y = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    int image_w = cairo_image_surface_get_width(image.get());
-    int image_h = cairo_image_surface_get_height(image.get());
-    int stride = cairo_image_surface_get_stride(image.get()) / 4;
-    const auto* pixels =
-        reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(image.get()));
-    for (int y = 0; y < height; ++y) {
-      int source_y = region_.top + y - origin_y;
-      for (int x = 0; x < width; ++x) {
-        int source_x = region_.left + x - origin_x;
-        bool inside = source_x >= 0 && source_x < image_w && source_y >= 0 && source_y < image_h;
-        frame.pixels[static_cast<std::size_t>(y) * width + x] =
-            inside
-                ? (0xFF000000u | pixels[static_cast<std::ptrdiff_t>(source_y) * stride + source_x])
-                : 0xFF000000u;
-      }
+    frame.Resize(width, height);
+    HWND top = FindWindowW(nullptr, nullptr);
+    if (top == nullptr) return true;
+    // Bottom of the z-order first.
+    for (HWND window = GetWindow(top, GW_HWNDLAST); window != nullptr;
+         window = GetWindow(window, GW_HWNDPREV)) {
+      if (IsWindowVisible(window)) Compose(window, region_, frame);
     }
     return true;
   }
   bool IsCamera() const override { return false; }
 
  private:
-  Rect region_;
+  void Compose(HWND window, const RECT& clip, VideoFrame& frame) const {
+    RECT rect;
+    if (!GetWindowRect(window, &rect)) return;
+    RECT shown = Intersect(rect, clip);
+    if (shown.right == shown.left || shown.bottom == shown.top) return;
+    Copy(window, rect, shown, frame);
+    HWND first = GetWindow(window, GW_CHILD);
+    if (first == nullptr) return;
+    for (HWND child = GetWindow(first, GW_HWNDLAST); child != nullptr;
+         child = GetWindow(child, GW_HWNDPREV)) {
+      if (IsWindowVisible(child)) Compose(child, shown, frame);
+    }
+  }
+
+  // The shown part of the window's surface into the frame (both in screen coordinates).
+  void Copy(HWND window, const RECT& rect, const RECT& shown, VideoFrame& frame) const {
+    win::SurfaceAccess access(window);
+    cairo_surface_t* surface = access.surface();
+    if (surface == nullptr) return;
+    cairo_surface_flush(surface);
+    const auto* pixels = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(surface));
+    if (pixels == nullptr) return;
+    int stride = cairo_image_surface_get_stride(surface) / 4;
+    int surface_w = cairo_image_surface_get_width(surface);
+    int surface_h = cairo_image_surface_get_height(surface);
+    for (int y = shown.top; y < shown.bottom; ++y) {
+      int source_y = y - rect.top;
+      if (source_y >= surface_h) break;
+      const uint32_t* source_row = pixels + static_cast<std::ptrdiff_t>(source_y) * stride;
+      uint32_t* row = frame.pixels.data() +
+                      static_cast<std::ptrdiff_t>(y - region_.top) * frame.width - region_.left;
+      for (int x = shown.left; x < std::min<LONG>(shown.right, rect.left + surface_w); ++x) {
+        row[x] = Over(source_row[x - rect.left], row[x]);
+      }
+    }
+  }
+
+  RECT region_;
   int ticks_per_frame_;
-  std::string path_;
 };
 
 }  // namespace
@@ -81,7 +108,7 @@ std::unique_ptr<VideoSource> OpenScreenSource(const Rect* region, int rate) {
   whole.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
   whole.right = whole.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
   whole.bottom = whole.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  return std::make_unique<VirtualScreenSource>(region != nullptr ? *region : whole, rate);
+  return std::make_unique<WindowScreenSource>(region != nullptr ? *region : whole, rate);
 }
 
 }  // namespace rtc

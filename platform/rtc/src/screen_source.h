@@ -1,6 +1,6 @@
 // The screen as a video source: a region of it (whole screen when null) at rate frames per
-// second. The window system offers its screen contents only as the headless backend's
-// virtual screen, so that is what is captured; elsewhere no frames come.
+// second, composed from the window system's own windows (other programs' windows, which only
+// X11 shows, are not offered by the window system and stay black).
 #pragma once
 
 #include <memory>

@@ -18,14 +18,15 @@ constexpr uint32_t kBlack = 0xFF000000u;
 
 class TestWindow {
  public:
-  TestWindow(int x, int y, int width, int height) {
+  TestWindow(int x, int y, int width, int height, HWND parent = nullptr) {
     WNDCLASSEXW window_class{};
     window_class.cbSize = sizeof window_class;
     window_class.lpfnWndProc = DefWindowProcW;
     window_class.lpszClassName = L"QuorvelCanvasTest";
     RegisterClassExW(&window_class);
-    handle = CreateWindowExW(0, L"QuorvelCanvasTest", L"", WS_POPUP | WS_VISIBLE, x, y, width,
-                             height, nullptr, nullptr, nullptr, nullptr);
+    DWORD style = (parent != nullptr ? WS_CHILD : WS_POPUP) | WS_VISIBLE;
+    handle = CreateWindowExW(0, L"QuorvelCanvasTest", L"", style, x, y, width, height, parent,
+                             nullptr, nullptr, nullptr);
   }
   ~TestWindow() { DestroyWindow(handle); }
   void Fill(COLORREF colour) {
@@ -96,6 +97,37 @@ TEST_F(CanvasWindowTest, ScreenCaptureSendsTheRegionOfTheVirtualScreen) {
   ASSERT_TRUE(harness.handler.WaitFor("local-frame 200x100"));
   EXPECT_TRUE(
       WaitUntil([&] { return win::headless::WindowPixel(canvas.handle, 100, 50) == 0xFFC81E28u; }));
+}
+
+TEST(ScreenSource, ComposesWindowsBackToFrontWithTheirChildren) {
+  TestWindow below(0, 0, 200, 100);
+  below.Fill(RGB(255, 0, 0));
+  TestWindow child(10, 10, 20, 20, below.handle);
+  child.Fill(RGB(0, 255, 0));
+  TestWindow above(100, 0, 200, 100);
+  above.Fill(RGB(0, 0, 255));
+  rtc::Rect region = rtc_test::ScreenRect(0, 0, 400, 200);
+  auto screen = rtc::OpenScreenSource(&region, 15);
+  rtc::VideoFrame frame;
+  ASSERT_TRUE(screen->Capture(0, frame));
+  ASSERT_EQ(frame.width, 400);
+  ASSERT_EQ(frame.height, 200);
+  auto at = [&](int x, int y) { return frame.pixels[static_cast<std::size_t>(y) * 400 + x]; };
+  EXPECT_EQ(at(50, 50), 0xFFFF0000u);
+  EXPECT_EQ(at(15, 15), 0xFF00FF00u);
+  EXPECT_EQ(at(150, 50), 0xFF0000FFu);
+  EXPECT_EQ(at(350, 150), kBlack);
+  EXPECT_FALSE(screen->IsCamera());
+}
+
+TEST(ScreenSource, ALowerRateSkipsFrames) {
+  auto screen = rtc::OpenScreenSource(nullptr, 5);
+  rtc::VideoFrame frame;
+  EXPECT_TRUE(screen->Capture(0, frame));
+  EXPECT_FALSE(screen->Capture(1, frame));
+  EXPECT_FALSE(screen->Capture(2, frame));
+  EXPECT_TRUE(screen->Capture(3, frame));
+  EXPECT_EQ(frame.width, GetSystemMetrics(SM_CXVIRTUALSCREEN));
 }
 
 }  // namespace
