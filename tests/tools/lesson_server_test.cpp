@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <future>
 #include <thread>
 
 #include "tests/service/running_lesson_service.h"
@@ -10,6 +11,7 @@
 
 using testing_support::IsJson;
 using testing_support::ParseJson;
+using testing_support::TempDir;
 
 namespace {
 
@@ -129,4 +131,18 @@ TEST(LessonServer, StoppingEndsAStalledAnswer) {
   ASSERT_EQ(server->store().Requests().size(), 1u);
   server.reset();  // must return although the answer stalls
   client.join();
+}
+
+TEST(LessonServer, AStopRightAfterTheStartIsNotLost) {
+  TempDir folder;
+  auto store = std::get<std::unique_ptr<LessonStore>>(
+      LessonStore::Open((folder.path() / "lessons.db").string()));
+  for (int round = 0; round < 20; ++round) {
+    LessonServer server(*store, {});
+    ASSERT_GT(server.Bind("127.0.0.1", 0), 0);
+    auto serving = std::async(std::launch::async, [&server] { server.Serve(); });
+    server.Stop();
+    ASSERT_EQ(serving.wait_for(std::chrono::seconds(20)), std::future_status::ready)
+        << "Serve went on after Stop";
+  }
 }

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <map>
+#include <thread>
 
 namespace {
 
@@ -111,16 +112,37 @@ int LessonServer::Bind(const std::string& host, int port) {
 }
 
 void LessonServer::Serve() {
-  if (http_->is_valid()) http_->listen_after_bind();
+  {
+    std::lock_guard<std::mutex> lock(stop_mutex_);
+    if (stopping_ || !http_->is_valid()) return;
+    serving_ = true;
+  }
+  http_->listen_after_bind();
+  std::lock_guard<std::mutex> lock(stop_mutex_);
+  serving_ = false;
 }
 
 void LessonServer::Stop() {
   {
     std::lock_guard<std::mutex> lock(stop_mutex_);
+    if (stopping_) return;
     stopping_ = true;
   }
   stop_signal_.notify_all();
-  http_->stop();
+  // The library ignores a stop that comes before its loop runs: wait for the loop, unless
+  // Serve has already returned or never began.
+  constexpr int kPolls = 5000;
+  for (int poll = 0; poll < kPolls; ++poll) {
+    {
+      std::lock_guard<std::mutex> lock(stop_mutex_);
+      if (!serving_) return;
+    }
+    if (http_->is_running()) {
+      http_->stop();
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
 }
 
 bool LessonServer::WaitUnlessStopped(std::chrono::milliseconds duration) {

@@ -28,7 +28,8 @@ class LessonServer {
   int Bind(const std::string& host, int port);
   // Answers requests until Stop; returns at once if Bind did not succeed.
   void Serve();
-  // Ends Serve, waking stalled and delayed answers first. Safe from any thread.
+  // Ends Serve, waking stalled and delayed answers first, whether Serve has reached its
+  // loop yet or not. Safe from any thread; later calls do nothing.
   void Stop();
 
  private:
@@ -44,4 +45,5 @@ class LessonServer {
   std::mutex stop_mutex_;
   std::condition_variable stop_signal_;
   bool stopping_ = false;
+  bool serving_ = false;  // Serve is inside the library's loop, or about to enter it
 };
