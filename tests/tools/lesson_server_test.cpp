@@ -37,9 +37,9 @@ class ServerScope {
   httplib::Client client_;
 };
 
-FaultPlan Plan(const std::string& spec) {
+FaultPlan Plan(const std::string& given) {
   FaultPlan plan;
-  EXPECT_EQ(AddFault(plan, spec), std::nullopt);
+  EXPECT_EQ(AddFault(plan, given), std::nullopt);
   return plan;
 }
 

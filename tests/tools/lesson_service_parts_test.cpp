@@ -48,9 +48,9 @@ TEST(FormFields, MalformedEscapesStayAsSent) {
 
 TEST(FaultPlan, ParsesEveryKind) {
   FaultPlan plan;
-  for (const char* spec : {"/a=delay:250", "/b=stall", "/c=status:503", "/d=garbage",
+  for (const char* given : {"/a=delay:250", "/b=stall", "/c=status:503", "/d=garbage",
                            "/e=mistyped", "/f=huge", "/g=redirect", "/h=code:42", "/i=body:{}"}) {
-    EXPECT_EQ(AddFault(plan, spec), std::nullopt) << spec;
+    EXPECT_EQ(AddFault(plan, given), std::nullopt) << given;
   }
   EXPECT_EQ(plan.at("/a").kind, FaultKind::kDelay);
   EXPECT_EQ(plan.at("/a").number, 250);
@@ -62,9 +62,9 @@ TEST(FaultPlan, ParsesEveryKind) {
 
 TEST(FaultPlan, RejectsWhatItCannotDo) {
   FaultPlan plan;
-  for (const char* spec : {"noslash=stall", "/a", "/a=explode", "/a=delay", "/a=delay:x",
+  for (const char* given : {"noslash=stall", "/a", "/a=explode", "/a=delay", "/a=delay:x",
                            "/a=delay:-1", "/a=status:99", "/a=stall:3", "/a=code:"}) {
-    EXPECT_NE(AddFault(plan, spec), std::nullopt) << spec;
+    EXPECT_NE(AddFault(plan, given), std::nullopt) << given;
   }
   EXPECT_TRUE(plan.empty());
 }

@@ -99,10 +99,10 @@ class Command {
     std::optional<long long> port = ParseInteger(options.Value("--port").value_or(""));
     if (!port || *port < 0 || *port > 65535) return Fail("--port needs a number from 0 to 65535");
     FaultPlan faults;
-    auto fault_specs = options.values.find("--fault");
-    if (fault_specs != options.values.end()) {
-      for (const std::string& spec : fault_specs->second) {
-        if (auto error = AddFault(faults, spec)) return Fail(*error);
+    auto fault_texts = options.values.find("--fault");
+    if (fault_texts != options.values.end()) {
+      for (const std::string& given : fault_texts->second) {
+        if (auto error = AddFault(faults, given)) return Fail(*error);
       }
     }
     std::unique_ptr<LessonStore> store = OpenStore(options);

@@ -15,13 +15,13 @@ bool ParseNumber(const std::string& text, long long& number) {
 
 }  // namespace
 
-std::optional<std::string> AddFault(FaultPlan& plan, const std::string& spec) {
-  size_t equals = spec.find('=');
-  if (equals == std::string::npos || equals == 0 || spec[0] != '/') {
-    return "expected PATH=KIND with PATH starting with '/': " + spec;
+std::optional<std::string> AddFault(FaultPlan& plan, const std::string& given) {
+  size_t equals = given.find('=');
+  if (equals == std::string::npos || equals == 0 || given[0] != '/') {
+    return "expected PATH=KIND with PATH starting with '/': " + given;
   }
-  std::string path = spec.substr(0, equals);
-  std::string kind = spec.substr(equals + 1);
+  std::string path = given.substr(0, equals);
+  std::string kind = given.substr(equals + 1);
   size_t colon = kind.find(':');
   std::string name = kind.substr(0, colon);
   std::string argument = colon == std::string::npos ? "" : kind.substr(colon + 1);

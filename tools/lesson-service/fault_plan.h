@@ -30,7 +30,7 @@ using FaultPlan = std::map<std::string, Fault>;
 // Parses "PATH=KIND" as given to --fault: KIND is delay:MS, stall, status:N, garbage,
 // mistyped, huge, redirect, code:N or body:TEXT. Adds it to the plan, or returns the reason
 // it cannot.
-std::optional<std::string> AddFault(FaultPlan& plan, const std::string& spec);
+std::optional<std::string> AddFault(FaultPlan& plan, const std::string& given);
 
 // Where a redirected request is sent.
 constexpr const char* kRedirectPrefix = "/redirected";
