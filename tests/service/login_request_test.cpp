@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "service/config_request.h"
+#include "tests/service/reply_samples.h"
 #include "tests/service/running_lesson_service.h"
 #include "tests/service/worker_test_support.h"
 
 using testing_support::BodyFault;
+using testing_support::LoginReplyWithUserType;
 using testing_support::LoginResult;
 using testing_support::PostedMessage;
 using testing_support::RunningLessonService;
@@ -21,12 +23,6 @@ constexpr const char* kBase = "ver=0.9.0&app=win&lan=us&business=quorv";
 const std::vector<PostedMessage> kBothStepsSucceeded = {LoginResult(0, 1), LoginResult(1, 1)};
 const std::vector<PostedMessage> kLoginStepFailed = {LoginResult(0, 0)};
 const std::vector<PostedMessage> kAccessStepFailed = {LoginResult(0, 1), LoginResult(1, 0)};
-
-std::string LoginBodyWithUserType(const std::string& user_type_json) {
-  std::string member = user_type_json.empty() ? "" : "\"user_type\":" + user_type_json + ",";
-  return "{\"code\":0,\"msg\":\"\",\"data\":{" + member +
-         "\"token\":\"fixed-token\",\"meeting_id\":\"m1\"}}";
-}
 
 }  // namespace
 
@@ -126,7 +122,7 @@ TEST(Login, UserTypeDecidesTheAccessPath) {
                                                        {"\"2\"", "/Meeting/assistantAccess"},
                                                        {"", "/Meeting/assistantAccess"}};
   for (const auto& [user_type, path] : cases) {
-    RunningLessonService service({{kLoginPath, BodyFault(LoginBodyWithUserType(user_type))}});
+    RunningLessonService service({{kLoginPath, BodyFault(LoginReplyWithUserType(user_type))}});
     WorkerHarness harness;
     StartLogin("12345678", harness.holder());
     ASSERT_TRUE(harness.WaitForWorkers());
@@ -140,7 +136,7 @@ TEST(Login, UserTypeDecidesTheAccessPath) {
 }
 
 TEST(Login, ALoginWithoutConfigKeepsProfile55AndTheAudioFields) {
-  RunningLessonService service({{kLoginPath, BodyFault(LoginBodyWithUserType("1"))}});
+  RunningLessonService service({{kLoginPath, BodyFault(LoginReplyWithUserType("1"))}});
   WorkerHarness harness;
   StartConfigRequest(harness.holder());
   ASSERT_TRUE(harness.WaitForWorkers());

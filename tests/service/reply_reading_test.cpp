@@ -3,17 +3,14 @@
 #include "service/config_reply.h"
 #include "service/login_reply.h"
 #include "service/reply_envelope.h"
+#include "tests/service/reply_samples.h"
+
+using testing_support::LoginReplyWithUserType;
 
 namespace {
 
 constexpr bool kEnglish = false;
 constexpr bool kChinese = true;
-
-std::string LoginReplyWithUserType(const std::string& user_type_json) {
-  std::string member = user_type_json.empty() ? "" : "\"user_type\":" + user_type_json + ",";
-  return "{\"code\":0,\"msg\":\"\",\"data\":{" + member +
-         "\"token\":\"t1\",\"meeting_id\":\"m1\"}}";
-}
 
 }  // namespace
 

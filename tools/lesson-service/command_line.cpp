@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -195,37 +196,44 @@ class Command {
   }
 
   int Reports(const std::vector<std::string>& arguments) {
-    Options options;
-    if (auto error = ParseOptions(arguments, {"--db"}, {}, options)) return Fail(*error);
-    std::unique_ptr<LessonStore> store = OpenStore(options);
-    if (!store) return 1;
-    for (const MediaLogReport& report : store->Reports()) {
-      Json::Value line(Json::objectValue);
-      line["meeting_id"] = report.meeting_id;
-      line["target_uid"] = report.target_uid;
-      line["upload_uid"] = report.upload_uid;
-      line["action"] = report.action;
-      line["received_at"] = static_cast<Json::Int64>(report.received_at);
-      out_ << OneLine(line) << "\n";
-    }
-    return 0;
+    return PrintStored(arguments, [](LessonStore& store, const LinePrinter& print) {
+      for (const MediaLogReport& report : store.Reports()) {
+        Json::Value line(Json::objectValue);
+        line["meeting_id"] = report.meeting_id;
+        line["target_uid"] = report.target_uid;
+        line["upload_uid"] = report.upload_uid;
+        line["action"] = report.action;
+        line["received_at"] = static_cast<Json::Int64>(report.received_at);
+        print(line);
+      }
+    });
   }
 
   int Requests(const std::vector<std::string>& arguments) {
+    return PrintStored(arguments, [](LessonStore& store, const LinePrinter& print) {
+      for (const ReceivedRequest& request : store.Requests()) {
+        Json::Value line(Json::objectValue);
+        line["path"] = request.path;
+        line["body"] = request.body;
+        print(line);
+      }
+    });
+  }
+
+ private:
+  using LinePrinter = std::function<void(const Json::Value&)>;
+
+  // A command that only takes --db and prints stored records, one JSON object a line.
+  int PrintStored(const std::vector<std::string>& arguments,
+                  const std::function<void(LessonStore&, const LinePrinter&)>& print_all) {
     Options options;
     if (auto error = ParseOptions(arguments, {"--db"}, {}, options)) return Fail(*error);
     std::unique_ptr<LessonStore> store = OpenStore(options);
     if (!store) return 1;
-    for (const ReceivedRequest& request : store->Requests()) {
-      Json::Value line(Json::objectValue);
-      line["path"] = request.path;
-      line["body"] = request.body;
-      out_ << OneLine(line) << "\n";
-    }
+    print_all(*store, [this](const Json::Value& line) { out_ << OneLine(line) << "\n"; });
     return 0;
   }
 
- private:
   std::ostream& out_;
   std::ostream& err_;
 };
