@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <vector>
 
 #include "rtc/rtc_base.h"
 #include "video_frame.h"
@@ -29,16 +30,18 @@ void DrawFrame(const VideoFrame& frame, int render_mode, bool mirrored, const Pi
   int x1 = std::min(target.width, offset_x + shown_w);
   int y0 = std::max(0, offset_y);
   int y1 = std::min(target.height, offset_y + shown_h);
+  // The source column of each target column, worked out once for all rows.
+  std::vector<int> columns(static_cast<std::size_t>(std::max(0, x1 - x0)));
+  for (int x = x0; x < x1; ++x) {
+    int source_x = static_cast<int>(static_cast<int64_t>(x - offset_x) * frame.width / shown_w);
+    columns[x - x0] = mirrored ? frame.width - 1 - source_x : source_x;
+  }
   for (int y = y0; y < y1; ++y) {
     int source_y = static_cast<int>(static_cast<int64_t>(y - offset_y) * frame.height / shown_h);
     const uint32_t* source_row =
         frame.pixels.data() + static_cast<std::ptrdiff_t>(source_y) * frame.width;
-    uint32_t* row = target.pixels + static_cast<std::ptrdiff_t>(y) * target.stride;
-    for (int x = x0; x < x1; ++x) {
-      int source_x = static_cast<int>(static_cast<int64_t>(x - offset_x) * frame.width / shown_w);
-      if (mirrored) source_x = frame.width - 1 - source_x;
-      row[x] = source_row[source_x];
-    }
+    uint32_t* row = target.pixels + static_cast<std::ptrdiff_t>(y) * target.stride + x0;
+    for (std::size_t i = 0; i < columns.size(); ++i) row[i] = source_row[columns[i]];
   }
 }
 
