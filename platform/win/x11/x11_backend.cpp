@@ -1,7 +1,706 @@
+// The X11 backend. One connection, guarded by one lock; a reader thread owned by the backend
+// waits on the connection (and a wake-up pipe) and turns events into the model's input, so a
+// user-interface thread only ever waits on its own queue.
 #include "x11/x11_backend.h"
+
+#include <windows.h>
+
+#include <cairo.h>
+#include <X11/Xatom.h>
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#include "core/dispatch.h"
+#include "core/input.h"
+#include "core/text_utf8.h"
+#include "x11/keymap.h"
 
 namespace win::core {
 
-std::unique_ptr<Backend> CreateX11Backend() { return nullptr; }
+namespace {
+
+struct DisplayCloser {
+  void operator()(Display* display) const { XCloseDisplay(display); }
+};
+using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+
+// X errors arrive asynchronously; the calls that can fail sync and look at the last one.
+std::atomic<int> g_last_error{0};
+int RecordError(Display*, XErrorEvent* event) {
+  g_last_error = event->error_code;
+  return 0;
+}
+
+struct Mirror {
+  ::Window id = 0;
+  NativeWindowState state;
+  bool mapped = false;
+  int expected_unmaps = 0;
+};
+
+class X11Backend final : public Backend {
+ public:
+  explicit X11Backend(DisplayPtr display);
+  ~X11Backend() override;
+
+  Clock& clock() override { return clock_; }
+  bool IsHeadless() const override { return false; }
+  std::vector<MonitorArea> Monitors() override;
+  std::optional<POINT> QueryCursor() override;
+  void WarpCursor(POINT point) override;
+
+  void TopLevelCreated(HWND window, const NativeWindowState& state) override;
+  void TopLevelChanged(HWND window, const NativeWindowState& state) override;
+  void TopLevelDestroyed(HWND window) override;
+  void Raise(HWND window) override;
+  void Activate(HWND window) override;
+  void Present(HWND window, const RECT& area, cairo_surface_t* composed) override;
+
+  bool GrabKey(UINT modifiers, UINT virtual_key) override;
+  void UngrabKey(UINT modifiers, UINT virtual_key) override;
+
+  std::optional<ForeignWindow> FindForeign(const std::wstring& class_name,
+                                           const std::wstring* title) override;
+  bool ForeignAlive(std::uint64_t id) override;
+  bool PostForeign(std::uint64_t id, UINT message, WPARAM wparam, LPARAM lparam) override;
+  bool RectOfForeign(std::uint64_t id, RECT* rect) override;
+  void RaiseForeign(std::uint64_t id) override;
+  void ActivateForeign(std::uint64_t id) override;
+  std::optional<ForeignWindow> ForeignForeground() override;
+
+ private:
+  // All below require lock_ unless noted.
+  void ApplyState(Mirror& mirror, const NativeWindowState& state);
+  void SetTitle(::Window id, const std::wstring& title);
+  void SetTopmost(::Window id, bool topmost);
+  void SendActivate(::Window id);
+  DWORD ProcessOf(::Window id);
+  bool IsOurs(::Window id) const;
+  HWND HandleOf(::Window id) const;
+  std::wstring ClassOf(::Window id);
+  std::wstring TitleOf(::Window id);
+  bool GrabAllLockStates(KeyCode code, unsigned int state, bool grab);
+  void ReadEvents();
+  void Handle(const XEvent& event);  // without the lock
+  void HandleKey(const XKeyEvent& event);
+
+  DisplayPtr display_;
+  std::mutex lock_;
+  SteadyClock clock_;
+  ::Window root_;
+  Atom wm_protocols_, wm_delete_, net_wm_name_, utf8_string_, net_active_, net_wm_state_,
+      net_wm_state_above_, net_wm_pid_, net_workarea_, motif_hints_, quorvel_message_;
+  std::unordered_map<HWND, Mirror> mirrors_;
+  std::unordered_map<::Window, HWND> by_id_;
+  std::set<KeyCode> keys_down_;
+  int wake_pipe_[2] = {-1, -1};
+  std::atomic<bool> stopping_{false};
+  std::thread reader_;
+};
+
+X11Backend::X11Backend(DisplayPtr display) : display_(std::move(display)) {
+  Display* d = display_.get();
+  root_ = DefaultRootWindow(d);
+  auto atom = [d](const char* name) { return XInternAtom(d, name, False); };
+  wm_protocols_ = atom("WM_PROTOCOLS");
+  wm_delete_ = atom("WM_DELETE_WINDOW");
+  net_wm_name_ = atom("_NET_WM_NAME");
+  utf8_string_ = atom("UTF8_STRING");
+  net_active_ = atom("_NET_ACTIVE_WINDOW");
+  net_wm_state_ = atom("_NET_WM_STATE");
+  net_wm_state_above_ = atom("_NET_WM_STATE_ABOVE");
+  net_wm_pid_ = atom("_NET_WM_PID");
+  net_workarea_ = atom("_NET_WORKAREA");
+  motif_hints_ = atom("_MOTIF_WM_HINTS");
+  quorvel_message_ = atom("_QUORVEL_MESSAGE");
+  XSetErrorHandler(RecordError);
+  Bool detectable = False;
+  XkbSetDetectableAutoRepeat(d, True, &detectable);
+  XSelectInput(d, root_, KeyPressMask | KeyReleaseMask);
+  XFlush(d);
+  if (pipe(wake_pipe_) != 0) wake_pipe_[0] = wake_pipe_[1] = -1;
+  reader_ = std::thread([this] { ReadEvents(); });
+}
+
+X11Backend::~X11Backend() {
+  stopping_ = true;
+  if (wake_pipe_[1] >= 0) {
+    char byte = 0;
+    (void)!write(wake_pipe_[1], &byte, 1);
+  }
+  if (reader_.joinable()) reader_.join();
+  for (int fd : wake_pipe_) {
+    if (fd >= 0) close(fd);
+  }
+}
+
+std::vector<MonitorArea> X11Backend::Monitors() {
+  std::lock_guard<std::mutex> lock(lock_);
+  Display* d = display_.get();
+  const int screen = DefaultScreen(d);
+  RECT monitor{0, 0, DisplayWidth(d, screen), DisplayHeight(d, screen)};
+  RECT work = monitor;
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(d, root_, net_workarea_, 0, 4, False, XA_CARDINAL, &type, &format, &count,
+                         &after, &data) == Success &&
+      data != nullptr && format == 32 && count >= 4) {
+    auto* values = reinterpret_cast<long*>(data);
+    work = RECT{static_cast<LONG>(values[0]), static_cast<LONG>(values[1]),
+                static_cast<LONG>(values[0] + values[2]), static_cast<LONG>(values[1] + values[3])};
+  }
+  if (data != nullptr) XFree(data);
+  return {MonitorArea{monitor, work}};
+}
+
+std::optional<POINT> X11Backend::QueryCursor() {
+  std::lock_guard<std::mutex> lock(lock_);
+  ::Window root = 0;
+  ::Window child = 0;
+  int x = 0;
+  int y = 0;
+  int wx = 0;
+  int wy = 0;
+  unsigned int mask = 0;
+  if (!XQueryPointer(display_.get(), root_, &root, &child, &x, &y, &wx, &wy, &mask)) return std::nullopt;
+  return POINT{x, y};
+}
+
+void X11Backend::WarpCursor(POINT point) {
+  std::lock_guard<std::mutex> lock(lock_);
+  XWarpPointer(display_.get(), None, root_, 0, 0, 0, 0, point.x, point.y);
+  XFlush(display_.get());
+}
+
+void X11Backend::TopLevelCreated(HWND window, const NativeWindowState& state) {
+  std::lock_guard<std::mutex> lock(lock_);
+  Display* d = display_.get();
+  XSetWindowAttributes attributes{};
+  attributes.background_pixel = BlackPixel(d, DefaultScreen(d));
+  attributes.event_mask = ExposureMask | StructureNotifyMask | ButtonPressMask | ButtonReleaseMask |
+                          PointerMotionMask | KeyPressMask | KeyReleaseMask | FocusChangeMask;
+  const int width = std::max<LONG>(state.rect.right - state.rect.left, 1);
+  const int height = std::max<LONG>(state.rect.bottom - state.rect.top, 1);
+  ::Window id = XCreateWindow(d, root_, state.rect.left, state.rect.top, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
+                              CopyFromParent, CWBackPixel | CWEventMask, &attributes);
+  // The program draws its own caption and frame.
+  long hints[5] = {2, 0, 0, 0, 0};
+  XChangeProperty(d, id, motif_hints_, motif_hints_, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(hints), 5);
+  std::string class_name = ToUtf8(state.class_name);
+  XClassHint class_hint{class_name.data(), class_name.data()};
+  XSetClassHint(d, id, &class_hint);
+  XSetWMProtocols(d, id, &wm_delete_, 1);
+  long pid = static_cast<long>(getpid());
+  XChangeProperty(d, id, net_wm_pid_, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&pid), 1);
+  // Keep the position the program asked for, with or without a window manager.
+  XSizeHints size_hints{};
+  size_hints.flags = PPosition | USPosition;
+  XSetWMNormalHints(d, id, &size_hints);
+  Mirror& mirror = mirrors_[window];
+  mirror.id = id;
+  mirror.state = state;
+  mirror.state.visible = false;
+  by_id_[id] = window;
+  SetTitle(id, state.title);
+  ApplyState(mirror, state);
+  XFlush(d);
+}
+
+void X11Backend::TopLevelChanged(HWND window, const NativeWindowState& state) {
+  std::lock_guard<std::mutex> lock(lock_);
+  auto it = mirrors_.find(window);
+  if (it == mirrors_.end()) return;
+  ApplyState(it->second, state);
+  XFlush(display_.get());
+}
+
+void X11Backend::ApplyState(Mirror& mirror, const NativeWindowState& state) {
+  Display* d = display_.get();
+  const NativeWindowState& was = mirror.state;
+  if (std::memcmp(&was.rect, &state.rect, sizeof(RECT)) != 0) {
+    XMoveResizeWindow(d, mirror.id, state.rect.left, state.rect.top,
+                      static_cast<unsigned>(std::max<LONG>(state.rect.right - state.rect.left, 1)),
+                      static_cast<unsigned>(std::max<LONG>(state.rect.bottom - state.rect.top, 1)));
+  }
+  if (was.title != state.title) SetTitle(mirror.id, state.title);
+  if (was.topmost != state.topmost) SetTopmost(mirror.id, state.topmost);
+  if (state.owner != was.owner) {
+    auto owner = mirrors_.find(state.owner);
+    XSetTransientForHint(d, mirror.id, owner == mirrors_.end() ? None : owner->second.id);
+  }
+  if (state.has_region != was.has_region || state.region.size() != was.region.size() ||
+      (state.has_region &&
+       std::memcmp(state.region.data(), was.region.data(), state.region.size() * sizeof(RECT)) != 0)) {
+    if (state.has_region) {
+      std::vector<XRectangle> rects;
+      for (const RECT& r : state.region) {
+        rects.push_back(XRectangle{static_cast<short>(r.left), static_cast<short>(r.top),
+                                   static_cast<unsigned short>(r.right - r.left),
+                                   static_cast<unsigned short>(r.bottom - r.top)});
+      }
+      XShapeCombineRectangles(d, mirror.id, ShapeBounding, 0, 0, rects.data(),
+                              static_cast<int>(rects.size()), ShapeSet, Unsorted);
+    } else {
+      XShapeCombineMask(d, mirror.id, ShapeBounding, 0, 0, None, ShapeSet);
+    }
+  }
+  const bool map = state.visible && !state.minimized;
+  if (map && !mirror.mapped) {
+    XMapRaised(d, mirror.id);
+    // Without a window manager nothing places a mapped window; ask again where it belongs.
+    XMoveWindow(d, mirror.id, state.rect.left, state.rect.top);
+    mirror.mapped = true;
+  } else if (!map && mirror.mapped) {
+    XUnmapWindow(d, mirror.id);
+    ++mirror.expected_unmaps;
+    mirror.mapped = false;
+  }
+  mirror.state = state;
+}
+
+void X11Backend::SetTitle(::Window id, const std::wstring& title) {
+  std::string text = ToUtf8(title);
+  XChangeProperty(display_.get(), id, net_wm_name_, utf8_string_, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+  XStoreName(display_.get(), id, text.c_str());
+}
+
+void X11Backend::SetTopmost(::Window id, bool topmost) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = id;
+  event.xclient.message_type = net_wm_state_;
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = topmost ? 1 : 0;  // add or remove
+  event.xclient.data.l[1] = static_cast<long>(net_wm_state_above_);
+  event.xclient.data.l[3] = 1;
+  XSendEvent(display_.get(), root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  if (topmost) XRaiseWindow(display_.get(), id);
+}
+
+void X11Backend::SendActivate(::Window id) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = id;
+  event.xclient.message_type = net_active_;
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = 1;  // from an application
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display_.get(), root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+  XRaiseWindow(display_.get(), id);
+}
+
+void X11Backend::TopLevelDestroyed(HWND window) {
+  std::lock_guard<std::mutex> lock(lock_);
+  auto it = mirrors_.find(window);
+  if (it == mirrors_.end()) return;
+  by_id_.erase(it->second.id);
+  XDestroyWindow(display_.get(), it->second.id);
+  XFlush(display_.get());
+  mirrors_.erase(it);
+}
+
+void X11Backend::Raise(HWND window) {
+  std::lock_guard<std::mutex> lock(lock_);
+  auto it = mirrors_.find(window);
+  if (it == mirrors_.end() || !it->second.mapped) return;
+  XRaiseWindow(display_.get(), it->second.id);
+  XFlush(display_.get());
+}
+
+void X11Backend::Activate(HWND window) {
+  std::lock_guard<std::mutex> lock(lock_);
+  auto it = mirrors_.find(window);
+  if (it == mirrors_.end() || !it->second.mapped) return;
+  SendActivate(it->second.id);
+  XFlush(display_.get());
+}
+
+void X11Backend::Present(HWND window, const RECT& area, cairo_surface_t* composed) {
+  std::lock_guard<std::mutex> lock(lock_);
+  auto it = mirrors_.find(window);
+  if (it == mirrors_.end() || !it->second.mapped) return;
+  Display* d = display_.get();
+  const int width = cairo_image_surface_get_width(composed);
+  const int height = cairo_image_surface_get_height(composed);
+  if (width <= 0 || height <= 0) return;
+  cairo_surface_flush(composed);
+  XImage* image = XCreateImage(d, DefaultVisual(d, DefaultScreen(d)), 24, ZPixmap, 0,
+                               reinterpret_cast<char*>(cairo_image_surface_get_data(composed)),
+                               static_cast<unsigned>(width), static_cast<unsigned>(height), 32,
+                               cairo_image_surface_get_stride(composed));
+  if (image == nullptr) return;
+  GC gc = DefaultGC(d, DefaultScreen(d));
+  XPutImage(d, it->second.id, gc, image, 0, 0, area.left, area.top, static_cast<unsigned>(width),
+            static_cast<unsigned>(height));
+  image->data = nullptr;  // Cairo's pixels, not the image's
+  XDestroyImage(image);
+  XFlush(d);
+}
+
+bool X11Backend::GrabAllLockStates(KeyCode code, unsigned int state, bool grab) {
+  // Caps Lock and Num Lock must not hide the combination.
+  const unsigned int extras[] = {0, LockMask, Mod2Mask, LockMask | Mod2Mask};
+  Display* d = display_.get();
+  g_last_error = 0;
+  for (unsigned int extra : extras) {
+    if (grab) {
+      XGrabKey(d, code, state | extra, root_, True, GrabModeAsync, GrabModeAsync);
+    } else {
+      XUngrabKey(d, code, state | extra, root_);
+    }
+  }
+  XSync(d, False);
+  return g_last_error.load() == 0;
+}
+
+bool X11Backend::GrabKey(UINT modifiers, UINT virtual_key) {
+  std::lock_guard<std::mutex> lock(lock_);
+  KeySym symbol = KeySymOfVirtualKey(virtual_key);
+  if (symbol == NoSymbol) return false;
+  KeyCode code = XKeysymToKeycode(display_.get(), symbol);
+  if (code == 0) return false;
+  const unsigned int state = StateOfModifiers(modifiers);
+  if (GrabAllLockStates(code, state, true)) return true;
+  // Another client holds it: give back what this one got.
+  GrabAllLockStates(code, state, false);
+  return false;
+}
+
+void X11Backend::UngrabKey(UINT modifiers, UINT virtual_key) {
+  std::lock_guard<std::mutex> lock(lock_);
+  KeySym symbol = KeySymOfVirtualKey(virtual_key);
+  KeyCode code = symbol == NoSymbol ? 0 : XKeysymToKeycode(display_.get(), symbol);
+  if (code != 0) GrabAllLockStates(code, StateOfModifiers(modifiers), false);
+}
+
+bool X11Backend::IsOurs(::Window id) const { return by_id_.count(id) != 0; }
+
+HWND X11Backend::HandleOf(::Window id) const {
+  auto it = by_id_.find(id);
+  return it == by_id_.end() ? nullptr : it->second;
+}
+
+DWORD X11Backend::ProcessOf(::Window id) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  DWORD pid = 0;
+  if (XGetWindowProperty(display_.get(), id, net_wm_pid_, 0, 1, False, XA_CARDINAL, &type, &format,
+                         &count, &after, &data) == Success &&
+      data != nullptr && count == 1) {
+    pid = static_cast<DWORD>(*reinterpret_cast<long*>(data));
+  }
+  if (data != nullptr) XFree(data);
+  return pid;
+}
+
+std::wstring X11Backend::ClassOf(::Window id) {
+  XClassHint hint{};
+  if (!XGetClassHint(display_.get(), id, &hint)) return {};
+  std::wstring name = hint.res_class != nullptr ? FromUtf8(hint.res_class) : std::wstring();
+  if (hint.res_name != nullptr) XFree(hint.res_name);
+  if (hint.res_class != nullptr) XFree(hint.res_class);
+  return name;
+}
+
+std::wstring X11Backend::TitleOf(::Window id) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  std::wstring title;
+  if (XGetWindowProperty(display_.get(), id, net_wm_name_, 0, 1024, False, utf8_string_, &type,
+                         &format, &count, &after, &data) == Success && data != nullptr) {
+    title = FromUtf8(std::string(reinterpret_cast<char*>(data), count));
+  }
+  if (data != nullptr) XFree(data);
+  return title;
+}
+
+std::optional<ForeignWindow> X11Backend::FindForeign(const std::wstring& class_name,
+                                                     const std::wstring* title) {
+  std::lock_guard<std::mutex> lock(lock_);
+  Display* d = display_.get();
+  const std::wstring wanted = LowerCase(class_name);
+  // Top-level windows, and the client windows inside a window manager's frames.
+  std::vector<::Window> candidates;
+  ::Window root = 0;
+  ::Window parent = 0;
+  ::Window* children = nullptr;
+  unsigned int count = 0;
+  if (XQueryTree(d, root_, &root, &parent, &children, &count)) {
+    for (unsigned int i = 0; i < count; ++i) {
+      candidates.push_back(children[i]);
+      ::Window* inner = nullptr;
+      unsigned int inner_count = 0;
+      if (XQueryTree(d, children[i], &root, &parent, &inner, &inner_count)) {
+        candidates.insert(candidates.end(), inner, inner + inner_count);
+        if (inner != nullptr) XFree(inner);
+      }
+    }
+    if (children != nullptr) XFree(children);
+  }
+  for (::Window id : candidates) {
+    if (IsOurs(id) || LowerCase(ClassOf(id)) != wanted) continue;
+    if (title != nullptr && TitleOf(id) != *title) continue;
+    return ForeignWindow{static_cast<std::uint64_t>(id), ProcessOf(id)};
+  }
+  return std::nullopt;
+}
+
+bool X11Backend::ForeignAlive(std::uint64_t id) {
+  std::lock_guard<std::mutex> lock(lock_);
+  XWindowAttributes attributes{};
+  g_last_error = 0;
+  Status status = XGetWindowAttributes(display_.get(), static_cast<::Window>(id), &attributes);
+  return status != 0 && g_last_error.load() == 0;
+}
+
+bool X11Backend::PostForeign(std::uint64_t id, UINT message, WPARAM wparam, LPARAM lparam) {
+  std::lock_guard<std::mutex> lock(lock_);
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = static_cast<::Window>(id);
+  event.xclient.message_type = quorvel_message_;
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(message);
+  event.xclient.data.l[1] = static_cast<long>(wparam);
+  event.xclient.data.l[2] = static_cast<long>(lparam);
+  g_last_error = 0;
+  // An empty mask delivers to the client that created the window: the other program.
+  XSendEvent(display_.get(), static_cast<::Window>(id), False, NoEventMask, &event);
+  XSync(display_.get(), False);
+  return g_last_error.load() == 0;
+}
+
+bool X11Backend::RectOfForeign(std::uint64_t id, RECT* rect) {
+  std::lock_guard<std::mutex> lock(lock_);
+  XWindowAttributes attributes{};
+  g_last_error = 0;
+  if (!XGetWindowAttributes(display_.get(), static_cast<::Window>(id), &attributes)) return false;
+  int x = 0;
+  int y = 0;
+  ::Window child = 0;
+  XTranslateCoordinates(display_.get(), static_cast<::Window>(id), root_, 0, 0, &x, &y, &child);
+  *rect = RECT{x, y, x + attributes.width, y + attributes.height};
+  return g_last_error.load() == 0;
+}
+
+void X11Backend::RaiseForeign(std::uint64_t id) {
+  std::lock_guard<std::mutex> lock(lock_);
+  XRaiseWindow(display_.get(), static_cast<::Window>(id));
+  XFlush(display_.get());
+}
+
+void X11Backend::ActivateForeign(std::uint64_t id) {
+  std::lock_guard<std::mutex> lock(lock_);
+  SendActivate(static_cast<::Window>(id));
+  XFlush(display_.get());
+}
+
+std::optional<ForeignWindow> X11Backend::ForeignForeground() {
+  std::lock_guard<std::mutex> lock(lock_);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  ::Window active = 0;
+  if (XGetWindowProperty(display_.get(), root_, net_active_, 0, 1, False, XA_WINDOW, &type, &format,
+                         &count, &after, &data) == Success &&
+      data != nullptr && count == 1) {
+    active = static_cast<::Window>(*reinterpret_cast<unsigned long*>(data));
+  }
+  if (data != nullptr) XFree(data);
+  if (active == 0 || IsOurs(active)) return std::nullopt;
+  return ForeignWindow{static_cast<std::uint64_t>(active), ProcessOf(active)};
+}
+
+void X11Backend::ReadEvents() {
+  const int connection = ConnectionNumber(display_.get());
+  while (!stopping_) {
+    std::vector<XEvent> events;
+    {
+      std::lock_guard<std::mutex> lock(lock_);
+      while (XPending(display_.get()) > 0) {
+        XEvent event{};
+        XNextEvent(display_.get(), &event);
+        events.push_back(event);
+      }
+    }
+    for (const XEvent& event : events) Handle(event);
+    if (!events.empty()) continue;
+    pollfd waits[2] = {{connection, POLLIN, 0}, {wake_pipe_[0], POLLIN, 0}};
+    poll(waits, wake_pipe_[0] >= 0 ? 2 : 1, -1);
+  }
+}
+
+void X11Backend::HandleKey(const XKeyEvent& key) {
+  KeySym symbol = NoSymbol;
+  char text[8] = {};
+  XKeyEvent copy = key;
+  int length = 0;
+  bool repeat = false;
+  {
+    std::lock_guard<std::mutex> lock(lock_);
+    length = XLookupString(&copy, text, sizeof(text) - 1, &symbol, nullptr);
+    // Detectable auto-repeat: a held key presses again without releasing.
+    if (key.type == KeyPress) {
+      repeat = !keys_down_.insert(static_cast<KeyCode>(key.keycode)).second;
+    } else {
+      keys_down_.erase(static_cast<KeyCode>(key.keycode));
+    }
+    if (symbol == NoSymbol || VirtualKeyOfKeySym(symbol) == 0) {
+      symbol = XkbKeycodeToKeysym(display_.get(), static_cast<KeyCode>(key.keycode), 0, 0);
+    }
+  }
+  const UINT virtual_key = VirtualKeyOfKeySym(symbol);
+  if (virtual_key == 0) return;
+  const UINT modifiers = ModifiersOfState(key.state);
+  if (key.window == root_) {
+    if (key.type == KeyPress) RouteHotKey(modifiers, virtual_key, repeat);
+    return;
+  }
+  SetModifiers(modifiers);
+  std::wstring typed = length > 0 ? FromUtf8(std::string(text, static_cast<size_t>(length))) : L"";
+  wchar_t character = typed.size() == 1 && typed[0] >= L' ' ? typed[0] : 0;
+  if (virtual_key == VK_RETURN || virtual_key == VK_BACK) character = static_cast<wchar_t>(typed.empty() ? 0 : typed[0]);
+  RouteKey(virtual_key, key.type == KeyPress, character, repeat);
+}
+
+void X11Backend::Handle(const XEvent& event) {
+  HWND window = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(lock_);
+    window = HandleOf(event.xany.window);
+  }
+  switch (event.type) {
+    case KeyPress:
+    case KeyRelease:
+      HandleKey(event.xkey);
+      return;
+    default:
+      break;
+  }
+  if (window == nullptr) return;
+  switch (event.type) {
+    case Expose:
+      PresentArea(window, RECT{event.xexpose.x, event.xexpose.y,
+                               event.xexpose.x + event.xexpose.width,
+                               event.xexpose.y + event.xexpose.height});
+      break;
+    case MotionNotify:
+      RouteMouseMove(POINT{event.xmotion.x_root, event.xmotion.y_root});
+      break;
+    case ButtonPress:
+    case ButtonRelease: {
+      const bool down = event.type == ButtonPress;
+      RouteMouseMove(POINT{event.xbutton.x_root, event.xbutton.y_root});
+      switch (event.xbutton.button) {
+        case Button1: RouteMouseButton(MouseButton::Left, down); break;
+        case Button2: RouteMouseButton(MouseButton::Middle, down); break;
+        case Button3: RouteMouseButton(MouseButton::Right, down); break;
+        case Button4: if (down) RouteMouseWheel(WHEEL_DELTA); break;
+        case Button5: if (down) RouteMouseWheel(-WHEEL_DELTA); break;
+        default: break;
+      }
+      break;
+    }
+    case ConfigureNotify: {
+      RECT rect{};
+      bool changed = false;
+      {
+        std::lock_guard<std::mutex> lock(lock_);
+        auto it = mirrors_.find(window);
+        if (it == mirrors_.end()) break;
+        int x = 0;
+        int y = 0;
+        ::Window child = 0;
+        XTranslateCoordinates(display_.get(), event.xconfigure.window, root_, 0, 0, &x, &y, &child);
+        rect = RECT{x, y, x + event.xconfigure.width, y + event.xconfigure.height};
+        changed = std::memcmp(&rect, &it->second.state.rect, sizeof(RECT)) != 0;
+        if (changed) it->second.state.rect = rect;
+      }
+      if (changed) RouteNativeGeometry(window, rect);
+      break;
+    }
+    case UnmapNotify: {
+      bool by_user = false;
+      {
+        std::lock_guard<std::mutex> lock(lock_);
+        auto it = mirrors_.find(window);
+        if (it == mirrors_.end()) break;
+        if (it->second.expected_unmaps > 0) {
+          --it->second.expected_unmaps;
+        } else {
+          by_user = true;
+          it->second.mapped = false;
+          it->second.state.minimized = true;
+        }
+      }
+      if (by_user) RouteNativeMinimized(window, true);
+      break;
+    }
+    case MapNotify: {
+      bool restored = false;
+      {
+        std::lock_guard<std::mutex> lock(lock_);
+        auto it = mirrors_.find(window);
+        if (it == mirrors_.end()) break;
+        restored = it->second.state.minimized;
+        it->second.mapped = true;
+        it->second.state.minimized = false;
+      }
+      if (restored) RouteNativeMinimized(window, false);
+      break;
+    }
+    case FocusIn:
+      RouteNativeActivated(window);
+      break;
+    case ClientMessage:
+      if (event.xclient.message_type == wm_protocols_ &&
+          static_cast<Atom>(event.xclient.data.l[0]) == wm_delete_) {
+        RouteCloseRequest(window);
+      } else if (event.xclient.message_type == quorvel_message_) {
+        PostMessageW(window, static_cast<UINT>(event.xclient.data.l[0]),
+                     static_cast<WPARAM>(event.xclient.data.l[1]),
+                     static_cast<LPARAM>(event.xclient.data.l[2]));
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<Backend> CreateX11Backend() {
+  XInitThreads();
+  DisplayPtr display(XOpenDisplay(nullptr));
+  if (!display) return nullptr;
+  return std::make_unique<X11Backend>(std::move(display));
+}
 
 }  // namespace win::core

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/platform/win/headless_loop.h"
+#include "tests/platform/win/window_test_support.h"
 #include "tests/support/scoped_env.h"
 
 using win::headless::WindowPixel;

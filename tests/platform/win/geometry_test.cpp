@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/platform/win/headless_loop.h"
+#include "tests/platform/win/window_test_support.h"
 
 using win_test::CreateTestWindow;
 

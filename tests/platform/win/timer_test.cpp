@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/platform/win/headless_loop.h"
+#include "tests/platform/win/window_test_support.h"
 
 using win::headless::AdvanceClock;
 using win_test::CreateTestWindow;

@@ -1,4 +1,4 @@
-#include "tests/platform/win/headless_loop.h"
+#include "tests/platform/win/window_test_support.h"
 
 #include <condition_variable>
 #include <cstdlib>
@@ -11,14 +11,6 @@
 namespace win_test {
 
 namespace {
-
-// Every test program here runs headless, whatever the machine's DISPLAY says.
-struct ForceHeadless {
-  ForceHeadless() {
-    ::setenv("QUORVEL_HEADLESS", "1", 1);
-    ::unsetenv("QUORVEL_HEADLESS_CLOCK");
-  }
-} g_force_headless;
 
 constexpr UINT kWatchdogMessage = WM_USER + 0x7FF0;
 

@@ -1,4 +1,4 @@
-// Helpers for window tests on the headless backend: a window class whose procedure a test
+// Helpers for window tests: a window class whose procedure a test
 // supplies, and message loops that end by a condition or by a watchdog, never by hanging.
 #pragma once
 

@@ -1,0 +1,159 @@
+// The X11 backend on a private X server: drawn pixels on the screen, clicks and hotkeys from
+// the server's own input, and a second program finding this one's window.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+// X11 after the test framework: its macros (None, Bool) would break the framework's names.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/platform/win/window_test_support.h"
+#include "tests/platform/win/xvfb_environment.h"
+
+extern char** environ;
+
+using win_test::CreateTestWindow;
+using win_test::RunLoopUntil;
+
+namespace {
+
+constexpr UINT_PTR kTick = 1;
+constexpr UINT kFromProbe = WM_USER + 77;
+
+struct DisplayCloser {
+  void operator()(Display* display) const { XCloseDisplay(display); }
+};
+
+// Runs a program to its end; its exit code, or -1.
+int RunProgram(const std::vector<std::string>& arguments) {
+  std::vector<char*> argv;
+  for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+class X11 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!win_test::XvfbRunning()) GTEST_SKIP() << "Xvfb is not installed";
+    win_test::RegisterTestClass(L"X11Test");
+    screen_.reset(XOpenDisplay(win_test::XvfbDisplay().c_str()));
+    ASSERT_NE(screen_, nullptr);
+  }
+  void TearDown() override { win_test::DestroyTestWindows(); }
+
+  // The screen's pixel as 0xRRGGBB, read through a connection of the test's own.
+  unsigned long ScreenPixel(int x, int y) {
+    XImage* image = XGetImage(screen_.get(), DefaultRootWindow(screen_.get()), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr) return 0;
+    unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
+    XDestroyImage(image);
+    return pixel;
+  }
+
+  // A visible window filled red, waited for until the screen shows it.
+  // What it receives is kept in seen_, which outlives every window of the test.
+  HWND ShowRedWindow(int x, int y, int width, int height, const std::wstring& class_name = L"X11Test") {
+    HWND window = CreateTestWindow(class_name, [this](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+      if (m != WM_TIMER && m != WM_PAINT && m != WM_NCHITTEST) seen_.push_back(MSG{w, m, wp, lp, 0, {}, 0});
+      return DefWindowProcW(w, m, wp, lp);
+    }, WS_POPUP | WS_VISIBLE, x, y, width, height);
+    EXPECT_NE(window, nullptr);
+    SetTimer(window, kTick, 20, nullptr);  // wakes the loop to look at the screen
+    EXPECT_TRUE(RunLoopUntil([&] {
+      HDC dc = GetDC(window);
+      HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+      RECT all{0, 0, width, height};
+      FillRect(dc, &all, red);
+      ReleaseDC(window, dc);
+      DeleteObject(red);
+      return ScreenPixel(x + width / 2, y + height / 2) == 0xFF0000;
+    }));
+    return window;
+  }
+
+  bool Seen(UINT message) const {
+    for (const MSG& m : seen_) {
+      if (m.message == message) return true;
+    }
+    return false;
+  }
+
+  std::unique_ptr<Display, DisplayCloser> screen_;
+  std::vector<MSG> seen_;
+};
+
+TEST_F(X11, DrawnPixelsShowOnTheScreen) {
+  HWND window = ShowRedWindow(100, 120, 200, 150);
+  EXPECT_EQ(ScreenPixel(150, 200), 0xFF0000u);
+  EXPECT_NE(ScreenPixel(320, 200), 0xFF0000u);  // outside the window
+  ShowWindow(window, SW_HIDE);
+  EXPECT_TRUE(RunLoopUntil([&] { return ScreenPixel(150, 200) != 0xFF0000; }));
+}
+
+TEST_F(X11, AClickArrivesAsButtonMessagesAtTheClientPoint) {
+  if (RunProgram({"sh", "-c", "command -v xdotool >/dev/null"}) != 0) GTEST_SKIP() << "xdotool is not installed";
+  ShowRedWindow(200, 150, 300, 200);
+  ASSERT_EQ(RunProgram({"xdotool", "mousemove", "--sync", "250", "180", "click", "1"}), 0);
+  ASSERT_TRUE(RunLoopUntil([&] { return Seen(WM_LBUTTONUP); }));
+  for (const MSG& m : seen_) {
+    if (m.message != WM_LBUTTONUP) continue;
+    EXPECT_EQ(GET_X_LPARAM(m.lParam), 50);
+    EXPECT_EQ(GET_Y_LPARAM(m.lParam), 30);
+  }
+}
+
+TEST_F(X11, AGlobalHotkeyArrivesAsWmHotkey) {
+  if (RunProgram({"sh", "-c", "command -v xdotool >/dev/null"}) != 0) GTEST_SKIP() << "xdotool is not installed";
+  HWND window = ShowRedWindow(10, 10, 100, 100);
+  ASSERT_TRUE(RegisterHotKey(window, 4024, MOD_ALT | MOD_NOREPEAT, 'S'));
+  ASSERT_EQ(RunProgram({"xdotool", "key", "alt+s"}), 0);
+  ASSERT_TRUE(RunLoopUntil([&] { return Seen(WM_HOTKEY); }));
+  for (const MSG& m : seen_) {
+    if (m.message != WM_HOTKEY) continue;
+    EXPECT_EQ(m.wParam, 4024u);
+  }
+  EXPECT_TRUE(UnregisterHotKey(window, 4024));
+}
+
+TEST_F(X11, ACombinationGrabbedByAnotherClientCannotBeRegistered) {
+  Display* other = screen_.get();
+  XGrabKey(other, XKeysymToKeycode(other, XK_f), ControlMask, DefaultRootWindow(other), True,
+           GrabModeAsync, GrabModeAsync);
+  XSync(other, False);
+  HWND window = CreateTestWindow(L"X11Test", nullptr, WS_POPUP, 0, 0, 10, 10);
+  EXPECT_FALSE(RegisterHotKey(window, 1, MOD_CONTROL, 'F'));
+  EXPECT_TRUE(RegisterHotKey(window, 2, MOD_CONTROL, 'G'));
+}
+
+TEST_F(X11, ASecondProgramFindsTheWindowPostsToItAndRestoresIt) {
+  win_test::RegisterTestClass(L"QUORVEL_MAIN");
+  HWND window = ShowRedWindow(300, 300, 200, 100, L"QUORVEL_MAIN");
+  ShowWindow(window, SW_MINIMIZE);
+  ASSERT_TRUE(IsIconic(window));
+  ASSERT_EQ(RunProgram({QV_FIND_WINDOW_PROBE}), 0);
+  ASSERT_TRUE(RunLoopUntil([&] { return Seen(kFromProbe) && !IsIconic(window); }));
+  for (const MSG& m : seen_) {
+    if (m.message != kFromProbe) continue;
+    EXPECT_EQ(m.wParam, 1u);
+    EXPECT_EQ(m.lParam, 2);
+  }
+  EXPECT_TRUE(IsWindowVisible(window));
+  DestroyWindow(window);
+  EXPECT_NE(RunProgram({QV_FIND_WINDOW_PROBE}), 0);
+}
+
+}  // namespace
