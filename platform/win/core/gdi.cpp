@@ -26,6 +26,17 @@ std::wstring TextOf(LPCWSTR text, int count) {
   return count < 0 ? std::wstring(text) : std::wstring(text, static_cast<size_t>(count));
 }
 
+// Sets one drawing setting of the context; returns the previous value (0 for a bad context).
+template <typename Value>
+Value Exchange(HDC dc, Value DeviceContext::*setting, Value value) {
+  Value previous{};
+  win::core::WithContext(dc, [&](DeviceContext& context) {
+    previous = context.*setting;
+    context.*setting = value;
+  });
+  return previous;
+}
+
 }  // namespace
 
 HDC GetDC(HWND window) { return win::core::CreateContext(window); }
@@ -99,32 +110,13 @@ int GetObjectW(HGDIOBJ object, int size, LPVOID buffer) {
   return sizeof(LOGFONTW);
 }
 
-COLORREF SetTextColor(HDC dc, COLORREF color) {
-  COLORREF previous = 0;
-  win::core::WithContext(dc, [&](DeviceContext& context) {
-    previous = context.text_color;
-    context.text_color = color;
-  });
-  return previous;
-}
+COLORREF SetTextColor(HDC dc, COLORREF color) { return Exchange(dc, &DeviceContext::text_color, color); }
 
 COLORREF SetBkColor(HDC dc, COLORREF color) {
-  COLORREF previous = 0;
-  win::core::WithContext(dc, [&](DeviceContext& context) {
-    previous = context.background_color;
-    context.background_color = color;
-  });
-  return previous;
+  return Exchange(dc, &DeviceContext::background_color, color);
 }
 
-int SetBkMode(HDC dc, int mode) {
-  int previous = 0;
-  win::core::WithContext(dc, [&](DeviceContext& context) {
-    previous = context.background_mode;
-    context.background_mode = mode;
-  });
-  return previous;
-}
+int SetBkMode(HDC dc, int mode) { return Exchange(dc, &DeviceContext::background_mode, mode); }
 
 int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
   if (text == nullptr || rect == nullptr) return 0;

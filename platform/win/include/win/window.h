@@ -121,7 +121,12 @@ BOOL SetWindowTextW(HWND window, LPCWSTR text);
 int GetWindowTextW(HWND window, LPWSTR text, int size);
 int GetClassNameW(HWND window, LPWSTR class_name, int size);
 
-// Messages.
+// Messages. A successful post hands whatever the parameters point to over to the receiving
+// window, which frees it once handled (the program's engine records, for one). A post to a
+// window that does not exist, or no longer does, returns FALSE and the poster keeps (and
+// frees) its payload. A window destroyed after the post never sees the message: its payload
+// is then lost with it, so a receiver that owns payloads drains its queue before it goes.
+// Null window: posted to the calling thread, as PostThreadMessageW.
 BOOL PostMessageW(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 BOOL PostThreadMessageW(DWORD thread_id, UINT message, WPARAM wparam, LPARAM lparam);
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
