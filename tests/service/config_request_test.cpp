@@ -82,7 +82,8 @@ TEST(ConfigRequest, FallsBackToTheBuiltInIdOnEveryFailure) {
 }
 
 TEST(ConfigRequest, AnUnreachableServiceStillPosts6024) {
-  testing_support::ScopedEnv api("QUORVEL_API_BASE", std::string("http://127.0.0.1:1"));
+  testing_support::RefusingPort refusing;
+  testing_support::ScopedEnv api("QUORVEL_API_BASE", refusing.base());
   WorkerHarness harness;
   StartConfigRequest(harness.holder());
   ASSERT_TRUE(harness.WaitForWorkers());

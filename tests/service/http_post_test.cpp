@@ -1,10 +1,6 @@
 #include "service/http_post.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <future>
@@ -14,6 +10,7 @@
 #include "tests/service/running_lesson_service.h"
 
 using testing_support::BodyFault;
+using testing_support::RefusingPort;
 using testing_support::RunningLessonService;
 using testing_support::SimpleFault;
 
@@ -21,33 +18,6 @@ namespace {
 
 constexpr const char* kConfigPath = "/init/getPCConfig";
 constexpr const char* kBaseQuery = "ver=0.9.0&app=win&lan=us&business=quorv";
-
-// A loopback port bound but not listening, so a connection to it is refused.
-class RefusingPort {
- public:
-  RefusingPort() {
-    socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-      ADD_FAILURE() << "cannot reserve a loopback port";
-    }
-    port_ = ntohs(address.sin_port);
-  }
-  ~RefusingPort() {
-    if (socket_ >= 0) ::close(socket_);
-  }
-  std::string Url(const char* path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-  }
-
- private:
-  int socket_ = -1;
-  int port_ = 0;
-};
 
 // Runs the post on its own thread and fails instead of hanging past the watchdog.
 std::string PostWithin(std::chrono::seconds watchdog, const std::string& url,

@@ -107,7 +107,8 @@ TEST(Login, ACodeHoldingAnAmpersandArrivesAsOneEncodedValue) {
 }
 
 TEST(Login, AnUnreachableServicePostsExactlyOne6025) {
-  testing_support::ScopedEnv api("QUORVEL_API_BASE", std::string("http://127.0.0.1:1"));
+  testing_support::RefusingPort refusing;
+  testing_support::ScopedEnv api("QUORVEL_API_BASE", refusing.base());
   WorkerHarness harness;
   StartLogin("12345678", harness.holder());
   ASSERT_TRUE(harness.WaitForWorkers());

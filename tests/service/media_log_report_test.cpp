@@ -90,7 +90,8 @@ TEST(MediaLogReport, FailuresOnlyReachTheDebuggerOutput) {
   EXPECT_EQ(harness.holder().last_message, "");
   EXPECT_TRUE(harness.received().empty());
 
-  testing_support::ScopedEnv api("QUORVEL_API_BASE", std::string("http://127.0.0.1:1"));
+  testing_support::RefusingPort refusing;
+  testing_support::ScopedEnv api("QUORVEL_API_BASE", refusing.base());
   EXPECT_EQ(DebugOutputOf(harness, [&] { StartMediaLogReport(1, "exit", harness.holder()); }),
             "上报失败");
 }

@@ -1,8 +1,13 @@
 // The real lesson service on a free loopback port, for the length of a scope: a fresh
 // database with one lesson, the client's API address pointed at it, stopped at the end.
+// Also a loopback port where nothing listens, and shorthands for the service's faults.
 #pragma once
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <memory>
 #include <string>
@@ -62,6 +67,34 @@ class RunningLessonService {
   std::string base_;
   std::unique_ptr<ScopedEnv> api_base_;
   std::thread serving_;
+};
+
+// A loopback port bound but not listening, so a connection to it is refused.
+class RefusingPort {
+ public:
+  RefusingPort() {
+    socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      ADD_FAILURE() << "cannot reserve a loopback port";
+    }
+    port_ = ntohs(address.sin_port);
+  }
+  ~RefusingPort() {
+    if (socket_ >= 0) ::close(socket_);
+  }
+  RefusingPort(const RefusingPort&) = delete;
+  RefusingPort& operator=(const RefusingPort&) = delete;
+  std::string Url(const char* path) const { return base() + path; }
+  std::string base() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+ private:
+  int socket_ = -1;
+  int port_ = 0;
 };
 
 // A fault that answers with exactly this body.
