@@ -14,7 +14,9 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <deque>
 #include <cstring>
 #include <mutex>
 #include <set>
@@ -48,7 +50,14 @@ struct Mirror {
   NativeWindowState state;
   bool mapped = false;
   int expected_unmaps = 0;
+  // The rectangles this program asked for lately: their configure events are echoes, not
+  // moves by the user, and must not move the window back.
+  std::deque<RECT> requested;
 };
+
+constexpr size_t kRememberedRequests = 8;
+
+bool SameRect(const RECT& a, const RECT& b) { return std::memcmp(&a, &b, sizeof(RECT)) == 0; }
 
 class X11Backend final : public Backend {
  public:
@@ -235,7 +244,9 @@ void X11Backend::TopLevelChanged(HWND window, const NativeWindowState& state) {
 void X11Backend::ApplyState(Mirror& mirror, const NativeWindowState& state) {
   Display* d = display_.get();
   const NativeWindowState& was = mirror.state;
-  if (std::memcmp(&was.rect, &state.rect, sizeof(RECT)) != 0) {
+  if (!SameRect(was.rect, state.rect)) {
+    mirror.requested.push_back(state.rect);
+    if (mirror.requested.size() > kRememberedRequests) mirror.requested.pop_front();
     XMoveResizeWindow(d, mirror.id, state.rect.left, state.rect.top,
                       static_cast<unsigned>(std::max<LONG>(state.rect.right - state.rect.left, 1)),
                       static_cast<unsigned>(std::max<LONG>(state.rect.bottom - state.rect.top, 1)));
@@ -640,7 +651,14 @@ void X11Backend::Handle(const XEvent& event) {
         ::Window child = 0;
         XTranslateCoordinates(display_.get(), event.xconfigure.window, root_, 0, 0, &x, &y, &child);
         rect = RECT{x, y, x + event.xconfigure.width, y + event.xconfigure.height};
-        changed = std::memcmp(&rect, &it->second.state.rect, sizeof(RECT)) != 0;
+        auto& requested = it->second.requested;
+        auto echo = std::find_if(requested.begin(), requested.end(),
+                                 [&](const RECT& asked) { return SameRect(asked, rect); });
+        if (echo != requested.end()) {
+          requested.erase(requested.begin(), echo + 1);
+          break;
+        }
+        changed = !SameRect(rect, it->second.state.rect);
         if (changed) it->second.state.rect = rect;
       }
       if (changed) RouteNativeGeometry(window, rect);

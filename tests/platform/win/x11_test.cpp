@@ -85,6 +85,26 @@ class X11 : public ::testing::Test {
     return window;
   }
 
+  // This program's X window of the given class, found as another client would.
+  ::Window NativeWindowOfClass(const char* class_name) {
+    Display* d = screen_.get();
+    ::Window root = 0;
+    ::Window parent = 0;
+    ::Window* children = nullptr;
+    unsigned int count = 0;
+    ::Window found = 0;
+    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
+    for (unsigned int i = 0; i < count && found == 0; ++i) {
+      XClassHint hint{};
+      if (!XGetClassHint(d, children[i], &hint)) continue;
+      if (hint.res_class != nullptr && std::string(hint.res_class) == class_name) found = children[i];
+      XFree(hint.res_name);
+      XFree(hint.res_class);
+    }
+    XFree(children);
+    return found;
+  }
+
   bool Seen(UINT message) const {
     for (const MSG& m : seen_) {
       if (m.message == message) return true;
@@ -127,6 +147,40 @@ TEST_F(X11, AGlobalHotkeyArrivesAsWmHotkey) {
     EXPECT_EQ(m.wParam, 4024u);
   }
   EXPECT_TRUE(UnregisterHotKey(window, 4024));
+}
+
+TEST_F(X11, AMoveByAnotherClientArrivesAsWmMoveAndStaysPut) {
+  win_test::RegisterTestClass(L"X11Moved");
+  HWND window = ShowRedWindow(100, 100, 200, 100, L"X11Moved");
+  ::Window native = NativeWindowOfClass("X11Moved");
+  ASSERT_NE(native, 0u);
+  seen_.clear();
+  XMoveResizeWindow(screen_.get(), native, 400, 300, 240, 180);
+  XFlush(screen_.get());
+  ASSERT_TRUE(RunLoopUntil([&] { return Seen(WM_SIZE) && Seen(WM_MOVE); }));
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  EXPECT_EQ(rect.left, 400);
+  EXPECT_EQ(rect.top, 300);
+  EXPECT_EQ(rect.right - rect.left, 240);
+  EXPECT_EQ(rect.bottom - rect.top, 180);
+}
+
+TEST_F(X11, TheWindowManagersCloseRequestArrivesAsWmClose) {
+  win_test::RegisterTestClass(L"X11Closed");
+  HWND window = ShowRedWindow(100, 100, 200, 100, L"X11Closed");
+  ::Window native = NativeWindowOfClass("X11Closed");
+  ASSERT_NE(native, 0u);
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = native;
+  event.xclient.message_type = XInternAtom(screen_.get(), "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(screen_.get(), "WM_DELETE_WINDOW", False));
+  XSendEvent(screen_.get(), native, False, NoEventMask, &event);
+  XFlush(screen_.get());
+  // The default procedure destroys the window on WM_CLOSE.
+  ASSERT_TRUE(RunLoopUntil([&] { return Seen(WM_CLOSE) && !IsWindow(window); }));
 }
 
 TEST_F(X11, ACombinationGrabbedByAnotherClientCannotBeRegistered) {
