@@ -11,6 +11,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -60,6 +61,22 @@ constexpr size_t kRememberedRequests = 8;
 bool SameRect(const RECT& a, const RECT& b) { return std::memcmp(&a, &b, sizeof(RECT)) == 0; }
 
 class X11Backend final : public Backend {
+  // Holds the connection's lock. Any call can read events off the socket into Xlib's own
+  // queue (a round trip does); the reader, asleep on the socket, is then woken to take them.
+  class Locked {
+   public:
+    explicit Locked(X11Backend& backend) : backend_(backend), lock_(backend.lock_) {}
+    ~Locked() {
+      if (XQLength(backend_.display_.get()) > 0) backend_.WakeReader();
+    }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+
+   private:
+    X11Backend& backend_;
+    std::lock_guard<std::mutex> lock_;
+  };
+
  public:
   explicit X11Backend(DisplayPtr display);
   ~X11Backend() override;
@@ -102,6 +119,7 @@ class X11Backend final : public Backend {
   std::wstring TitleOf(::Window id);
   bool GrabAllLockStates(KeyCode code, unsigned int state, bool grab);
   void ReadEvents();
+  void WakeReader();
   void Handle(const XEvent& event);  // without the lock
   void HandleKey(const XKeyEvent& event);
 
@@ -139,16 +157,19 @@ X11Backend::X11Backend(DisplayPtr display) : display_(std::move(display)) {
   XkbSetDetectableAutoRepeat(d, True, &detectable);
   XSelectInput(d, root_, KeyPressMask | KeyReleaseMask);
   XFlush(d);
-  if (pipe(wake_pipe_) != 0) wake_pipe_[0] = wake_pipe_[1] = -1;
+  if (pipe2(wake_pipe_, O_NONBLOCK | O_CLOEXEC) != 0) wake_pipe_[0] = wake_pipe_[1] = -1;
   reader_ = std::thread([this] { ReadEvents(); });
+}
+
+void X11Backend::WakeReader() {
+  if (wake_pipe_[1] < 0) return;
+  char byte = 0;
+  (void)!write(wake_pipe_[1], &byte, 1);
 }
 
 X11Backend::~X11Backend() {
   stopping_ = true;
-  if (wake_pipe_[1] >= 0) {
-    char byte = 0;
-    (void)!write(wake_pipe_[1], &byte, 1);
-  }
+  WakeReader();
   if (reader_.joinable()) reader_.join();
   for (int fd : wake_pipe_) {
     if (fd >= 0) close(fd);
@@ -156,7 +177,7 @@ X11Backend::~X11Backend() {
 }
 
 std::vector<MonitorArea> X11Backend::Monitors() {
-  std::lock_guard<std::mutex> lock(lock_);
+  Locked lock(*this);
   Display* d = display_.get();
   const int screen = DefaultScreen(d);
   RECT monitor{0, 0, DisplayWidth(d, screen), DisplayHeight(d, screen)};
@@ -178,7 +199,7 @@ std::vector<MonitorArea> X11Backend::Monitors() {
 }
 
 std::optional<POINT> X11Backend::QueryCursor() {
-  std::lock_guard<std::mutex> lock(lock_);
+  Locked lock(*this);
   ::Window root = 0;
   ::Window child = 0;
   int x = 0;
@@ -191,13 +212,13 @@ std::optional<POINT> X11Backend::QueryCursor() {
 }
 
 void X11Backend::WarpCursor(POINT point) {
-  std::lock_guard<std::mutex> lock(lock_);
+  Locked lock(*this);
   XWarpPointer(display_.get(), None, root_, 0, 0, 0, 0, point.x, point.y);
   XFlush(display_.get());
 }
 
 void X11Backend::TopLevelCreated(HWND window, const NativeWindowState& state) {
-  std::lock_guard<std::mutex> lock(lock_);
+  Locked lock(*this);
   Display* d = display_.get();
   XSetWindowAttributes attributes{};
   attributes.background_pixel = BlackPixel(d, DefaultScreen(d));
@@ -234,7 +255,7 @@ void X11Backend::TopLevelCreated(HWND window, const NativeWindowState& state) {
 }
 
 void X11Backend::TopLevelChanged(HWND window, const NativeWindowState& state) {
-  std::lock_guard<std::mutex> lock(lock_);
+  Locked lock(*this);
   auto it = mirrors_.find(window);
   if (it == mirrors_.end()) return;
   ApplyState(it->second, state);
@@ -320,7 +341,7 @@ void X11Backend::SendActivate(::Window id) {
 }
 
 void X11Backend::TopLevelDestroyed(HWND window) {
-  std::lock_guard<std::mutex> lock(lock_);
+  Locked lock(*this);
   auto it = mirrors_.find(window);
   if (it == mirrors_.end()) return;
   by_id_.erase(it->second.id);
@@ -330,7 +351,7 @@ void X11Backend::TopLevelDestroyed(HWND window) {
 }
 
 void X11Backend::Raise(HWND window) {
-  std::lock_guard<std::mutex> lock(lock_);
+  Locked lock(*this);
   auto it = mirrors_.find(window);
   if (it == mirrors_.end() || !it->second.mapped) return;
   XRaiseWindow(display_.get(), it->second.id);
@@ -338,7 +359,7 @@ void X11Backend::Raise(HWND window) {
 }
 
 void X11Backend::Activate(HWND window) {
-  std::lock_guard<std::mutex> lock(lock_);
+  Locked lock(*this);
   auto it = mirrors_.find(window);
   if (it == mirrors_.end() || !it->second.mapped) return;
   SendActivate(it->second.id);
@@ -346,7 +367,7 @@ void X11Backend::Activate(HWND window) {
 }
 
 void X11Backend::Present(HWND window, const RECT& area, cairo_surface_t* composed) {
-  std::lock_guard<std::mutex> lock(lock_);
+  Locked lock(*this);
   auto it = mirrors_.find(window);
   if (it == mirrors_.end() || !it->second.mapped) return;
   Display* d = display_.get();
@@ -384,7 +405,7 @@ bool X11Backend::GrabAllLockStates(KeyCode code, unsigned int state, bool grab) 
 }
 
 bool X11Backend::GrabKey(UINT modifiers, UINT virtual_key) {
-  std::lock_guard<std::mutex> lock(lock_);
+  Locked lock(*this);
   KeySym symbol = KeySymOfVirtualKey(virtual_key);
   if (symbol == NoSymbol) return false;
   KeyCode code = XKeysymToKeycode(display_.get(), symbol);
@@ -397,7 +418,7 @@ bool X11Backend::GrabKey(UINT modifiers, UINT virtual_key) {
 }
 
 void X11Backend::UngrabKey(UINT modifiers, UINT virtual_key) {
-  std::lock_guard<std::mutex> lock(lock_);
+  Locked lock(*this);
   KeySym symbol = KeySymOfVirtualKey(virtual_key);
   KeyCode code = symbol == NoSymbol ? 0 : XKeysymToKeycode(display_.get(), symbol);
   if (code != 0) GrabAllLockStates(code, StateOfModifiers(modifiers), false);
@@ -452,7 +473,7 @@ std::wstring X11Backend::TitleOf(::Window id) {
 
 std::optional<ForeignWindow> X11Backend::FindForeign(const std::wstring& class_name,
                                                      const std::wstring* title) {
-  std::lock_guard<std::mutex> lock(lock_);
+  Locked lock(*this);
   Display* d = display_.get();
   const std::wstring wanted = LowerCase(class_name);
   // Top-level windows, and the client windows inside a window manager's frames.
@@ -482,7 +503,7 @@ std::optional<ForeignWindow> X11Backend::FindForeign(const std::wstring& class_n
 }
 
 bool X11Backend::ForeignAlive(std::uint64_t id) {
-  std::lock_guard<std::mutex> lock(lock_);
+  Locked lock(*this);
   XWindowAttributes attributes{};
   g_last_error = 0;
   Status status = XGetWindowAttributes(display_.get(), static_cast<::Window>(id), &attributes);
@@ -490,7 +511,7 @@ bool X11Backend::ForeignAlive(std::uint64_t id) {
 }
 
 bool X11Backend::PostForeign(std::uint64_t id, UINT message, WPARAM wparam, LPARAM lparam) {
-  std::lock_guard<std::mutex> lock(lock_);
+  Locked lock(*this);
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = static_cast<::Window>(id);
@@ -507,7 +528,7 @@ bool X11Backend::PostForeign(std::uint64_t id, UINT message, WPARAM wparam, LPAR
 }
 
 bool X11Backend::RectOfForeign(std::uint64_t id, RECT* rect) {
-  std::lock_guard<std::mutex> lock(lock_);
+  Locked lock(*this);
   XWindowAttributes attributes{};
   g_last_error = 0;
   if (!XGetWindowAttributes(display_.get(), static_cast<::Window>(id), &attributes)) return false;
@@ -520,19 +541,19 @@ bool X11Backend::RectOfForeign(std::uint64_t id, RECT* rect) {
 }
 
 void X11Backend::RaiseForeign(std::uint64_t id) {
-  std::lock_guard<std::mutex> lock(lock_);
+  Locked lock(*this);
   XRaiseWindow(display_.get(), static_cast<::Window>(id));
   XFlush(display_.get());
 }
 
 void X11Backend::ActivateForeign(std::uint64_t id) {
-  std::lock_guard<std::mutex> lock(lock_);
+  Locked lock(*this);
   SendActivate(static_cast<::Window>(id));
   XFlush(display_.get());
 }
 
 std::optional<ForeignWindow> X11Backend::ForeignForeground() {
-  std::lock_guard<std::mutex> lock(lock_);
+  Locked lock(*this);
   Atom type = None;
   int format = 0;
   unsigned long count = 0;
@@ -565,6 +586,9 @@ void X11Backend::ReadEvents() {
     if (!events.empty()) continue;
     pollfd waits[2] = {{connection, POLLIN, 0}, {wake_pipe_[0], POLLIN, 0}};
     poll(waits, wake_pipe_[0] >= 0 ? 2 : 1, -1);
+    char drained[64];
+    while (wake_pipe_[0] >= 0 && read(wake_pipe_[0], drained, sizeof(drained)) > 0) {
+    }
   }
 }
 

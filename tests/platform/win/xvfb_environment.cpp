@@ -4,15 +4,14 @@
 // X11 after the test framework: its macros (None, Bool) would break the framework's names.
 #include <X11/Xlib.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 extern char** environ;
 
@@ -25,15 +24,7 @@ constexpr const char* kServer = "/usr/bin/Xvfb";
 class XvfbEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    if (!std::filesystem::exists(kServer)) return;
-    for (int attempt = 0; attempt < 20 && pid_ == 0; ++attempt) {
-      int number = 100 + static_cast<int>((getpid() + attempt * 7) % 400);
-      if (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
-          std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
-        continue;
-      }
-      Start(number);
-    }
+    if (std::filesystem::exists(kServer)) Start();
   }
 
   // The server ends by itself (-terminate) once this process's last connection closes, at
@@ -43,35 +34,45 @@ class XvfbEnvironment : public ::testing::Environment {
   const std::string& display() const { return display_; }
 
  private:
-  void Start(int number) {
-    const std::string name = ":" + std::to_string(number);
-    const char* argv[] = {kServer, name.c_str(), "-screen", "0", "1280x800x24", "-nolisten", "tcp",
-                          "-terminate", nullptr};
-    pid_t pid = 0;
+  // The server picks a free display itself and writes its number to the pipe, so that test
+  // programs running side by side never share a server.
+  void Start() {
+    int number_pipe[2];
+    if (pipe(number_pipe) != 0) return;
+    const char* argv[] = {kServer, "-displayfd", "3", "-screen", "0", "1280x800x24", "-nolisten",
+                          "tcp", "-terminate", nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, number_pipe[1], 3);
+    pid_t pid = 0;
     bool spawned = posix_spawn(&pid, kServer, &actions, nullptr, const_cast<char**>(argv), environ) == 0;
     posix_spawn_file_actions_destroy(&actions);
-    if (!spawned) return;
-    // Bounded wait for the server to take connections.
-    for (int i = 0; i < 300; ++i) {
-      int status = 0;
-      if (waitpid(pid, &status, WNOHANG) == pid) return;  // it gave up (display taken)
-      if (Display* display = XOpenDisplay(name.c_str())) {
-        keep_alive_ = display;  // held to the end: the server lives as long as this process
-        pid_ = pid;
-        display_ = name;
-        ::setenv("DISPLAY", name.c_str(), 1);
-        ::unsetenv("QUORVEL_HEADLESS");
-        return;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    close(number_pipe[1]);
+    std::string number;
+    pollfd wait_for_number{number_pipe[0], POLLIN, 0};
+    // Bounded: a server that says nothing within ten seconds is not used.
+    while (spawned && poll(&wait_for_number, 1, 10000) > 0) {
+      char c = 0;
+      if (read(number_pipe[0], &c, 1) != 1 || c == '\n') break;
+      number += c;
     }
-    kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    close(number_pipe[0]);
+    if (!spawned) return;
+    const std::string name = ":" + number;
+    Display* display = number.empty() ? nullptr : XOpenDisplay(name.c_str());
+    if (display == nullptr) {
+      kill(pid, SIGKILL);
+      int status = 0;
+      waitpid(pid, &status, 0);
+      return;
+    }
+    keep_alive_ = display;  // held to the end: the server lives as long as this process
+    pid_ = pid;
+    display_ = name;
+    ::setenv("DISPLAY", name.c_str(), 1);
+    ::unsetenv("QUORVEL_HEADLESS");
   }
 
   pid_t pid_ = 0;
