@@ -124,6 +124,14 @@ TEST_F(X11, DrawnPixelsShowOnTheScreen) {
   EXPECT_TRUE(RunLoopUntil([&] { return ScreenPixel(150, 200) != 0xFF0000; }));
 }
 
+TEST_F(X11, AWindowRegionShapesTheWindowOnTheScreen) {
+  HWND window = ShowRedWindow(400, 100, 200, 100);
+  SetWindowRgn(window, CreateRectRgn(0, 0, 100, 100), TRUE);
+  // The right half is cut away: the black root window shows there.
+  EXPECT_TRUE(RunLoopUntil([&] { return ScreenPixel(550, 150) != 0xFF0000; }));
+  EXPECT_EQ(ScreenPixel(450, 150), 0xFF0000u);
+}
+
 TEST_F(X11, AClickArrivesAsButtonMessagesAtTheClientPoint) {
   if (RunProgram({"sh", "-c", "command -v xdotool >/dev/null"}) != 0) GTEST_SKIP() << "xdotool is not installed";
   ShowRedWindow(200, 150, 300, 200);
