@@ -55,7 +55,9 @@ class CWindowWnd {
 
 // A window whose content is the layout GetSkinFile names. HandleCustomMessage sees every
 // message first; what it leaves unhandled goes to the On* handlers, then to the paint
-// manager, then to the window system. InitWindow runs once the layout is built.
+// manager, then to the window system. InitWindow runs once the layout is built. A "size" on
+// the layout's Window element resizes the window as it is built (its position is kept).
+// Top-level windows move when dragged by the layout's caption and resize by its size box.
 class WindowImplBase : public CWindowWnd, public INotifyUI {
  public:
   void Notify(TNotifyUI& msg) override;
