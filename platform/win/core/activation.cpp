@@ -64,18 +64,16 @@ HWND GetForegroundWindow() {
 }
 
 BOOL SetForegroundWindow(HWND handle) {
+  if (auto foreign = win::core::ForeignIdOf(handle)) {
+    win::core::TheBackend().ActivateForeign(*foreign);
+    return TRUE;
+  }
   Model& model = TheModel();
   HWND previous = nullptr;
   {
     std::unique_lock lock(model.mutex);
-    Window* window = model.Find(handle);
+    Window* window = model.FindLocal(handle);
     if (window == nullptr || window->destroying) return FALSE;
-    if (window->foreign) {
-      std::uint64_t id = window->foreign->native_id;
-      lock.unlock();
-      win::core::TheBackend().ActivateForeign(id);
-      return TRUE;
-    }
     handle = model.Root(*window).handle;
     previous = model.foreground;
     model.foreground = handle;

@@ -85,6 +85,15 @@ void RefreshAfterChange(HWND window, const RECT& old_screen_rect) {
   PresentArea(root, area);
 }
 
+std::optional<std::uint64_t> ForeignIdOf(HWND window, bool* found) {
+  Model& model = TheModel();
+  std::shared_lock lock(model.mutex);
+  Window* at = model.Find(window);
+  if (found != nullptr) *found = at != nullptr && !at->destroying;
+  if (at == nullptr || !at->foreign) return std::nullopt;
+  return at->foreign->native_id;
+}
+
 HWND DesktopHandle() { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x10)); }
 
 }  // namespace win::core

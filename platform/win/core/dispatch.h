@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <optional>
+
 #include "core/model.h"
 
 namespace win::core {
@@ -24,6 +27,10 @@ void RefreshAfterChange(HWND window, const RECT& old_screen_rect);
 void ForgetTimers(HWND window);
 void ForgetHotKeys(HWND window);
 void ForgetInputState(HWND window);
+
+// The native id of another program's window; nullopt for this program's windows and for
+// handles that name no window (found tells which).
+std::optional<std::uint64_t> ForeignIdOf(HWND window, bool* found = nullptr);
 
 // The desktop window's fixed handle.
 HWND DesktopHandle();

@@ -195,19 +195,19 @@ BOOL MoveWindow(HWND handle, int x, int y, int width, int height, BOOL repaint) 
 
 BOOL SetWindowPos(HWND handle, HWND insert_after, int x, int y, int width, int height,
                   UINT flags) {
+  bool exists = false;
+  if (auto foreign = win::core::ForeignIdOf(handle, &exists)) {
+    if ((flags & SWP_NOZORDER) == 0) win::core::TheBackend().RaiseForeign(*foreign);
+    return TRUE;
+  }
+  if (!exists) return FALSE;
   Model& model = TheModel();
   RECT rect{};
   bool child = false;
   {
     std::unique_lock lock(model.mutex);
-    Window* window = model.Find(handle);
+    Window* window = model.FindLocal(handle);
     if (window == nullptr || window->destroying) return FALSE;
-    if (window->foreign) {
-      std::uint64_t id = window->foreign->native_id;
-      lock.unlock();
-      if ((flags & SWP_NOZORDER) == 0) win::core::TheBackend().RaiseForeign(id);
-      return TRUE;
-    }
     child = window->is_child();
     rect = window->rect;
     if ((flags & SWP_NOMOVE) == 0) rect = win::core::Offset(rect, x - rect.left, y - rect.top);

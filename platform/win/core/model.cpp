@@ -145,35 +145,31 @@ void Model::NormalizeZOrder() {
   top_levels = std::move(ordered);
 }
 
-void Model::Raise(HWND handle) {
+template <typename Place>
+void Model::Restack(HWND handle, Place place) {
   Window* window = Find(handle);
   if (window == nullptr) return;
   std::vector<HWND>* list = SiblingList(*window);
   if (list == nullptr) return;
   list->erase(std::remove(list->begin(), list->end(), handle), list->end());
-  list->insert(list->begin(), handle);
+  place(*list);
   if (list == &top_levels) NormalizeZOrder();
+}
+
+void Model::Raise(HWND handle) {
+  Restack(handle, [handle](std::vector<HWND>& list) { list.insert(list.begin(), handle); });
 }
 
 void Model::Lower(HWND handle) {
-  Window* window = Find(handle);
-  if (window == nullptr) return;
-  std::vector<HWND>* list = SiblingList(*window);
-  if (list == nullptr) return;
-  list->erase(std::remove(list->begin(), list->end(), handle), list->end());
-  list->push_back(handle);
-  if (list == &top_levels) NormalizeZOrder();
+  Restack(handle, [handle](std::vector<HWND>& list) { list.push_back(handle); });
 }
 
 void Model::PlaceBelow(HWND handle, HWND above) {
-  Window* window = Find(handle);
-  if (window == nullptr || handle == above) return;
-  std::vector<HWND>* list = SiblingList(*window);
-  if (list == nullptr) return;
-  list->erase(std::remove(list->begin(), list->end(), handle), list->end());
-  auto at = std::find(list->begin(), list->end(), above);
-  list->insert(at == list->end() ? list->end() : at + 1, handle);
-  if (list == &top_levels) NormalizeZOrder();
+  if (handle == above) return;
+  Restack(handle, [handle, above](std::vector<HWND>& list) {
+    auto at = std::find(list.begin(), list.end(), above);
+    list.insert(at == list.end() ? list.end() : at + 1, handle);
+  });
 }
 
 void Model::SetTopmost(HWND handle, bool topmost) {

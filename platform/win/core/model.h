@@ -110,6 +110,9 @@ class Model {
 
  private:
   std::vector<HWND>* SiblingList(const Window& window);
+  // Takes the window out of its siblings, lets place put it back, and restores the rules.
+  template <typename Place>
+  void Restack(HWND window, Place place);
 
   std::atomic<std::uint64_t> cursor_{0};
 };
