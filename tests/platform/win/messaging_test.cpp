@@ -243,6 +243,19 @@ TEST_F(Messaging, TranslateTurnsAKeyPressIntoItsCharacter) {
   EXPECT_EQ(characters, (std::vector<WPARAM>{L'q', L'Q'}));
 }
 
+TEST_F(Messaging, AWindowWhoseThreadEndedRefusesPostsAndAnswersSendsWithZero) {
+  HWND orphan = nullptr;
+  std::thread creator([&] {
+    win_test::RegisterTestClass(L"MessagingTest");
+    orphan = CreateWindowExW(0, L"MessagingTest", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                             nullptr, nullptr);
+  });
+  creator.join();
+  ASSERT_NE(orphan, nullptr);
+  EXPECT_FALSE(PostMessageW(orphan, kNumbered, 0, 0));
+  EXPECT_EQ(SendMessageW(orphan, kNumbered, 0, 0), 0);  // returns instead of waiting forever
+}
+
 TEST_F(Messaging, PostToAThreadWithoutAQueueFails) {
   EXPECT_FALSE(PostThreadMessageW(0x7FFFFFF0, kNumbered, 0, 0));
 }
