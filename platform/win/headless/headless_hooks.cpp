@@ -59,7 +59,7 @@ void ResetMonitors() {
   if (auto* backend = Headless()) backend->ResetMonitors();
 }
 
-void AddMonitor(const MonitorSpec& monitor) {
+void AddMonitor(const MonitorLayout& monitor) {
   if (auto* backend = Headless()) backend->AddMonitor(core::MonitorArea{monitor.monitor, monitor.work});
 }
 

@@ -21,12 +21,12 @@ void AdvanceClock(std::int64_t milliseconds);
 void SetUnixTime(std::int64_t seconds);
 
 // Screen: one 1920 x 1080 monitor with a 1920 x 1040 work area until changed.
-struct MonitorSpec {
+struct MonitorLayout {
   RECT monitor;
   RECT work;
 };
 void ResetMonitors();  // back to the single default monitor
-void AddMonitor(const MonitorSpec& monitor);  // after the existing ones; the first is primary
+void AddMonitor(const MonitorLayout& monitor);  // after the existing ones; the first is primary
 
 // Input, delivered like the user's: to the window under the point (or the capture), through
 // WM_NCHITTEST, as posted messages that the window's thread picks up.
