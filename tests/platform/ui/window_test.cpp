@@ -41,7 +41,33 @@ class CodeBox : public LayoutWindow {
   }
 };
 
+// A box that deletes itself on its final message, as the program's message boxes do.
+class SelfDeletingBox : public CodeBox {
+ public:
+  explicit SelfDeletingBox(bool& deleted) : deleted_(deleted) {}
+  ~SelfDeletingBox() override { deleted_ = true; }
+
+ protected:
+  void OnFinalMessage(HWND window) override {
+    CodeBox::OnFinalMessage(window);
+    delete this;
+  }
+
+ private:
+  bool& deleted_;
+};
+
 }  // namespace
+
+TEST_F(WindowTest, ABoxThatDeletesItselfReturnsItsCodeSafely) {
+  bool deleted = false;
+  auto* box = new SelfDeletingBox(deleted);
+  box->Create(nullptr, L"", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, 360, 220);
+  ui_test::Watchdog watchdog(box->GetHWND());
+  DuiLib::CUiDriver::AnswerNextModal(L"closebtn");
+  EXPECT_EQ(box->ShowModal(), 2u);
+  EXPECT_TRUE(deleted);
+}
 
 TEST_F(WindowTest, HandleCustomMessageSeesMessagesFirstAndCanStopThem) {
   LayoutWindow window(L"gallery.xml");
