@@ -1,0 +1,69 @@
+#include "pulse_call.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace audio {
+
+PulseCall::PulseCall(std::chrono::milliseconds limit)
+    : deadline_(std::chrono::steady_clock::now() + limit), limit_(limit), loop_(pa_mainloop_new()) {
+  if (!loop_) {
+    Fail("connect", "no main loop");
+    return;
+  }
+  context_.reset(pa_context_new(pa_mainloop_get_api(loop_.get()), "quorvel"));
+  if (!context_) {
+    Fail("connect", "no context");
+    return;
+  }
+  // No autospawn: starting a server of our own would hide that none is there.
+  if (pa_context_connect(context_.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+    Fail("connect", ServerError());
+    return;
+  }
+  ServeUntil([this] { return pa_context_get_state(context_.get()) == PA_CONTEXT_READY; },
+             "connect");
+}
+
+bool PulseCall::Await(pa_operation* started, const char* step) {
+  if (!connected()) return false;
+  if (started == nullptr) {
+    Fail(step, ServerError());
+    return false;
+  }
+  OperationPtr operation(started);
+  return ServeUntil(
+      [&operation] { return pa_operation_get_state(operation.get()) != PA_OPERATION_RUNNING; },
+      step);
+}
+
+void PulseCall::Fail(const char* step, const std::string& why) {
+  if (failure_.empty()) failure_ = std::string(step) + ": " + why;
+}
+
+bool PulseCall::ServeUntil(const std::function<bool()>& done, const char* step) {
+  using std::chrono::microseconds;
+  while (!done()) {
+    if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context_.get()))) {
+      Fail(step, ServerError());
+      return false;
+    }
+    const auto left = std::chrono::duration_cast<microseconds>(deadline_ -
+                                                               std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      Fail(step, "no answer within " + std::to_string(limit_.count()) + " ms");
+      return false;
+    }
+    const int wait_us = static_cast<int>(std::min<microseconds::rep>(left.count(), INT_MAX));
+    if (pa_mainloop_prepare(loop_.get(), wait_us) < 0 || pa_mainloop_poll(loop_.get()) < 0 ||
+        pa_mainloop_dispatch(loop_.get()) < 0) {
+      Fail(step, "the main loop stopped");
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string PulseCall::ServerError() const { return pa_strerror(pa_context_errno(context_.get())); }
+
+}  // namespace audio
