@@ -1,0 +1,44 @@
+#include "app/msg_box.h"
+
+#include <utility>
+
+MsgBox::MsgBox(std::wstring layout) : layout_(std::move(layout)) {}
+
+DuiLib::LPCTSTR MsgBox::GetWindowClassName() const { return L"QV-MSGBOX"; }
+
+void MsgBox::OnFinalMessage(HWND window) {
+  WindowImplBase::OnFinalMessage(window);
+  delete this;
+}
+
+void MsgBox::InitWindow() {
+  title_ = m_PaintManager.FindControl(L"mb_title");
+  message_ = m_PaintManager.FindControl(L"mb_msg");
+  ok_ = m_PaintManager.FindControl(L"ok_btn");
+  cancel_ = m_PaintManager.FindControl(L"cancel_btn");
+}
+
+DuiLib::CDuiString MsgBox::GetSkinFile() { return layout_.c_str(); }
+
+// The whole box is client area: it is not dragged by its caption.
+LRESULT MsgBox::OnNcHitTest(UINT, WPARAM, LPARAM, BOOL& handled) {
+  handled = TRUE;
+  return HTCLIENT;
+}
+
+LRESULT MsgBox::HandleCustomMessage(UINT, WPARAM, LPARAM, BOOL& handled) {
+  handled = FALSE;
+  return 0;
+}
+
+void MsgBox::Notify(DuiLib::TNotifyUI& msg) {
+  if (msg.sType == DuiLib::CDuiString(L"click") && msg.pSender != nullptr) {
+    const DuiLib::CDuiString sender = msg.pSender->GetName();
+    if (sender == DuiLib::CDuiString(L"closebtn") || sender == DuiLib::CDuiString(L"cancel_btn")) {
+      Close(2);
+    } else if (sender == DuiLib::CDuiString(L"ok_btn")) {
+      Close(1);
+    }
+  }
+  WindowImplBase::Notify(msg);
+}
