@@ -72,15 +72,7 @@ UINT AnswerWith(MsgBox* box, const wchar_t* button) {
   return box->ShowModal();
 }
 
-class MsgBoxTest : public ::testing::TestWithParam<shell_test::Skin> {
- protected:
-  void SetUp() override {
-    ui_test::UseSkin(GetParam().archive);
-    owner_ = std::make_unique<shell_test::OwnerWindow>();
-  }
-
-  std::unique_ptr<shell_test::OwnerWindow> owner_;
-};
+using MsgBoxTest = shell_test::SkinTest;
 
 }  // namespace
 
@@ -99,7 +91,7 @@ TEST_P(MsgBoxTest, OkConfirmsAndCancelOrCloseCancelEveryBox) {
 }
 
 TEST_P(MsgBoxTest, EveryBoxHasItsControlsAndSpeaksItsSkinsLanguage) {
-  const bool chinese = std::string(GetParam().language) == "cn";
+  const bool chinese = Chinese();
   for (const BoxUse& use : kBoxes) {
     SCOPED_TRACE(ShortName(use));
     MsgBox* box = OpenBox(use, owner_->hwnd());
@@ -114,13 +106,10 @@ TEST_P(MsgBoxTest, EveryBoxHasItsControlsAndSpeaksItsSkinsLanguage) {
       const std::wstring text = CUiDriver::GetText(hwnd, name).GetData();
       EXPECT_TRUE(chinese ? HasChinese(text) : IsPlainEnglish(text)) << Narrow(name);
     }
-    RECT rect{};
-    GetWindowRect(hwnd, &rect);
-    EXPECT_EQ(rect.right - rect.left, use.width);
-    EXPECT_EQ(rect.bottom - rect.top, use.height);
+    EXPECT_EQ(shell_test::WindowSize(hwnd).cx, use.width);
+    EXPECT_EQ(shell_test::WindowSize(hwnd).cy, use.height);
     EXPECT_TRUE(CUiDriver::SaveScreenshot(
-        hwnd, shell_test::ScreenshotPath(std::string("msgbox_") + GetParam().language + "_" +
-                                         ShortName(use))));
+        hwnd, shell_test::ScreenshotPath(ShotName("msgbox_" + ShortName(use)))));
     EXPECT_EQ(AnswerWith(box, L"closebtn"), 2u);
   }
 }
@@ -145,15 +134,13 @@ TEST_P(MsgBoxTest, TheUpdateBoxShowsTheGivenMessageAndCanBeForced) {
   EXPECT_FALSE(CUiDriver::IsVisible(hwnd, L"cancel_btn"));
   EXPECT_FALSE(CUiDriver::Click(hwnd, L"cancel_btn"));
   EXPECT_TRUE(CUiDriver::SaveScreenshot(
-      hwnd, shell_test::ScreenshotPath(std::string("msgbox_") + GetParam().language +
-                                       "_app_update_forced")));
+      hwnd, shell_test::ScreenshotPath(ShotName("msgbox_app_update_forced"))));
   EXPECT_EQ(AnswerWith(box, L"ok_btn"), 1u);
 }
 
 TEST_P(MsgBoxTest, ABoxOverTheMainWindow) {
   MsgBox* box = OpenBox(kBoxes[0], owner_->hwnd());
-  EXPECT_TRUE(shell_test::SaveScreen(std::string("msgbox_") + GetParam().language +
-                                     "_over_main_window"));
+  EXPECT_TRUE(shell_test::SaveScreen(ShotName("msgbox_over_main_window")));
   EXPECT_EQ(AnswerWith(box, L"ok_btn"), 1u);
 }
 

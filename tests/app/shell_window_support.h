@@ -5,7 +5,10 @@
 #include <UIlib.h>
 #include <duilib/ui_test_driver.h>
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "tests/platform/ui/ui_test_support.h"
@@ -46,5 +49,46 @@ class OwnerWindow {
  private:
   ui_test::LayoutWindow window_;
 };
+
+// A test on the skin of its parameter, with the owner window built from that skin.
+class SkinTest : public ::testing::TestWithParam<Skin> {
+ protected:
+  void SetUp() override {
+    ui_test::UseSkin(GetParam().archive);
+    owner_ = std::make_unique<OwnerWindow>();
+  }
+  void TearDown() override { owner_.reset(); }
+  bool Chinese() const { return std::string(GetParam().language) == "cn"; }
+  // The name of a screenshot of this skin.
+  std::string ShotName(const std::string& what) const {
+    return what + "_" + GetParam().language;
+  }
+
+  std::unique_ptr<OwnerWindow> owner_;
+};
+
+// The same with one window of the kind under test, made from the owner's handle once the skin
+// is chosen, and destroyed before the owner.
+template <typename Window>
+class OwnedWindowTest : public SkinTest {
+ protected:
+  void SetUp() override {
+    SkinTest::SetUp();
+    window_ = std::make_unique<Window>(owner_->hwnd());
+  }
+  void TearDown() override {
+    window_.reset();
+    SkinTest::TearDown();
+  }
+
+  std::unique_ptr<Window> window_;
+};
+
+// The outer size of a window.
+inline SIZE WindowSize(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
 
 }  // namespace shell_test

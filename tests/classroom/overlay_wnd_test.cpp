@@ -44,18 +44,8 @@ class TestOverlay : public OverlayWnd {
 
 const wchar_t kServiceFailure[] = L"Lesson code not found";
 
-class OverlayTest : public ::testing::TestWithParam<shell_test::Skin> {
+class OverlayTest : public shell_test::OwnedWindowTest<TestOverlay> {
  protected:
-  void SetUp() override {
-    ui_test::UseSkin(GetParam().archive);
-    owner_ = std::make_unique<shell_test::OwnerWindow>();
-    overlay_ = std::make_unique<TestOverlay>(owner_->hwnd());
-  }
-  void TearDown() override {
-    overlay_.reset();
-    owner_.reset();
-  }
-  bool Chinese() const { return std::string(GetParam().language) == "cn"; }
   std::wstring UnstableText() const {
     return Chinese() ? L"网络不稳定，不符合上课条件" : L"Network unstable, unable to proceed to lesson";
   }
@@ -65,18 +55,16 @@ class OverlayTest : public ::testing::TestWithParam<shell_test::Skin> {
                        L"Please ask your teacher for the code and try again.";
   }
 
-  std::unique_ptr<shell_test::OwnerWindow> owner_;
-  std::unique_ptr<TestOverlay> overlay_;
 };
 
 }  // namespace
 
 TEST_P(OverlayTest, AShortTextGivesAOneLineBoxAtTheScreensCorner) {
-  const SIZE text = MeasureNoticeText(overlay_->GetHWND(), kServiceFailure);
-  overlay_->FitToText(kServiceFailure);
-  EXPECT_EQ(overlay_->LabelAttribute(L"width"), text.cx + 10);
-  EXPECT_EQ(overlay_->LabelAttribute(L"height"), text.cy + 10);
-  const RECT rect = overlay_->Rect();
+  const SIZE text = MeasureNoticeText(window_->GetHWND(), kServiceFailure);
+  window_->FitToText(kServiceFailure);
+  EXPECT_EQ(window_->LabelAttribute(L"width"), text.cx + 10);
+  EXPECT_EQ(window_->LabelAttribute(L"height"), text.cy + 10);
+  const RECT rect = window_->Rect();
   EXPECT_EQ(rect.left, 0);
   EXPECT_EQ(rect.top, 0);
   EXPECT_EQ(rect.right, text.cx + 30);
@@ -85,51 +73,51 @@ TEST_P(OverlayTest, AShortTextGivesAOneLineBoxAtTheScreensCorner) {
 
 TEST_P(OverlayTest, ATextWiderThanFourHundredWrapsAtFourHundred) {
   const std::wstring text = LongText();
-  const SIZE wrapped = MeasureNoticeText(overlay_->GetHWND(), text);
-  const SIZE line = MeasureNoticeText(overlay_->GetHWND(), L"n");
-  overlay_->FitToText(text);
-  EXPECT_LE(overlay_->LabelAttribute(L"width"), 410);
-  EXPECT_GT(overlay_->LabelAttribute(L"width"), 300);
-  EXPECT_EQ(overlay_->LabelAttribute(L"height"), wrapped.cy + 10);
+  const SIZE wrapped = MeasureNoticeText(window_->GetHWND(), text);
+  const SIZE line = MeasureNoticeText(window_->GetHWND(), L"n");
+  window_->FitToText(text);
+  EXPECT_LE(window_->LabelAttribute(L"width"), 410);
+  EXPECT_GT(window_->LabelAttribute(L"width"), 300);
+  EXPECT_EQ(window_->LabelAttribute(L"height"), wrapped.cy + 10);
   EXPECT_GE(wrapped.cy, 2 * line.cy);
-  const RECT rect = overlay_->Rect();
-  EXPECT_EQ(rect.right - rect.left, overlay_->LabelAttribute(L"width") + 20);
-  EXPECT_EQ(rect.bottom - rect.top, overlay_->LabelAttribute(L"height") + 20);
+  const RECT rect = window_->Rect();
+  EXPECT_EQ(rect.right - rect.left, window_->LabelAttribute(L"width") + 20);
+  EXPECT_EQ(rect.bottom - rect.top, window_->LabelAttribute(L"height") + 20);
 }
 
 TEST_P(OverlayTest, ANewTextResizesTheSameWindow) {
-  const HWND hwnd = overlay_->GetHWND();
-  overlay_->Show(LongText());
-  const RECT long_rect = overlay_->Rect();
-  overlay_->Show(kServiceFailure);
-  const RECT short_rect = overlay_->Rect();
-  EXPECT_EQ(overlay_->GetHWND(), hwnd);
+  const HWND hwnd = window_->GetHWND();
+  window_->Show(LongText());
+  const RECT long_rect = window_->Rect();
+  window_->Show(kServiceFailure);
+  const RECT short_rect = window_->Rect();
+  EXPECT_EQ(window_->GetHWND(), hwnd);
   EXPECT_LT(short_rect.bottom - short_rect.top, long_rect.bottom - long_rect.top);
   EXPECT_EQ(std::wstring(CUiDriver::GetText(hwnd, L"overlay_info").GetData()), kServiceFailure);
 }
 
 TEST_P(OverlayTest, CentredOverItsOwnerAfterFitting) {
-  overlay_->Show(UnstableText());
+  window_->Show(UnstableText());
   RECT owner{};
   GetWindowRect(owner_->hwnd(), &owner);
-  const RECT rect = overlay_->Rect();
+  const RECT rect = window_->Rect();
   EXPECT_NEAR((rect.left + rect.right) / 2, (owner.left + owner.right) / 2, 1);
   EXPECT_NEAR((rect.top + rect.bottom) / 2, (owner.top + owner.bottom) / 2, 1);
-  EXPECT_TRUE(shell_test::SaveScreen(std::string("overlay_") + GetParam().language + "_unstable"));
-  overlay_->Show(LongText());
-  EXPECT_TRUE(shell_test::SaveScreen(std::string("overlay_") + GetParam().language + "_wrapped"));
+  EXPECT_TRUE(shell_test::SaveScreen(ShotName("overlay_unstable")));
+  window_->Show(LongText());
+  EXPECT_TRUE(shell_test::SaveScreen(ShotName("overlay_wrapped")));
 }
 
 TEST_P(OverlayTest, TheMouseNeverHitsTheNotice) {
-  overlay_->Show(UnstableText());
-  const RECT rect = overlay_->Rect();
+  window_->Show(UnstableText());
+  const RECT rect = window_->Rect();
   for (const POINT point : {POINT{rect.left + 1, rect.top + 1},
                             POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2},
                             POINT{rect.right - 2, rect.bottom - 2}}) {
-    EXPECT_EQ(SendMessageW(overlay_->GetHWND(), WM_NCHITTEST, 0, MAKELPARAM(point.x, point.y)),
+    EXPECT_EQ(SendMessageW(window_->GetHWND(), WM_NCHITTEST, 0, MAKELPARAM(point.x, point.y)),
               HTNOWHERE);
   }
-  EXPECT_FALSE(IsWindowEnabled(overlay_->GetHWND()));
+  EXPECT_FALSE(IsWindowEnabled(window_->GetHWND()));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSkins, OverlayTest, ::testing::ValuesIn(shell_test::kBothSkins),
