@@ -21,16 +21,16 @@ std::wstring WindowsWideFormat(const wchar_t* format) {
       continue;
     }
     // Flags, width, precision and length stay; only the conversion letter decides.
-    const wchar_t* spec_start = p;
+    const wchar_t* conversion_start = p;
     while (*p != L'\0' && std::wcschr(L"-+ #0123456789.*hlLjztqI", *p) != nullptr) ++p;
-    std::wstring spec(spec_start, p);
+    std::wstring conversion(conversion_start, p);
     if (*p == L'\0') {
-      out += spec;
+      out += conversion;
       break;
     }
-    const bool has_length = spec.find_first_of(L"hlLjztqI") != std::wstring::npos;
-    if ((*p == L's' || *p == L'c') && !has_length) spec += L'l';
-    out += spec;
+    const bool has_length = conversion.find_first_of(L"hlLjztqI") != std::wstring::npos;
+    if ((*p == L's' || *p == L'c') && !has_length) conversion += L'l';
+    out += conversion;
     out += *p;
   }
   return out;
