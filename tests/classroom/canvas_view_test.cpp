@@ -10,6 +10,16 @@ constexpr WPARAM kShiftHeld = 0x0004;
 
 }  // namespace
 
+TEST_P(TileTest, TheFirstSizeOfAFreshTilePlacesItsIndicatorsByTheBadgeFlag) {
+  // The flag starts set: the bars show and the badge, centred, waits for UpdateIndicators.
+  EXPECT_TRUE(tile_.hide_offline_badge());
+  EXPECT_TRUE(IsWindowVisible(Bars()));
+  EXPECT_FALSE(IsWindowVisible(Badge()));
+  const RECT badge = PlaceInParent(Badge());
+  EXPECT_EQ(badge.left, (tile_test::kTileWidth - 128) / 2);
+  EXPECT_EQ(badge.top, (tile_test::kTileHeight - 128) / 2);
+}
+
 TEST_P(TileTest, AClickPostsTileClickedWithThePointInTheMeetingViewsCoordinates) {
   const POINT screen = OnScreen(Tile(), 10, 10);
   win::headless::Click(win::headless::Button::Left, screen.x, screen.y);
