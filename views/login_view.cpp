@@ -1,0 +1,208 @@
+#include "views/login_view.h"
+
+#include <cwctype>
+#include <utility>
+
+#include "app/app_messages.h"
+#include "app/diagnostics.h"
+#include "app/text_conversion.h"
+#include "media/media_engine.h"
+#include "service/data_holder.h"
+#include "service/login_request.h"
+
+namespace {
+
+constexpr const wchar_t* kChinesePlaceholder = L"请输入上课码";
+constexpr const wchar_t* kEnglishPlaceholder = L"Please input lesson code";
+constexpr const wchar_t* kJoinRed = L"#ffe5393b";
+constexpr const wchar_t* kJoinGrey = L"#ff333333";
+constexpr int kDeviceItemHeight = 30;
+
+bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// One kind of device as the engine offers it, so that both lists fill the same way.
+struct DeviceSource {
+  std::function<std::wstring()> current;
+  std::function<void()> refresh;
+  std::function<int()> count;
+  std::function<bool(int, std::wstring&, std::wstring&)> at;
+};
+
+DeviceSource Cameras(MediaEngine& media) {
+  return {[&media] { return media.CurrentCamera(); }, [&media] { media.RefreshCameras(); },
+          [&media] { return media.CameraCount(); },
+          [&media](int index, std::wstring& name, std::wstring& id) {
+            return media.CameraAt(index, name, id);
+          }};
+}
+
+DeviceSource Microphones(MediaEngine& media) {
+  return {[&media] { return media.CurrentMicrophone(); },
+          [&media] { media.RefreshMicrophones(); },
+          [&media] { return media.MicrophoneCount(); },
+          [&media](int index, std::wstring& name, std::wstring& id) {
+            return media.MicrophoneAt(index, name, id);
+          }};
+}
+
+// The item showing the remembered name wins, else the engine's current device; with several
+// matches the last one stays selected.
+void FillDeviceList(DuiLib::CComboUI& list, const DeviceSource& source) {
+  const std::wstring shown = list.GetText().str();
+  list.RemoveAll();
+  source.refresh();
+  const std::wstring current = source.current();
+  const int count = source.count();
+  for (int index = 0; index < count; ++index) {
+    std::wstring name;
+    std::wstring id;
+    source.at(index, name, id);
+    auto* item = new DuiLib::CListLabelElementUI;
+    item->SetText(name.c_str());
+    item->SetFixedHeight(kDeviceItemHeight);
+    list.Add(item);
+    if (name == shown || id == current) list.SelectItem(index, false);
+  }
+}
+
+// The engine's id of the selected item; empty without a selection, as the lookup then fails.
+std::wstring SelectedDeviceId(const DuiLib::CComboUI& list, const DeviceSource& source) {
+  std::wstring name;
+  std::wstring id;
+  source.at(list.GetCurSel(), name, id);
+  return id;
+}
+
+}  // namespace
+
+LoginServices ProgramLoginServices(DataHolder& holder) {
+  return {holder, MediaEngine::Instance(), ProgramVersionText(),
+          [](DataHolder& target, const std::string& code) { StartLogin(code, target); }};
+}
+
+bool IsLessonCodeValid(const std::wstring& text) {
+  return !text.empty() && !EqualIgnoringCase(text, kChinesePlaceholder) &&
+         text != kEnglishPlaceholder;
+}
+
+LoginView::LoginView(LoginServices services) : services_(std::move(services)) {}
+
+DuiLib::LPCTSTR LoginView::GetWindowClassName() const { return L"LoginView"; }
+
+void LoginView::OnFinalMessage(HWND) { delete this; }
+
+DuiLib::CDuiString LoginView::GetSkinFile() { return L"login_view.xml"; }
+
+void LoginView::InitWindow() {
+  code_field_ = dynamic_cast<DuiLib::CEditUI*>(m_PaintManager.FindControl(L"class_code"));
+  camera_list_ = dynamic_cast<DuiLib::CComboUI*>(m_PaintManager.FindControl(L"camera_device"));
+  microphone_list_ = dynamic_cast<DuiLib::CComboUI*>(m_PaintManager.FindControl(L"audin_device"));
+  join_button_ = dynamic_cast<DuiLib::CButtonUI*>(m_PaintManager.FindControl(L"join_class"));
+  logo_ = m_PaintManager.FindControl(L"product_logo");
+  background_ = m_PaintManager.FindControl(L"wnd_background");
+
+  logo_->SetAttribute(L"bkimage", L"logo_quorvel.png");
+  background_->SetAttribute(L"bkimage", L"file='wnd_bg_quorvel.jpg' corner='10,100,10,10'");
+
+  if (services_.version.empty()) return;
+  const std::wstring prefix = services_.holder.chinese_ui ? L"版本 beta " : L"Version beta ";
+  m_PaintManager.FindControl(L"app_version")->SetText((prefix + services_.version).c_str());
+}
+
+LRESULT LoginView::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam,
+                                       BOOL& handled) {
+  switch (message) {
+    case UM_ENGINE_READY:
+      RefreshDeviceLists();
+      UpdateJoinButton();
+      break;
+    case UM_NOTICE_CLOSED:
+      // Enabled even with no valid code: only the colour follows the rule here.
+      SetControlsEnabled(true);
+      SetJoinColour(CodeIsValid());
+      break;
+    case UM_NETWORK_TEST_RESULT:
+      if (wParam == 1) {
+        SetControlsEnabled(true);
+        SetJoinColour(true);
+      }
+      break;
+    case WM_SHOWWINDOW:
+      if (wParam != FALSE) TakeKeyboardFocus();
+      break;
+    case WM_KEYDOWN:
+      // Enter in the code field is the join button, while that button takes clicks.
+      if (wParam == VK_RETURN && m_PaintManager.GetFocus() == code_field_ &&
+          code_field_->IsEnabled() && join_button_->IsEnabled()) {
+        Join();
+      }
+      break;
+    default:
+      break;
+  }
+  return WindowImplBase::HandleCustomMessage(message, wParam, lParam, handled);
+}
+
+void LoginView::Notify(DuiLib::TNotifyUI& msg) {
+  const std::wstring type = msg.sType.str();
+  const std::wstring sender = msg.pSender != nullptr ? msg.pSender->GetName().str() : L"";
+  if (type == L"textchanged" && sender == L"class_code") {
+    UpdateJoinButton();
+  } else if (type == L"predropdown") {
+    RefreshDeviceLists();
+  } else if (type == L"click" && sender == L"join_class") {
+    Join();
+  }
+  WindowImplBase::Notify(msg);
+}
+
+void LoginView::RefreshDeviceLists() {
+  if (camera_list_ != nullptr) FillDeviceList(*camera_list_, Cameras(services_.media));
+  if (microphone_list_ != nullptr) FillDeviceList(*microphone_list_, Microphones(services_.media));
+}
+
+void LoginView::SetControlsEnabled(bool enabled) {
+  code_field_->SetEnabled(enabled);
+  join_button_->SetEnabled(enabled);
+  if (camera_list_ != nullptr) camera_list_->SetEnabled(enabled);
+  if (microphone_list_ != nullptr) microphone_list_->SetEnabled(enabled);
+}
+
+bool LoginView::CodeIsValid() const { return IsLessonCodeValid(code_field_->GetText().str()); }
+
+void LoginView::SetJoinColour(bool valid) {
+  join_button_->SetAttribute(L"bkcolor", valid ? kJoinRed : kJoinGrey);
+}
+
+void LoginView::UpdateJoinButton() {
+  const bool valid = CodeIsValid();
+  join_button_->SetEnabled(valid);
+  SetJoinColour(valid);
+}
+
+void LoginView::Join() {
+  services_.start_login(services_.holder, WideToAnsi(code_field_->GetText().str()));
+  MediaEngine& media = services_.media;
+  if (camera_list_ != nullptr) media.SelectCamera(SelectedDeviceId(*camera_list_, Cameras(media)));
+  if (microphone_list_ != nullptr) {
+    media.SelectMicrophone(SelectedDeviceId(*microphone_list_, Microphones(media)));
+  }
+  code_field_->SetEnabled(false);
+  if (microphone_list_ != nullptr) microphone_list_->SetEnabled(false);
+  if (camera_list_ != nullptr) camera_list_->SetEnabled(false);
+  join_button_->SetEnabled(false);
+  SetJoinColour(false);
+}
+
+void LoginView::TakeKeyboardFocus() {
+  ::SetFocus(GetHWND());
+  if (code_field_ != nullptr) code_field_->SetFocus();
+}
