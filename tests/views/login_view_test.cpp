@@ -184,7 +184,8 @@ TEST_P(LoginViewSkinTest, TheVersionLabelNamesTheVersionInTheSkinsLanguage) {
 TEST_P(LoginViewSkinTest, TheCodeFieldHasTheKeyboardWhenShownAndShownAgain) {
   EXPECT_EQ(FocusedName(), L"class_code");
   ShowWindow(view(), SW_HIDE);
-  CUiDriver::FindControl(view(), L"join_class")->SetFocus();
+  CUiDriver::FindControl(view(), L"camera_device")->SetFocus();
+  ASSERT_EQ(FocusedName(), L"camera_device");
   ShowWindow(view(), SW_SHOW);
   CUiDriver::Pump();
   EXPECT_EQ(FocusedName(), L"class_code");
@@ -207,8 +208,9 @@ TEST_P(LoginViewSkinTest, EnterOnAnotherControlDoesNotJoin) {
   EXPECT_TRUE(logins_.empty());
 }
 
-TEST_P(LoginViewSkinTest, Screenshot) {
+TEST_P(LoginViewSkinTest, Screenshots) {
   Post(UM_ENGINE_READY, TIMER_ENGINE_START);
+  EXPECT_TRUE(shell_test::SaveScreen(ShotName("login_view_start")));
   TypeCode(L"QV-2024");
   EXPECT_TRUE(shell_test::SaveScreen(ShotName("login_view")));
 }
