@@ -53,14 +53,17 @@ DeviceSource Microphones(MediaEngine& media) {
           }};
 }
 
-// The item showing the remembered name wins, else the engine's current device; with several
-// matches the last one stays selected.
+// The device the closed box showed stays chosen while it is plugged in, wherever it lies in
+// the new list; only without it does the engine's current device get the selection. Among
+// equal names or ids the last one counts.
 void FillDeviceList(DuiLib::CComboUI& list, const DeviceSource& source) {
   const std::wstring shown = list.GetText().str();
   list.RemoveAll();
   source.refresh();
   const std::wstring current = source.current();
   const int count = source.count();
+  int shown_index = -1;
+  int current_index = -1;
   for (int index = 0; index < count; ++index) {
     std::wstring name;
     std::wstring id;
@@ -69,8 +72,11 @@ void FillDeviceList(DuiLib::CComboUI& list, const DeviceSource& source) {
     item->SetText(name.c_str());
     item->SetFixedHeight(kDeviceItemHeight);
     list.Add(item);
-    if (name == shown || id == current) list.SelectItem(index, false);
+    if (name == shown) shown_index = index;
+    if (id == current) current_index = index;
   }
+  const int chosen = shown_index >= 0 ? shown_index : current_index;
+  if (chosen >= 0) list.SelectItem(chosen, false);
 }
 
 // The engine's id of the selected item; empty without a selection, as the lookup then fails.

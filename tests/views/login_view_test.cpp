@@ -114,6 +114,16 @@ TEST_P(LoginViewSkinTest, AnUnpluggedShownCameraGivesWayToTheEnginesCurrentOne) 
   EXPECT_EQ(Text(L"camera_device"), L"USB camera");
 }
 
+TEST_P(LoginViewSkinTest, ThePickedCameraStaysPickedWhenTheCurrentOneComesLaterInTheList) {
+  devices_.cameras.current = "cam-b";
+  Post(UM_ENGINE_READY, TIMER_ENGINE_START);
+  ASSERT_EQ(Text(L"camera_device"), L"Document camera");
+  ASSERT_TRUE(CUiDriver::PickItem(view(), L"camera_device", 0));
+  ASSERT_TRUE(CUiDriver::PickItem(view(), L"audin_device", 0));
+  EXPECT_EQ(Selection(L"camera_device"), 0);
+  EXPECT_EQ(Text(L"camera_device"), L"Desk camera");
+}
+
 TEST_P(LoginViewSkinTest, WithNeitherTheShownNameNorTheCurrentIdTheListKeepsNoSelection) {
   Post(UM_ENGINE_READY, TIMER_ENGINE_START);
   devices_.cameras.plugged = {{"USB camera", "cam-c"}};
