@@ -41,19 +41,31 @@ DeviceEngine::DeviceEngine() {
   media_->OpenCameraList();
 }
 
+std::unique_ptr<MediaEngine> DeviceEngine::UnopenedMedia() {
+  return std::make_unique<MediaEngine>(&DeviceEngine::Factory, bridge_);
+}
+
 void LoginViewTest::SetUp() {
   SkinTest::SetUp();
   holder_.chinese_ui = Chinese();
 }
 
 void LoginViewTest::TearDown() {
-  if (view_ != nullptr) DestroyWindow(view_);  // the view deletes itself on its final message
-  CUiDriver::Pump();
+  DestroyView();
   SkinTest::TearDown();
 }
 
-void LoginViewTest::OpenView(const std::wstring& version) {
-  LoginServices services{holder_, devices_.media(), version,
+void LoginViewTest::DestroyView() {
+  if (view_ != nullptr) DestroyWindow(view_);  // the view deletes itself on its final message
+  view_ = nullptr;
+  login_ = nullptr;
+  CUiDriver::Pump();
+}
+
+void LoginViewTest::OpenView(const std::wstring& version) { OpenView(version, devices_.media()); }
+
+void LoginViewTest::OpenView(const std::wstring& version, MediaEngine& media) {
+  LoginServices services{holder_, media, version,
                          [this](DataHolder&, const std::string& code) { logins_.push_back(code); }};
   login_ = new LoginView(std::move(services));
   view_ = login_->Create(owner_->hwnd(), L"",

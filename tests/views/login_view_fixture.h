@@ -55,6 +55,9 @@ class DeviceEngine {
  public:
   DeviceEngine();
   MediaEngine& media() { return *media_; }
+  // A second handle on the same engine whose device lists were never opened, as before the
+  // main window has started the engine.
+  std::unique_ptr<MediaEngine> UnopenedMedia();
 
   DeviceShelf cameras;
   DeviceShelf microphones;
@@ -80,6 +83,8 @@ class LoginViewTest : public shell_test::SkinTest {
 
   // Builds the view with the given version text (the program file's, or empty).
   void OpenView(const std::wstring& version);
+  void OpenView(const std::wstring& version, MediaEngine& media);
+  void DestroyView();
   HWND view() const { return view_; }
   LoginView* view_object() const { return login_; }
   // Replaces the code field's text the way a user does: select all, then type.

@@ -235,6 +235,18 @@ TEST_P(LoginViewWithoutVersionTest, TheVersionLabelKeepsTheLayoutsText) {
   EXPECT_EQ(Text(L"app_version"), Chinese() ? L"Quorvel 在线课堂" : L"Quorvel Online Classroom");
 }
 
+TEST_P(LoginViewWithoutVersionTest, AListOpenedBeforeTheEngineIsReadyStaysEmpty) {
+  devices_.cameras.plugged = {{"Desk camera", "cam-a"}};
+  const std::unique_ptr<MediaEngine> unopened = devices_.UnopenedMedia();
+  OpenView(L"", *unopened);
+  ASSERT_TRUE(CUiDriver::Click(view(), L"camera_device"));
+  CUiDriver::Pump();
+  EXPECT_EQ(ItemCount(L"camera_device"), 0);
+  EXPECT_EQ(Selection(L"camera_device"), -1);
+  EXPECT_EQ(ItemCount(L"audin_device"), 0);
+  DestroyView();  // before the engine handle it uses
+}
+
 INSTANTIATE_TEST_SUITE_P(BothSkins, LoginViewWithoutVersionTest,
                          ::testing::ValuesIn(shell_test::kBothSkins),
                          [](const auto& info) { return std::string(info.param.language); });
