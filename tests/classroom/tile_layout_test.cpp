@@ -235,3 +235,18 @@ TEST(SideBySide, TheCounterpartIsTheStudentForATeacherAndTheTeacherOtherwise) {
   EXPECT_EQ(OtherRemoteRole(LessonRole::Student), LessonRole::Assistant);
   EXPECT_EQ(OtherRemoteRole(LessonRole::Assistant), LessonRole::Student);
 }
+
+// Degenerate inputs.
+
+TEST(DegenerateSizes, HugeVideoSizesDoNotOverflowTheIntegerRules) {
+  const auto layout = Pip(Present(2'000'000, 1'000'000), Absent(), Absent(), ViewSize{4000, 4000});
+  ExpectShown(layout.main, {0, 1000, 4000, 2000});
+}
+
+TEST(DegenerateSizes, AViewWithNoHeightAndUnsizedTilesStillGivesRectangles) {
+  const auto layout =
+      LayoutSideBySide(ViewSize{1280, 0}, PresentUnsized(), PresentUnsized(), PresentUnsized());
+  ExpectShown(layout.counterpart, {0, 0, 640, 0});
+  ExpectShown(layout.other_remote, {640, 0, 640, 0});
+  ExpectShown(layout.own, {640, 0, 640, 0});
+}
