@@ -3,6 +3,10 @@
 # The project's own code builds clean of warnings.
 function(quorvel_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+  if(QUORVEL_SANITIZE)
+    # GCC 12 warns falsely inside the standard library once sanitizers are on.
+    target_compile_options(${target} PRIVATE -Wno-maybe-uninitialized)
+  endif()
 endfunction()
 
 # Stamps a fixed file version (a.b.c.d) into an executable, where the version-information
