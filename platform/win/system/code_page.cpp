@@ -56,9 +56,10 @@ void EncodeOne(char32_t c, std::string& out) {
 bool KnownCodePage(UINT code_page) { return code_page == CP_ACP || code_page == CP_UTF8; }
 
 // Windows counts: -1 means "up to and including the terminating NUL"; 0 is an error.
-bool InputLength(int given, size_t& length, const void* text, size_t (*measure)(const void*)) {
+template <typename Char>
+bool InputLength(int given, size_t& length, const Char* text) {
   if (text == nullptr || given == 0 || given < -1) return false;
-  length = given == -1 ? measure(text) + 1 : static_cast<size_t>(given);
+  length = given == -1 ? std::char_traits<Char>::length(text) + 1 : static_cast<size_t>(given);
   return true;
 }
 
@@ -67,9 +68,7 @@ bool InputLength(int given, size_t& length, const void* text, size_t (*measure)(
 int MultiByteToWideChar(UINT code_page, DWORD, LPCSTR text, int bytes, LPWSTR wide,
                         int wide_chars) {
   size_t length = 0;
-  if (!KnownCodePage(code_page) || wide_chars < 0 ||
-      !InputLength(bytes, length, text,
-                   [](const void* p) { return std::char_traits<char>::length(static_cast<const char*>(p)); })) {
+  if (!KnownCodePage(code_page) || wide_chars < 0 || !InputLength(bytes, length, text)) {
     return 0;
   }
   std::wstring out;
@@ -86,9 +85,7 @@ int MultiByteToWideChar(UINT code_page, DWORD, LPCSTR text, int bytes, LPWSTR wi
 int WideCharToMultiByte(UINT code_page, DWORD, LPCWSTR wide, int wide_chars, LPSTR text, int bytes,
                         LPCSTR default_char, BOOL* used_default_char) {
   size_t length = 0;
-  if (!KnownCodePage(code_page) || bytes < 0 ||
-      !InputLength(wide_chars, length, wide,
-                   [](const void* p) { return std::char_traits<wchar_t>::length(static_cast<const wchar_t*>(p)); })) {
+  if (!KnownCodePage(code_page) || bytes < 0 || !InputLength(wide_chars, length, wide)) {
     return 0;
   }
   const std::string fallback = default_char != nullptr ? default_char : "?";
