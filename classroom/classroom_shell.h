@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 class MeetingView;
 
 class ClassroomShell {
@@ -21,6 +23,9 @@ class ClassroomShell {
   virtual void ShowControlBarIfHidden() = 0;
   // The meeting view's leave hides the lesson's bars and the floating tip.
   virtual void HideLessonBars() = 0;
+  // The tip over the top of the classroom (network warnings): shown with a text and placed, or
+  // hidden.
+  virtual void ShowFloatTip(const std::wstring& text) = 0;
   virtual void HideFloatTip() = 0;
 
  protected:
