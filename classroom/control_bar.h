@@ -1,0 +1,44 @@
+// The strip of lesson commands over the lower part of the classroom: hang up, change layout,
+// share the screen, mute the microphone, open the settings.
+//
+// The main window owns it, creates it hidden, places it and resets it for each lesson; the
+// meeting view shows it when the mouse moves over the classroom. It hides itself 3 s after the
+// cursor has left it (TIMER_CONTROL_BAR_HIDE), checking again every 3 s while the cursor rests
+// on it. It keeps no lesson state: the microphone and sharing flags are the meeting view's, and
+// a missing meeting view makes "mute" and "setting" do nothing beyond resetting the mute images.
+#pragma once
+
+#include <UIlib.h>
+
+#include <string>
+
+class ClassroomShell;
+class MediaEngine;
+
+class ControlBar : public DuiLib::WindowImplBase {
+ public:
+  ControlBar(ClassroomShell& shell, MediaEngine& media);
+
+  // The microphone-on images on the mute button, and "share_screen" shown exactly when the
+  // lesson allows sharing.
+  void ResetForLesson(bool screen_sharing_allowed);
+
+ protected:
+  DuiLib::LPCTSTR GetWindowClassName() const override;
+  void OnFinalMessage(HWND window) override;
+  void InitWindow() override;
+  DuiLib::CDuiString GetSkinFile() override;
+  LRESULT OnNcHitTest(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+  LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+  void Notify(DuiLib::TNotifyUI& msg) override;
+
+ private:
+  ClassroomShell& shell_;
+  MediaEngine& media_;
+  std::wstring layout_ = L"control_bar.xml";
+  // The layout's, owned by its tree.
+  DuiLib::CControlUI* hangup_ = nullptr;
+  DuiLib::CControlUI* change_layout_ = nullptr;
+  DuiLib::CControlUI* share_screen_ = nullptr;
+  DuiLib::CButtonUI* mute_ = nullptr;
+};

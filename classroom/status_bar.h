@@ -1,0 +1,56 @@
+// The thin strip along the bottom of the classroom with the lesson clock, the recording
+// indicator and, for the teacher, the minutes left before the lesson is closed.
+//
+// It is also the lesson's timekeeper. The main window owns it, places it and arms it with Start
+// when the classroom opens; every 500 ms (TIMER_LESSON_CLOCK) it reads "now" and, once the
+// closing time has passed, stops, hides itself and ends the classroom through the shell. The
+// main window calls Stop when the classroom closes, so a late tick cannot end a lesson already
+// left. The bar never takes the mouse.
+#pragma once
+
+#include <UIlib.h>
+
+#include <cstdint>
+#include <string>
+
+class ClassroomShell;
+class DataHolder;
+
+class StatusBar : public DuiLib::WindowImplBase {
+ public:
+  StatusBar(ClassroomShell& shell, DataHolder& holder);
+
+  // All four in seconds since 1970-01-01 UTC: the clock counts from clock_start, turns red after
+  // red_at, the teacher's countdown shows after warn_at and the classroom ends after close_at.
+  void Start(std::int64_t clock_start, std::int64_t red_at, std::int64_t warn_at,
+             std::int64_t close_at);
+  // Whether the recording indicator belongs to this lesson; shown or hidden at once.
+  void ShowRecording(bool recording);
+  // Stops the lesson clock; the next Start arms it again.
+  void Stop();
+
+ protected:
+  DuiLib::LPCTSTR GetWindowClassName() const override;
+  void OnFinalMessage(HWND window) override;
+  void InitWindow() override;
+  DuiLib::CDuiString GetSkinFile() override;
+  LRESULT OnNcHitTest(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+  LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
+
+ private:
+  void Tick();
+
+  ClassroomShell& shell_;
+  DataHolder& holder_;
+  // The layout's, owned by its tree.
+  DuiLib::CControlUI* time_icon_ = nullptr;
+  DuiLib::CControlUI* time_counter_ = nullptr;
+  DuiLib::CControlUI* warn_info_ = nullptr;
+  DuiLib::CControlUI* record_status_ = nullptr;
+  std::wstring warn_format_;
+  std::int64_t clock_start_ = 0;
+  std::int64_t red_at_ = 0;
+  std::int64_t warn_at_ = 0;
+  std::int64_t close_at_ = 0;
+  bool recording_shown_ = false;
+};
