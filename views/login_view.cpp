@@ -9,6 +9,7 @@
 #include "media/media_engine.h"
 #include "service/data_holder.h"
 #include "service/login_request.h"
+#include "views/device_list.h"
 
 namespace {
 
@@ -16,7 +17,6 @@ constexpr const wchar_t* kChinesePlaceholder = L"请输入上课码";
 constexpr const wchar_t* kEnglishPlaceholder = L"Please input lesson code";
 constexpr const wchar_t* kJoinRed = L"#ffe5393b";
 constexpr const wchar_t* kJoinGrey = L"#ff333333";
-constexpr int kDeviceItemHeight = 30;
 
 bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b) {
   if (a.size() != b.size()) return false;
@@ -26,31 +26,6 @@ bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b) {
     }
   }
   return true;
-}
-
-// One kind of device as the engine offers it, so that both lists fill the same way.
-struct DeviceSource {
-  std::function<std::wstring()> current;
-  std::function<void()> refresh;
-  std::function<int()> count;
-  std::function<bool(int, std::wstring&, std::wstring&)> at;
-};
-
-DeviceSource Cameras(MediaEngine& media) {
-  return {[&media] { return media.CurrentCamera(); }, [&media] { media.RefreshCameras(); },
-          [&media] { return media.CameraCount(); },
-          [&media](int index, std::wstring& name, std::wstring& id) {
-            return media.CameraAt(index, name, id);
-          }};
-}
-
-DeviceSource Microphones(MediaEngine& media) {
-  return {[&media] { return media.CurrentMicrophone(); },
-          [&media] { media.RefreshMicrophones(); },
-          [&media] { return media.MicrophoneCount(); },
-          [&media](int index, std::wstring& name, std::wstring& id) {
-            return media.MicrophoneAt(index, name, id);
-          }};
 }
 
 // The device the closed box showed stays chosen while it is plugged in, wherever it lies in
@@ -68,23 +43,12 @@ void FillDeviceList(DuiLib::CComboUI& list, const DeviceSource& source) {
     std::wstring name;
     std::wstring id;
     source.at(index, name, id);
-    auto* item = new DuiLib::CListLabelElementUI;
-    item->SetText(name.c_str());
-    item->SetFixedHeight(kDeviceItemHeight);
-    list.Add(item);
+    AddDeviceItem(list, name);
     if (name == shown) shown_index = index;
     if (id == current) current_index = index;
   }
   const int chosen = shown_index >= 0 ? shown_index : current_index;
   if (chosen >= 0) list.SelectItem(chosen, false);
-}
-
-// The engine's id of the selected item; empty without a selection, as the lookup then fails.
-std::wstring SelectedDeviceId(const DuiLib::CComboUI& list, const DeviceSource& source) {
-  std::wstring name;
-  std::wstring id;
-  source.at(list.GetCurSel(), name, id);
-  return id;
 }
 
 }  // namespace
@@ -103,7 +67,7 @@ LoginView::LoginView(LoginServices services) : services_(std::move(services)) {}
 
 DuiLib::LPCTSTR LoginView::GetWindowClassName() const { return L"LoginView"; }
 
-void LoginView::OnFinalMessage(HWND) { delete this; }
+void LoginView::OnFinalMessage(HWND) {}  // the main window owns the object
 
 DuiLib::CDuiString LoginView::GetSkinFile() { return L"login_view.xml"; }
 

@@ -1,0 +1,27 @@
+// What the login view and the settings dialog share about their camera and microphone lists:
+// one kind of device as the engine offers it, and the items both lists are made of.
+#pragma once
+
+#include <UIlib.h>
+
+#include <functional>
+#include <string>
+
+class MediaEngine;
+
+// The engine's operations for one kind of device, so that both kinds fill the same way.
+struct DeviceSource {
+  std::function<std::wstring()> current;
+  std::function<void()> refresh;
+  std::function<int()> count;
+  std::function<bool(int, std::wstring&, std::wstring&)> at;
+};
+
+DeviceSource Cameras(MediaEngine& media);
+DeviceSource Microphones(MediaEngine& media);
+
+// Appends one item with the device's name, 30 pixels high.
+void AddDeviceItem(DuiLib::CComboUI& list, const std::wstring& name);
+
+// The engine's id of the selected item; empty without a selection, as the lookup then fails.
+std::wstring SelectedDeviceId(const DuiLib::CComboUI& list, const DeviceSource& source);

@@ -1,0 +1,47 @@
+// The modal settings dialog of a lesson: the computer's output volume, the camera, the
+// microphone, the local preview's mirror mode and the camera-switch shortcut. Device, mirror
+// and volume changes take effect at once; volume, mirror mode and shortcut are written to the
+// settings file when any of its buttons closes it, cancel included (nothing is undone).
+//
+// Made with new for each opening and deleting itself on its final message: the meeting view
+// creates it as an owned pop-up, centres it, runs ShowModal and never touches it again. A new
+// camera is announced with UM_CAMERA_RESTARTED to the owner, a new shortcut with
+// UM_HOTKEY_CHANGED to the main window.
+#pragma once
+
+#include <UIlib.h>
+
+class DataHolder;
+class MediaEngine;
+
+class SettingView : public DuiLib::WindowImplBase {
+ public:
+  SettingView(DataHolder& holder, MediaEngine& media);
+
+ protected:
+  // Only the dialog itself ends its life, on its final message.
+  ~SettingView() override = default;
+
+  DuiLib::LPCTSTR GetWindowClassName() const override;
+  void OnFinalMessage(HWND window) override;
+  void InitWindow() override;
+  DuiLib::CDuiString GetSkinFile() override;
+  void Notify(DuiLib::TNotifyUI& msg) override;
+
+ private:
+  void SaveAndClose(UINT result);
+  void ApplyCameraAndMirror();
+  void ApplyMicrophone();
+  void AnnounceHotkey();
+
+  DataHolder& holder_;
+  MediaEngine& media_;
+  // The layout's controls, owned by its tree; any may be missing.
+  DuiLib::CSliderUI* volume_slider_ = nullptr;
+  DuiLib::CComboUI* camera_list_ = nullptr;
+  DuiLib::CComboUI* microphone_list_ = nullptr;
+  DuiLib::CComboUI* mirror_list_ = nullptr;
+  DuiLib::CHotKeyUI* hotkey_field_ = nullptr;
+  // The selections made while the lists are filled raise "itemselect" too; they change nothing.
+  bool initialised_ = false;
+};
