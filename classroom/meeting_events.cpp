@@ -1,0 +1,227 @@
+// The meeting view's reactions to the engine's events during a lesson. Each record is taken
+// over the moment its message arrives, so it is freed however the handling ends.
+#include <algorithm>
+#include <string>
+
+#include "app/diagnostics.h"
+#include "classroom/classroom_shell.h"
+#include "classroom/meeting_view.h"
+#include "media/engine_events.h"
+#include "media/media_engine.h"
+#include "service/data_holder.h"
+#include "service/media_log_report.h"
+
+namespace {
+
+constexpr int kFineQualityLow = 1;
+constexpr int kFineQualityHigh = 3;
+constexpr int kBadQuality = 4;
+
+bool IsFine(int quality) { return quality >= kFineQualityLow && quality <= kFineQualityHigh; }
+bool IsBad(int quality) { return quality >= kBadQuality; }
+
+rtc::VideoCanvas CanvasOf(const CanvasView& tile, int render_mode, uint32_t uid) {
+  rtc::VideoCanvas canvas;
+  canvas.view = static_cast<rtc::view_t>(tile.GetHWND());
+  canvas.renderMode = render_mode;
+  canvas.uid = uid;
+  canvas.priv = nullptr;
+  return canvas;
+}
+
+struct UnstableWording {
+  const wchar_t* local;
+  const wchar_t* student;
+  const wchar_t* teacher;
+  const wchar_t* assistant;
+  const wchar_t* local_suffix;
+  const wchar_t* remote_suffix;
+};
+
+constexpr UnstableWording kEnglish{L"Local", L"Student", L"Teacher", L"Teaching assistant",
+                                   L" network unstable", L"'s network unstable"};
+constexpr UnstableWording kChinese{L"本地", L"学生", L"老师", L"助教", L"网络不稳定", L"网络不稳定"};
+
+template <typename Record>
+void WithRecord(WPARAM wParam, void (MeetingView::*handle)(const Record&), MeetingView& view) {
+  const std::unique_ptr<Record> record = AdoptEngineEvent<Record>(wParam);
+  if (record) (view.*handle)(*record);
+}
+
+}  // namespace
+
+void MeetingView::HandleEngineEvent(UINT message, WPARAM wParam) {
+  if (!IsEngineEventMessage(message)) return;
+  switch (static_cast<int>(message - kEngineEventBase)) {
+    case EID_JOIN_SUCCESS:
+      WithRecord<ChannelEvent>(wParam, &MeetingView::OnOwnJoined, *this);
+      return;
+    case EID_LEAVE_CHANNEL:
+      FreeEngineEvent(message, wParam);
+      OnOwnLeft();
+      return;
+    case EID_USER_JOINED:
+      WithRecord<UserEvent>(wParam, &MeetingView::OnUserJoined, *this);
+      return;
+    case EID_USER_OFFLINE:
+      WithRecord<UserEvent>(wParam, &MeetingView::OnUserLeft, *this);
+      return;
+    case EID_FIRST_LOCAL_VIDEO_FRAME: {
+      const auto record = AdoptEngineEvent<LocalFrameEvent>(wParam);
+      if (record) {
+        OnVideoSize(0, record->width, record->height, L"\r\nEID_FIRST_LOCAL_VIDEO_FRAME: %d %d");
+      }
+      return;
+    }
+    case EID_FIRST_REMOTE_VIDEO_DECODED: {
+      const auto record = AdoptEngineEvent<RemoteFrameEvent>(wParam);
+      if (record) {
+        OnVideoSize(record->uid, record->width, record->height,
+                    L"\r\nEID_FIRST_REMOTE_VIDEO_DECODED: %d %d");
+      }
+      return;
+    }
+    case EID_VIDEO_SIZE_CHANGED: {
+      // The own tile keeps the size of its first frame.
+      const auto record = AdoptEngineEvent<RemoteFrameEvent>(wParam);
+      if (record && record->uid != 0) {
+        OnVideoSize(record->uid, record->width, record->height, L"\r\nVIDEO_SIZE_CHANGED: %d %d");
+      }
+      return;
+    }
+    case EID_NETWORK_QUALITY:
+      WithRecord<QualityEvent>(wParam, &MeetingView::OnNetworkQuality, *this);
+      return;
+    case EID_AUDIO_DEVICE_STATE:
+    case EID_VIDEO_DEVICE_STATE: {
+      const auto record = AdoptEngineEvent<DeviceStateEvent>(wParam);
+      if (record) OnDeviceChanged(message, *record);
+      return;
+    }
+    case EID_LASTMILE_QUALITY: {
+      const auto record = AdoptEngineEvent<ValueEvent>(wParam);
+      if (record) DebugPrint(L"--> %d", record->value);
+      return;
+    }
+    default:
+      FreeEngineEvent(message, wParam);
+      return;
+  }
+}
+
+void MeetingView::ShowTile(CanvasView& tile, bool present) {
+  ::ShowWindow(tile.GetHWND(), present ? SW_SHOWNOACTIVATE : SW_HIDE);
+  tile.present = present;
+  tile.UpdateIndicators(present);
+  Relayout();
+}
+
+void MeetingView::Report(int32_t uid, const char* action) {
+  StartMediaLogReport(uid, action, holder_);
+}
+
+void MeetingView::OnOwnJoined(const ChannelEvent& event) {
+  const LessonRecord& lesson = holder_.lesson();
+  // A lesson without an own uid lets the engine choose one, which no role uid names; the own
+  // role's tile still shows the local video then.
+  CanvasView* tile = TileOfUid(event.uid);
+  if (tile == nullptr) tile = TileOfRole(OwnRole());
+  ShowTile(*tile, true);
+  media_.Engine()->setupLocalVideo(CanvasOf(*tile, lesson.render_mode, event.uid));
+
+  media_.SetPlayoutSignalVolume(lesson.play_volume);
+  media_.SetRecordSignalVolume(lesson.record_volume);
+  if (lesson.audio_profile > 0 && lesson.audio_scenario > 0) {
+    media_.Engine()->setAudioProfile(lesson.audio_profile, lesson.audio_scenario);
+  }
+  RoleQuality(OwnRole()) = 1;
+  Report(lesson.uid, "enter");
+}
+
+void MeetingView::OnOwnLeft() {
+  const LessonRecord& lesson = holder_.lesson();
+  if (CanvasView* tile = TileOfUid(static_cast<uint32_t>(lesson.uid))) {
+    tile->present = false;
+    tile->UpdateIndicators(false);
+    Relayout();
+  }
+  RoleQuality(OwnRole()) = 1;
+  Report(lesson.uid, "exit");
+}
+
+void MeetingView::OnUserJoined(const UserEvent& event) {
+  // uid 0 is no remote participant, only a name for the own one.
+  CanvasView* tile = event.uid == 0 ? nullptr : TileOfUid(event.uid);
+  if (tile == nullptr) return;
+  ShowTile(*tile, true);
+  media_.Engine()->setupRemoteVideo(CanvasOf(*tile, holder_.lesson().render_mode, event.uid));
+  *QualityFieldOfUid(event.uid) = 1;
+  Report(static_cast<int32_t>(event.uid), "enter");
+}
+
+void MeetingView::OnUserLeft(const UserEvent& event) {
+  CanvasView* tile = event.uid == 0 ? nullptr : TileOfUid(event.uid);
+  if (tile == nullptr) return;
+  ShowTile(*tile, false);
+  *QualityFieldOfUid(event.uid) = 1;
+  Report(static_cast<int32_t>(event.uid), "exit");
+}
+
+void MeetingView::OnVideoSize(uint32_t uid, int width, int height, const wchar_t* diagnostic) {
+  DebugPrint(diagnostic, width, height);
+  CanvasView* tile = TileOfUid(uid);
+  if (tile == nullptr) return;
+  tile->video_width = width;
+  tile->video_height = height;
+  Relayout();
+}
+
+void MeetingView::OnDeviceChanged(UINT message, const DeviceStateEvent& event) {
+  DebugPrint(L"--> %hs %d %d", event.device_id ? event.device_id.get() : "", event.device_state,
+             event.device_type);
+  std::wstring name;
+  std::wstring id;
+  if (message == EngineEventMessage(EID_AUDIO_DEVICE_STATE)) {
+    media_.RefreshMicrophones();
+    if (media_.MicrophoneCount() > 0 && media_.MicrophoneAt(0, name, id)) media_.SelectMicrophone(id);
+  } else {
+    media_.RefreshCameras();
+    if (media_.CameraCount() > 0 && media_.CameraAt(0, name, id)) media_.SelectCamera(id);
+  }
+}
+
+void MeetingView::OnNetworkQuality(const QualityEvent& event) {
+  DebugPrint(L"\r\nEID_NETWORK_QUALITY:uid:%d rx:%d tx:%d", static_cast<int>(event.uid),
+             event.rx_quality, event.tx_quality);
+  const int quality = std::max(event.tx_quality, event.rx_quality);
+  if (CanvasView* tile = TileOfUid(event.uid)) {
+    if (NetworkIndicator* bars = tile->network_indicator()) {
+      bars->SetQuality(static_cast<unsigned>(std::max(quality, 0)));
+    }
+  }
+  if (!in_lesson_) return;
+
+  const LessonRecord& lesson = holder_.lesson();
+  const uint32_t who = event.uid == 0 ? static_cast<uint32_t>(lesson.uid) : event.uid;
+  if (int* stored = QualityFieldOfUid(who)) *stored = quality;
+  if (IsFine(teacher_quality_) && IsFine(student_quality_) && IsFine(assistant_quality_)) {
+    shell_.HideFloatTip();
+    return;
+  }
+
+  const UnstableWording& words = holder_.chinese_ui ? kChinese : kEnglish;
+  const int32_t id = static_cast<int32_t>(who);
+  const wchar_t* role = nullptr;
+  const wchar_t* suffix = words.remote_suffix;
+  if (id == lesson.uid || IsBad(QualityOf(OwnRole()))) {
+    role = words.local;
+    suffix = words.local_suffix;
+  } else if (id == lesson.student_id || IsBad(student_quality_)) {
+    role = words.student;
+  } else if (id == lesson.teacher_id || IsBad(teacher_quality_)) {
+    role = words.teacher;
+  } else if (id == lesson.assistant_id || IsBad(assistant_quality_)) {
+    role = words.assistant;
+  }
+  if (role != nullptr) shell_.ShowFloatTip(std::wstring(role) + suffix);
+}
