@@ -1,0 +1,249 @@
+// The meeting view's handling of the engine's events, posted by the program's own bridge as
+// the engine's callbacks arrive.
+#include <duilib/ui_test_driver.h>
+
+#include <algorithm>
+
+#include "media/engine_events.h"
+#include "tests/classroom/meeting_view_fixture.h"
+
+namespace meeting_test {
+namespace {
+
+using ::testing::_;
+using ::testing::AllOf;
+using ::testing::Field;
+using ::testing::StrEq;
+
+void Pump() { DuiLib::CUiDriver::Pump(); }
+
+bool HasReport(const std::vector<MediaLogReport>& reports, int32_t target, const char* action) {
+  return std::any_of(reports.begin(), reports.end(), [&](const MediaLogReport& report) {
+    return report.target_uid == target && report.action == action;
+  });
+}
+
+class EventTest : public MockedMeetingViewTest {
+ protected:
+  void Quality(int32_t uid, int tx, int rx) {
+    bridge_.onNetworkQuality(static_cast<rtc::uid_t>(uid), tx, rx);
+    Pump();
+  }
+  std::wstring Unstable(const wchar_t* english, const wchar_t* chinese) const {
+    return holder_.chinese_ui ? chinese : english;
+  }
+  std::wstring BarsColour(const CanvasView* tile) const {
+    return DuiLib::CUiDriver::GetAttribute(tile->network_indicator()->GetHWND(), L"background",
+                                           L"bkcolor")
+        .str();
+  }
+};
+
+TEST_P(EventTest, TheOwnJoinShowsTheOwnTileWithLocalVideoAndReportsEnter) {
+  LogIn(Role::Student);
+  holder_.lesson().render_mode = 1;
+  meeting().Enter();
+  CanvasView* own = meeting().student_tile();
+  EXPECT_CALL(mocked_.engine,
+              setupLocalVideo(AllOf(
+                  Field(&rtc::VideoCanvas::view, static_cast<rtc::view_t>(own->GetHWND())),
+                  Field(&rtc::VideoCanvas::renderMode, 1),
+                  Field(&rtc::VideoCanvas::uid, static_cast<rtc::uid_t>(OwnUid())),
+                  Field(&rtc::VideoCanvas::priv, nullptr))));
+  OwnJoinSucceeds();
+  EXPECT_TRUE(own->present);
+  EXPECT_TRUE(Shown(own));
+  EXPECT_FALSE(BadgeShown(own));
+  const auto reports = Reports();
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].target_uid, OwnUid());
+  EXPECT_EQ(reports[0].upload_uid, OwnUid());
+  EXPECT_EQ(reports[0].action, "enter");
+}
+
+TEST_P(EventTest, PlayVolume250WithRecordVolume0SetsOnlyThePlayoutVolume) {
+  LogIn(Role::Student);
+  holder_.lesson().play_volume = 250;
+  holder_.lesson().record_volume = 0;
+  meeting().Enter();
+  EXPECT_CALL(mocked_.parameter, setInt(StrEq("che.audio.playout.signal.volume"), 250));
+  EXPECT_CALL(mocked_.parameter, setInt(StrEq("che.audio.record.signal.volume"), _)).Times(0);
+  OwnJoinSucceeds();
+}
+
+TEST_P(EventTest, SignalVolumesAreClampedTo400) {
+  LogIn(Role::Student);
+  holder_.lesson().play_volume = 100;
+  holder_.lesson().record_volume = 900;
+  meeting().Enter();
+  EXPECT_CALL(mocked_.parameter, setInt(StrEq("che.audio.playout.signal.volume"), 100));
+  EXPECT_CALL(mocked_.parameter, setInt(StrEq("che.audio.record.signal.volume"), 400));
+  OwnJoinSucceeds();
+}
+
+TEST_P(EventTest, AudioProfile3WithScenario0MakesNoProfileCall) {
+  LogIn(Role::Student);
+  holder_.lesson().audio_profile = 3;
+  holder_.lesson().audio_scenario = 0;
+  meeting().Enter();
+  EXPECT_CALL(mocked_.engine, setAudioProfile(_, _)).Times(0);
+  OwnJoinSucceeds();
+}
+
+TEST_P(EventTest, AudioProfileAndScenarioBothSetAreApplied) {
+  LogIn(Role::Student);
+  holder_.lesson().audio_profile = 3;
+  holder_.lesson().audio_scenario = 1;
+  meeting().Enter();
+  EXPECT_CALL(mocked_.engine, setAudioProfile(3, 1));
+  OwnJoinSucceeds();
+}
+
+TEST_P(EventTest, ASizeChangeOfTheOwnVideoDoesNotRelayOut) {
+  EverybodyIn();
+  CanvasView* own = meeting().teacher_tile();
+  const RECT before = PlaceOf(own);
+  bridge_.onVideoSizeChanged(0, 1280, 720, 0);
+  Pump();
+  EXPECT_EQ(own->video_width, 320);
+  EXPECT_EQ(own->video_height, 240);
+  const RECT after = PlaceOf(own);
+  EXPECT_EQ(after.left, before.left);
+  EXPECT_EQ(after.right, before.right);
+  EXPECT_EQ(after.bottom, before.bottom);
+}
+
+TEST_P(EventTest, ASizeChangeOfARemoteVideoRelaysOut) {
+  EverybodyIn();
+  bridge_.onVideoSizeChanged(static_cast<rtc::uid_t>(uids().student), 480, 480, 0);
+  Pump();
+  EXPECT_EQ(meeting().student_tile()->video_width, 480);
+  // The lower small tile is 240 wide, now as high as wide.
+  const RECT lower = PlaceOf(meeting().student_tile());
+  EXPECT_EQ(lower.bottom - lower.top, 240);
+}
+
+TEST_P(EventTest, ATeachersClientSeesTheStudentComeAndGo) {
+  LogIn(Role::Teacher);
+  meeting().Enter();
+  OwnJoinSucceeds();
+  CanvasView* student = meeting().student_tile();
+  EXPECT_CALL(mocked_.engine,
+              setupRemoteVideo(AllOf(
+                  Field(&rtc::VideoCanvas::view, static_cast<rtc::view_t>(student->GetHWND())),
+                  Field(&rtc::VideoCanvas::uid, static_cast<rtc::uid_t>(uids().student)))));
+  bridge_.onUserJoined(static_cast<rtc::uid_t>(uids().student), 30);
+  Pump();
+  // The lower small place of the start-up slots, the own teacher tile filling the view.
+  ASSERT_EQ(meeting().slot_lower(), student);
+  EXPECT_TRUE(student->present);
+  EXPECT_TRUE(Shown(student));
+  const RECT place = PlaceOf(student);
+  EXPECT_EQ(place.left, 1280 - 240);
+  EXPECT_EQ(place.top, 0);
+  EXPECT_FALSE(BadgeShown(student));
+
+  bridge_.onUserOffline(static_cast<rtc::uid_t>(uids().student), rtc::USER_OFFLINE_QUIT);
+  Pump();
+  EXPECT_FALSE(student->present);
+  // The small place stays, black with the offline badge, as the layout keeps it.
+  EXPECT_TRUE(BadgeShown(student));
+  EXPECT_FALSE(IsWindowVisible(student->network_indicator()->GetHWND()));
+  const auto reports = Reports();
+  EXPECT_TRUE(HasReport(reports, OwnUid(), "enter"));
+  EXPECT_TRUE(HasReport(reports, uids().student, "enter"));
+  EXPECT_TRUE(HasReport(reports, uids().student, "exit"));
+  EXPECT_EQ(reports.size(), 3u);
+}
+
+TEST_P(EventTest, TheOwnLeaveMakesTheOwnTileAbsentAndReportsExit) {
+  LogIn(Role::Assistant);
+  meeting().Enter();
+  OwnJoinSucceeds();
+  bridge_.onLeaveChannel(rtc::RtcStats{});
+  Pump();
+  EXPECT_FALSE(meeting().assistant_tile()->present);
+  EXPECT_TRUE(HasReport(Reports(), OwnUid(), "exit"));
+}
+
+TEST_P(EventTest, UsersOfNoRoleShowNothingAndAreNotReported) {
+  LogIn(Role::Teacher);
+  meeting().Enter();
+  EXPECT_CALL(mocked_.engine, setupRemoteVideo(_)).Times(0);
+  bridge_.onUserJoined(987654, 1);
+  bridge_.onFirstRemoteVideoDecoded(987654, 640, 480, 1);
+  bridge_.onNetworkQuality(987654, 6, 6);
+  bridge_.onUserOffline(987654, rtc::USER_OFFLINE_QUIT);
+  Pump();
+  for (const CanvasView* tile :
+       {meeting().student_tile(), meeting().teacher_tile(), meeting().assistant_tile()}) {
+    EXPECT_FALSE(tile->present);
+    EXPECT_EQ(tile->video_width, 0);
+  }
+  EXPECT_TRUE(shell_.tips.empty());
+  EXPECT_TRUE(Reports().empty());
+}
+
+TEST_P(EventTest, OwnBadQualityShowsTheLocalLineAndItsNumber) {
+  LogIn(Role::Teacher);
+  meeting().Enter();
+  Quality(0, 2, 5);
+  EXPECT_EQ(meeting().QualityOf(LessonRole::Teacher), 5);
+  ASSERT_EQ(shell_.tips.size(), 1u);
+  EXPECT_EQ(shell_.tips[0], Unstable(L"Local network unstable", L"本地网络不稳定"));
+  EXPECT_TRUE(shell_.tip_visible);
+  EXPECT_NE(BarsColour(meeting().teacher_tile()), L"#ff888888");
+}
+
+TEST_P(EventTest, AStudentsBadQualityIsNamedWhileAnotherRoleReports) {
+  LogIn(Role::Teacher);
+  meeting().Enter();
+  Quality(uids().student, 5, 1);
+  EXPECT_EQ(shell_.tips.back(), Unstable(L"Student's network unstable", L"学生网络不稳定"));
+  Quality(uids().assistant, 1, 1);
+  EXPECT_EQ(shell_.tips.back(), Unstable(L"Student's network unstable", L"学生网络不稳定"));
+  Quality(uids().student, 1, 2);
+  EXPECT_FALSE(shell_.tip_visible);
+}
+
+TEST_P(EventTest, AnUnknownQualityKeepsTheWarningOnTheRoleReported) {
+  LogIn(Role::Student);
+  meeting().Enter();
+  Quality(uids().teacher, 0, 0);
+  ASSERT_FALSE(shell_.tips.empty());
+  EXPECT_EQ(shell_.tips.back(), Unstable(L"Teacher's network unstable", L"老师网络不稳定"));
+  Quality(uids().assistant, 3, 3);
+  EXPECT_EQ(shell_.tips.back(), Unstable(L"Teaching assistant's network unstable", L"助教网络不稳定"));
+  EXPECT_TRUE(shell_.tip_visible);
+}
+
+TEST_P(EventTest, AParticipantWhoLeavesTakesTheWarningWithHim) {
+  LogIn(Role::Teacher);
+  meeting().Enter();
+  bridge_.onUserJoined(static_cast<rtc::uid_t>(uids().student), 1);
+  Quality(uids().student, 6, 6);
+  bridge_.onUserOffline(static_cast<rtc::uid_t>(uids().student), rtc::USER_OFFLINE_QUIT);
+  Pump();
+  EXPECT_EQ(meeting().QualityOf(LessonRole::Student), 1);
+  Quality(uids().assistant, 2, 2);
+  EXPECT_FALSE(shell_.tip_visible);
+}
+
+TEST_P(EventTest, QualityOutsideALessonOnlyColoursTheTile) {
+  LogIn(Role::Teacher);
+  meeting().Enter();
+  meeting().Leave();
+  const std::size_t hides = static_cast<std::size_t>(shell_.tip_hides);
+  Quality(uids().student, 1, 1);
+  EXPECT_EQ(BarsColour(meeting().student_tile()), L"#ff71bd5f");
+  Quality(uids().student, 6, 6);
+  EXPECT_EQ(meeting().QualityOf(LessonRole::Student), 1);
+  EXPECT_TRUE(shell_.tips.empty());
+  EXPECT_EQ(static_cast<std::size_t>(shell_.tip_hides), hides);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothSkins, EventTest, ::testing::ValuesIn(shell_test::kBothSkins),
+                         [](const auto& info) { return std::string(info.param.language); });
+
+}  // namespace
+}  // namespace meeting_test
