@@ -1,0 +1,193 @@
+# One local lesson for the real program, as shell functions: the lesson service on a free
+# loopback port with a fresh lesson, an engine scenario, a private X server, the program, and
+# xdotool and screenshots to drive and watch it. Sourced by scripts/demo and by the X11 tests.
+# session_stop ends, by their ids, exactly the processes these functions started.
+
+# session_init BUILD_DIR RUN_DIR: where the programs are and where this session's files go.
+session_init() {
+  session_build=$1
+  session_dir=$2
+  session_service_bin=$session_build/bin/quorvel-lesson-service
+  session_quorvel_bin=$session_build/bin/quorvel
+  session_probe_bin=$session_build/tests/quorvel-x11-probe
+  session_pids=()
+  session_quorvel_pid=
+  mkdir -p "$session_dir/config"
+  # The program's settings file of this session only.
+  export XDG_CONFIG_HOME=$session_dir/config
+  unset QUORVEL_HEADLESS QUORVEL_HEADLESS_CLOCK
+}
+
+session_stop() {
+  local i
+  for ((i = ${#session_pids[@]} - 1; i >= 0; i--)); do
+    kill "${session_pids[i]}" 2>/dev/null || true
+  done
+  for ((i = ${#session_pids[@]} - 1; i >= 0; i--)); do
+    wait "${session_pids[i]}" 2>/dev/null || true
+  done
+  session_pids=()
+}
+
+# session_until SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds; false when it
+# never did within SECONDS.
+session_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+
+# session_create_lesson START_IN [create-lesson options...]: a lesson starting START_IN seconds
+# from now. Sets code_ROLE and uid_ROLE for teacher, student and assistant, and lesson_start.
+session_create_lesson() {
+  local start_in=$1
+  shift
+  lesson_start=$(($(date +%s) + start_in))
+  local printed
+  printed=$("$session_service_bin" create-lesson --db "$session_dir/lessons.db" \
+    --start-in "$start_in" "$@")
+  local role
+  for role in teacher student assistant; do
+    printf -v "code_$role" '%s' "$(sed -n "s/.*\"codes\":{[^}]*\"$role\":\"\([^\"]*\)\".*/\1/p" <<<"$printed")"
+    printf -v "uid_$role" '%s' "$(sed -n "s/.*\"uids\":{[^}]*\"$role\":\([0-9]*\).*/\1/p" <<<"$printed")"
+  done
+  [ -n "$code_teacher" ] && [ -n "$code_student" ] && [ -n "$code_assistant" ] &&
+    [ -n "$uid_teacher" ] && [ -n "$uid_student" ] && [ -n "$uid_assistant" ]
+}
+
+# session_service COMMAND [options...]: one of the service's own commands on this session's
+# database (reports, requests, set-config).
+session_service() {
+  local command=$1
+  shift
+  "$session_service_bin" "$command" --db "$session_dir/lessons.db" "$@"
+}
+
+# session_start_service [serve options...]: serves the database on a free loopback port and
+# points the program at it (QUORVEL_API_BASE).
+session_start_service() {
+  : >"$session_dir/service.log"
+  "$session_service_bin" serve --db "$session_dir/lessons.db" --port 0 "$@" \
+    >"$session_dir/service.log" 2>&1 &
+  session_pids+=($!)
+  session_until 10 grep -q '^listening on ' "$session_dir/service.log" || {
+    echo "lesson service did not start:" >&2
+    cat "$session_dir/service.log" >&2
+    return 1
+  }
+  QUORVEL_API_BASE=$(sed -n 's/^listening on //p' "$session_dir/service.log" | head -n 1)
+  export QUORVEL_API_BASE
+}
+
+# session_write_scenario FIRST_JOIN_MS SECOND_JOIN_MS: the engine's configuration
+# (QUORVEL_RTC_CONFIG) in which every participant of the lesson joins with video: the first two
+# at FIRST_JOIN_MS, the third at SECOND_JOIN_MS after the local join. The engine leaves out the
+# one whose uid is the user's own, so the user's other two participants join, whichever code
+# was typed. Shaped further by:
+#   scenario_lastmile   the probe's samples (default all excellent)
+#   scenario_extra      more scenario members, e.g. "network_quality": [...]
+#   scenario_devices    the device members (default the machine's devices and the defaults)
+session_write_scenario() {
+  local first=$1 second=$2
+  local devices=${scenario_devices-}
+  [ -n "$devices" ] || devices='"real_devices": true'
+  cat >"$session_dir/engine.json" <<EOF
+{
+  $devices,
+  "scenario": {
+    "users": [
+      {"uid": $uid_teacher, "join_ms": $first, "width": 640, "height": 480},
+      {"uid": $uid_student, "join_ms": $first, "width": 640, "height": 480},
+      {"uid": $uid_assistant, "join_ms": $second, "width": 640, "height": 480}
+    ],
+    ${scenario_extra:+$scenario_extra,}
+    "lastmile": ${scenario_lastmile:-[1, 1, 1, 1, 1]}
+  }
+}
+EOF
+  export QUORVEL_RTC_CONFIG=$session_dir/engine.json
+}
+
+# session_start_xvfb: a private X server on a free display (DISPLAY names it), ended by
+# session_stop.
+session_start_xvfb() {
+  local number_file=$session_dir/xvfb.display
+  : >"$number_file"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  session_pids+=($!)
+  session_until 10 grep -q '[0-9]' "$number_file" || {
+    echo "Xvfb did not start" >&2
+    return 1
+  }
+  export DISPLAY=":$(tr -dc '0-9' <"$number_file")"
+}
+
+# session_run_quorvel: the program in the foreground, its diagnostics in quorvel.log.
+session_run_quorvel() {
+  QUORVEL_DEBUG=1 "$session_quorvel_bin" 2>"$session_dir/quorvel.log"
+}
+
+session_start_quorvel() {
+  QUORVEL_DEBUG=1 "$session_quorvel_bin" >"$session_dir/quorvel.out" 2>"$session_dir/quorvel.log" &
+  session_quorvel_pid=$!
+  session_pids+=("$session_quorvel_pid")
+}
+
+# session_wait_quorvel: waits for the program to end; its exit code.
+session_wait_quorvel() {
+  local code=0
+  wait "$session_quorvel_pid" || code=$?
+  return "$code"
+}
+
+session_quorvel_running() {
+  [ -n "$session_quorvel_pid" ] && kill -0 "$session_quorvel_pid" 2>/dev/null
+}
+
+# session_window CLASS: the id of the program's visible top-level window of that class.
+session_window() {
+  xdotool search --onlyvisible --classname "^$1\$" 2>/dev/null | head -n 1
+}
+
+session_has_window() {
+  [ -n "$(session_window "$1")" ]
+}
+
+# session_wait_window CLASS [SECONDS]: until a visible window of that class exists.
+session_wait_window() {
+  session_until "${2:-20}" session_has_window "$1"
+}
+
+session_wait_no_window() {
+  session_until "${2:-20}" bash -c "[ -z \"\$(xdotool search --onlyvisible --classname '^$1\$' 2>/dev/null)\" ]"
+}
+
+# session_settle SECONDS: lets the program draw and the scenario move on. The program runs on
+# real time here, so this is the only way to let a step happen.
+session_settle() {
+  sleep "$1"
+}
+
+session_shot() {
+  "$session_probe_bin" shot "$1"
+}
+
+# session_focus_main: the pointer over the main window and the keyboard focus on it, so typed
+# keys reach the field that holds the view's focus.
+session_focus_main() {
+  local main
+  main=$(session_window QUORVEL_MAIN)
+  [ -n "$main" ] || return 1
+  xdotool mousemove --window "$main" 540 400
+  xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
+}
+
+# session_type_code CODE: types the lesson code into the focused code field and presses Enter.
+session_type_code() {
+  session_focus_main || return 1
+  xdotool type --delay 30 "$1"
+  xdotool key Return
+}
