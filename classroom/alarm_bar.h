@@ -36,8 +36,3 @@ class AlarmBar : public DuiLib::WindowImplBase {
   std::wstring warn_format_;
   std::int64_t start_at_ = 0;
 };
-
-// The sentence for minutes to the start: format with its one integer placeholder ("%d", "%ld",
-// "%lld" or "%I64d"; "%%" is a percent sign) replaced by minutes, at most 256 characters. Any
-// other "%" sequence is kept as written, so a skin's text can never read arguments it lacks.
-std::wstring FormatMinutesToStart(const std::wstring& format, std::int64_t minutes);

@@ -33,12 +33,24 @@ class ControlBar : public DuiLib::WindowImplBase {
   void Notify(DuiLib::TNotifyUI& msg) override;
 
  private:
+  enum class Microphone { On, Off };
+
+  void SetMuteImages(Microphone microphone);
+  // Asks with the message box of that layout, modal over the shell; true when confirmed.
+  bool Confirm(const wchar_t* layout);
+  // The point, in screen coordinates, lies inside the client area and not on its edge.
+  bool StrictlyInside(POINT point) const;
+  void RestartHideTimer();
+  void HideUnlessCursorInside();
+  void OnHangUp();
+  void OnShareScreen();
+  void OnMute();
+  void OnSetting();
+
   ClassroomShell& shell_;
   MediaEngine& media_;
   std::wstring layout_ = L"control_bar.xml";
   // The layout's, owned by its tree.
-  DuiLib::CControlUI* hangup_ = nullptr;
-  DuiLib::CControlUI* change_layout_ = nullptr;
   DuiLib::CControlUI* share_screen_ = nullptr;
-  DuiLib::CButtonUI* mute_ = nullptr;
+  DuiLib::CControlUI* mute_ = nullptr;
 };

@@ -223,23 +223,3 @@ TEST_P(AlarmBarTest, LooksFinishedOverItsOwner) {
 
 INSTANTIATE_TEST_SUITE_P(BothSkins, AlarmBarTest, ::testing::ValuesIn(shell_test::kBothSkins),
                          [](const auto& info) { return std::string(info.param.language); });
-
-// The sentence's formatting, independent of any skin.
-
-TEST(FormatMinutesToStart, FillsTheOnePlaceholderOfEachIntegerSpelling) {
-  EXPECT_EQ(FormatMinutesToStart(L"in %lld min", 7), L"in 7 min");
-  EXPECT_EQ(FormatMinutesToStart(L"in %d min", 7), L"in 7 min");
-  EXPECT_EQ(FormatMinutesToStart(L"in %ld min", 12), L"in 12 min");
-  EXPECT_EQ(FormatMinutesToStart(L"%I64d", 59), L"59");
-}
-
-TEST(FormatMinutesToStart, OtherSequencesCannotReadMissingArguments) {
-  EXPECT_EQ(FormatMinutesToStart(L"100%% in %s %lld %d", 3), L"100% in %s 3 %d");
-  EXPECT_EQ(FormatMinutesToStart(L"trailing %", 3), L"trailing %");
-  EXPECT_EQ(FormatMinutesToStart(L"no number", 3), L"no number");
-}
-
-TEST(FormatMinutesToStart, StopsAt256Characters) {
-  const std::wstring sentence = FormatMinutesToStart(std::wstring(300, L'x') + L"%lld", 5);
-  EXPECT_EQ(sentence, std::wstring(256, L'x'));
-}
