@@ -1,26 +1,83 @@
 #include "app/entry_point.h"
 
+#include <UIlib.h>
+
 #include <cstdio>
+#include <string>
 
 #include "app/diagnostics.h"
+#include "app/main_window.h"
 #include "app/text_conversion.h"
 #include "service/data_holder.h"
-#include "service/settings_file.h"
 
-// The windows do not exist yet: until they do, the program reports what it has loaded (its
-// version, the language from the locale and the settings file) and exits. The settings are
-// written back when the data holder is destroyed after this returns.
-int QuorvelMain(int, char**) {
-  DataHolder& holder = TheDataHolder();
-  const LocalSettings& settings = holder.settings();
-  DebugPrint(L"Quorvel %s started, language %hs", ProgramVersionText().c_str(),
-             holder.GetLanguage().c_str());
-  std::printf("Quorvel %s (%s)\n", holder.app_info().current_version.c_str(),
-              holder.chinese_ui ? "Chinese" : "English");
-  std::printf("settings file: %s\n", SettingsFilePath().c_str());
-  std::printf("  app_id \"%s\", profile %d, volume %d, mirror_mode %s, hotkey \"%s\"\n",
-              settings.app_id.c_str(), holder.lesson().video_profile, settings.volume,
-              settings.mirror_mode ? "true" : "false", settings.hotkey.c_str());
-  std::printf("The lesson windows are not built yet; nothing more to show.\n");
+namespace {
+
+constexpr const wchar_t* kMainClass = L"QUORVEL_MAIN";
+
+// Ends with true (the caller then exits) when one of the command's own options was given.
+bool AnswerOption(int argc, char** argv) {
+  for (int index = 1; index < argc; ++index) {
+    const std::string option = argv[index];
+    if (option == "--version") {
+      std::printf("Quorvel %s\n", WideToAnsi(ProgramVersionText()).c_str());
+      return true;
+    }
+    if (option == "--help") {
+      std::printf(
+          "Usage: quorvel [--version | --help]\n"
+          "Joins a live online lesson with the lesson code your lesson service gave you.\n"
+          "Only one copy runs per desktop: starting another brings the running one to the front.\n");
+      return true;
+    }
+  }
+  return false;
+}
+
+// A copy already runs: restore its main window, raise it above every window without leaving
+// it topmost, and hand it the foreground, with this thread's input attached to the foreground
+// thread's for as long as that takes.
+bool RaiseRunningCopy() {
+  if (FindWindowW(kMainClass, nullptr) == nullptr) return false;
+  const HWND foreground = GetForegroundWindow();
+  const HWND running = FindWindowW(kMainClass, nullptr);
+  const DWORD own_thread = GetCurrentThreadId();
+  const DWORD foreground_thread = GetWindowThreadProcessId(foreground, nullptr);
+  SendMessageW(running, WM_SYSCOMMAND, SC_RESTORE, 0);
+  AttachThreadInput(own_thread, foreground_thread, TRUE);
+  SetWindowPos(running, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetWindowPos(running, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(running);
+  AttachThreadInput(own_thread, foreground_thread, FALSE);
+  return true;
+}
+
+// The skin folder beside the program, and the archive of the user's language.
+void ChooseSkin() {
+  DuiLib::CPaintManagerUI::SetInstance(GetModuleHandleW(nullptr));
+  const std::wstring folder = DuiLib::CPaintManagerUI::GetInstancePath().str() + L"skin";
+  DuiLib::CPaintManagerUI::SetResourcePath(folder.c_str());
+  const wchar_t* archive = IsChineseLocale(GetUserDefaultLCID()) ? L"orbs.cn" : L"orbs.en";
+  DuiLib::CPaintManagerUI::SetResourceZip(archive, false, nullptr);
+}
+
+}  // namespace
+
+int QuorvelMain(int argc, char** argv) {
+  if (AnswerOption(argc, argv)) return 0;
+  if (RaiseRunningCopy()) return 0;
+  ChooseSkin();
+  MainWindow& main_window = GetMainWindow();
+  main_window.ShowWindow(true, true);
+  main_window.CenterWindow();
+
+  // Off (the saved value) when it cannot be read, so that a failed read restores it as off.
+  BOOL drag_full_windows = FALSE;
+  SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &drag_full_windows, 0);
+  SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, FALSE, nullptr, SPIF_UPDATEINIFILE);
+  DuiLib::CPaintManagerUI::MessageLoop();
+  SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, drag_full_windows, nullptr, SPIF_UPDATEINIFILE);
+
+  // Before the statics go: the windows hold the engine and the data holder.
+  ReleaseMainWindow();
   return 0;
 }

@@ -1,6 +1,7 @@
 // The first screen: the lesson code, the camera and microphone lists and the join button, over
 // the background picture, with the logo and the program's version. A child of the main window,
-// which answers a join with UM_NOTICE_CLOSED (a failed login, once its notice ends) or a passed
+// which owns the object (std::unique_ptr; the view's final message leaves it alone), answers a
+// join with UM_NOTICE_CLOSED (a failed login, once its notice ends) or a passed
 // UM_NETWORK_TEST_RESULT, and fills the lists with UM_ENGINE_READY.
 #pragma once
 

@@ -9,9 +9,12 @@
 #include <cwctype>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "core/backend.h"
+#include "core/opened_addresses.h"
 #include "core/text_utf8.h"
 
 extern char** environ;
@@ -75,7 +78,20 @@ bool LaunchOpener(const std::string& address) {
   return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+std::mutex g_opened_mutex;
+std::vector<std::wstring> g_opened;
+
+void RecordOpened(const std::wstring& address) {
+  std::lock_guard<std::mutex> lock(g_opened_mutex);
+  g_opened.push_back(address);
+}
+
 }  // namespace
+
+std::vector<std::wstring> win::core::OpenedAddresses() {
+  std::lock_guard<std::mutex> lock(g_opened_mutex);
+  return g_opened;
+}
 
 BOOL SystemParametersInfoW(UINT action, UINT ui_param, LPVOID pv_param, UINT win_ini) {
   switch (action) {
@@ -99,6 +115,7 @@ HINSTANCE ShellExecuteW(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR, int)
   auto refuse = reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(SE_ERR_NOASSOC));
   if (verb != nullptr && std::wstring(verb) != L"open") return refuse;
   if (file == nullptr || !IsWebAddress(file)) return refuse;
+  RecordOpened(file);
   if (!LaunchOpener(win::core::ToUtf8(file))) {
     return reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(SE_ERR_FNF));
   }

@@ -9,6 +9,7 @@
 #include "core/compose.h"
 #include "core/input.h"
 #include "core/model.h"
+#include "core/opened_addresses.h"
 #include "core/rect_math.h"
 #include "headless/headless_backend.h"
 
@@ -140,6 +141,10 @@ std::uint32_t WindowPixel(HWND window, int x, int y) {
   if (!composed) return 0;
   cairo_surface_flush(composed.get());
   return *reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(composed.get()));
+}
+
+std::vector<std::wstring> OpenedAddresses() {
+  return Headless() != nullptr ? core::OpenedAddresses() : std::vector<std::wstring>{};
 }
 
 }  // namespace win::headless

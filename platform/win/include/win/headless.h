@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "win/types.h"
 
@@ -48,5 +49,9 @@ bool SaveWindowPng(HWND window, const std::string& path);
 bool SaveScreenPng(const std::string& path);
 // One pixel of the window's composed image (0xAARRGGBB); 0 outside or for no window.
 std::uint32_t WindowPixel(HWND window, int x, int y);
+
+// Every web address ShellExecuteW handed to the system's opener in this process, oldest first;
+// empty under X11.
+std::vector<std::wstring> OpenedAddresses();
 
 }  // namespace win::headless

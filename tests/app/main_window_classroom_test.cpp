@@ -1,0 +1,241 @@
+// The main window's own windows on both real skins: the 3-second notice, the bars glued to its
+// rectangle, entering and leaving the classroom with the lesson's times, the windows reused
+// from lesson to lesson, the messages it passes on, and screenshots.
+#include "app/main_window.h"
+
+#include <win/headless.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
+#include <string>
+
+#include "app/app_messages.h"
+#include "app/float_tip_wnd.h"
+#include "app/main_window_notice.h"
+#include "classroom/alarm_bar.h"
+#include "classroom/control_bar.h"
+#include "classroom/meeting_view.h"
+#include "classroom/status_bar.h"
+#include "tests/app/main_window_fixture.h"
+#include "views/login_view.h"
+
+using DuiLib::CUiDriver;
+using main_window_test::MainWindowTest;
+
+namespace {
+
+// Centred to the pixel: an odd difference of sizes leaves half a pixel either way.
+bool CentredAt(const RECT& rect, int x, int y) {
+  return std::abs((rect.left + rect.right) / 2 - x) <= 1 &&
+         std::abs((rect.top + rect.bottom) / 2 - y) <= 1;
+}
+
+bool SameRect(const RECT& rect, int x, int y, int width, int height) {
+  return rect.left == x && rect.top == y && rect.right - rect.left == width &&
+         rect.bottom - rect.top == height;
+}
+
+class ShellWindowsTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    holder_.last_message = "Lesson code not found";
+    OpenMainWindow();
+    StartEngine();
+  }
+  void LockLoginView() {
+    ASSERT_TRUE(CUiDriver::PressKey(LoginView(), L"class_code", 'A', DuiLib::kModControl));
+    ASSERT_TRUE(CUiDriver::PressKey(LoginView(), L"class_code", VK_DELETE));
+    ASSERT_TRUE(CUiDriver::Type(LoginView(), L"class_code", L"204816"));
+    ASSERT_TRUE(CUiDriver::Click(LoginView(), L"join_class"));
+    ASSERT_FALSE(CUiDriver::IsEnabled(LoginView(), L"class_code"));
+  }
+  bool NoticeShown() const { return NoticeWindow() != nullptr && Visible(NoticeWindow()); }
+  HWND ControlBar() { return main().control_bar().GetHWND(); }
+  HWND StatusBar() { return main().status_bar().GetHWND(); }
+  HWND AlarmBar() { return main().alarm_bar().GetHWND(); }
+};
+
+using NoticeTest = ShellWindowsTest;
+
+TEST_P(NoticeTest, ANoticeIsCentredOnTheWindowAndEndsAfterThreeSecondsGivingTheLoginViewBack) {
+  LockLoginView();
+  Post(UM_LOGIN_RESULT, 0, 0);
+  ASSERT_TRUE(NoticeShown());
+  const RECT main_rect = Rect(hwnd());
+  EXPECT_TRUE(CentredAt(Rect(NoticeWindow()), (main_rect.left + main_rect.right) / 2,
+                        (main_rect.top + main_rect.bottom) / 2));
+  Advance(2999);
+  EXPECT_TRUE(NoticeShown());
+  EXPECT_FALSE(CUiDriver::IsEnabled(LoginView(), L"class_code"));
+  Advance(1);
+  EXPECT_FALSE(NoticeShown());
+  EXPECT_TRUE(CUiDriver::IsEnabled(LoginView(), L"class_code"));
+  EXPECT_TRUE(CUiDriver::IsEnabled(LoginView(), L"join_class"));
+  EXPECT_TRUE(CUiDriver::IsEnabled(LoginView(), L"camera_device"));
+}
+
+TEST_P(NoticeTest, ASecondNoticeWithinThreeSecondsRestartsTheTimerAndReusesTheWindow) {
+  Post(UM_LOGIN_RESULT, 0, 0);
+  const HWND first = NoticeWindow();
+  Advance(2000);
+  holder_.last_message = "Lesson is over";
+  Post(UM_LOGIN_RESULT, 1, 0);
+  EXPECT_EQ(NoticeWindow(), first);
+  EXPECT_EQ(NoticeText(), L"Lesson is over");
+  Advance(2999);
+  EXPECT_TRUE(NoticeShown());
+  Advance(1);
+  EXPECT_FALSE(NoticeShown());
+}
+
+TEST_P(NoticeTest, ANoticeWhoseWindowWentIsBuiltAgain) {
+  Post(UM_LOGIN_RESULT, 0, 0);
+  DestroyWindow(NoticeWindow());
+  Post(UM_LOGIN_RESULT, 0, 0);
+  ASSERT_TRUE(NoticeShown());
+  EXPECT_EQ(NoticeText(), L"Lesson code not found");
+  EXPECT_EQ(GetWindow(NoticeWindow(), GW_OWNER), hwnd());
+}
+
+using BarsTest = ShellWindowsTest;
+
+TEST_P(BarsTest, AMoveOutsideALessonPlacesEveryBarHidden) {
+  MoveWindow(hwnd(), 100, 50, 1080, 675, TRUE);
+  CUiDriver::Pump();
+  EXPECT_TRUE(SameRect(Rect(ControlBar()), 105, 540, 1070, 180));
+  EXPECT_TRUE(SameRect(Rect(StatusBar()), 105, 664, 1070, 56));
+  EXPECT_TRUE(SameRect(Rect(AlarmBar()), 105, 50 + (675 - 31) / 2 - 56, 1070, 174));
+  EXPECT_FALSE(Visible(ControlBar()));
+  EXPECT_FALSE(Visible(StatusBar()));
+  EXPECT_FALSE(Visible(AlarmBar()));
+  for (HWND bar : {ControlBar(), StatusBar(), AlarmBar()}) EXPECT_EQ(GetWindow(bar, GW_OWNER), hwnd());
+}
+
+TEST_P(BarsTest, AMoveInALessonShowsTheLessonBarsWhereTheWindowNowIs) {
+  PassLogin();
+  SendSamples({1, 1, 1, 1, 1});
+  ASSERT_TRUE(main().in_classroom());
+  EXPECT_FALSE(Visible(ControlBar()));  // placed hidden when the classroom opens
+  MoveWindow(hwnd(), 200, 100, 1080, 675, TRUE);
+  CUiDriver::Pump();
+  EXPECT_TRUE(SameRect(Rect(ControlBar()), 205, 590, 1070, 180));
+  EXPECT_TRUE(SameRect(Rect(StatusBar()), 205, 714, 1070, 56));
+  EXPECT_TRUE(Visible(ControlBar()));
+  EXPECT_TRUE(Visible(StatusBar()));
+}
+
+TEST_P(BarsTest, AResizeInALessonPlacesTheBarsAndTheViewsAndCentresTheNotice) {
+  PassLogin();
+  SendSamples({1, 1, 1, 1, 1});
+  main().ShowNotice(hwnd(), L"Network unstable");
+  MoveWindow(hwnd(), 0, 0, 1280, 800, TRUE);
+  CUiDriver::Pump();
+  EXPECT_TRUE(SameRect(Rect(ControlBar()), 5, 615, 1270, 180));
+  EXPECT_TRUE(SameRect(Rect(StatusBar()), 5, 739, 1270, 56));
+  EXPECT_TRUE(Visible(ControlBar()));
+  EXPECT_TRUE(SameRect(Rect(MeetingView()), 0, 32, 1280, 768));
+  EXPECT_TRUE(SameRect(Rect(LoginView()), 0, 32, 1280, 768));
+  EXPECT_TRUE(CentredAt(Rect(NoticeWindow()), 640, 400));
+}
+
+TEST_P(BarsTest, AResizeOutsideALessonKeepsBothLessonBarsHidden) {
+  MoveWindow(hwnd(), 0, 0, 1280, 800, TRUE);
+  CUiDriver::Pump();
+  EXPECT_TRUE(SameRect(Rect(ControlBar()), 5, 615, 1270, 180));
+  EXPECT_FALSE(Visible(ControlBar()));
+  EXPECT_FALSE(Visible(StatusBar()));
+}
+
+TEST_P(BarsTest, TheControlBarComesBackOnlyWhenHidden) {
+  PassLogin();
+  SendSamples({1, 1, 1, 1, 1});
+  ASSERT_FALSE(Visible(ControlBar()));
+  main().ShowControlBarIfHidden();
+  EXPECT_TRUE(Visible(ControlBar()));
+  main().ShowControlBarIfHidden();
+  EXPECT_TRUE(Visible(ControlBar()));
+}
+
+using ClassroomTest = ShellWindowsTest;
+
+TEST_P(ClassroomTest, LeavingAndEnteringAgainReusesEveryWindow) {
+  PassLogin();
+  SendSamples({1, 1, 1, 1, 1});
+  main().ShowNotice(hwnd(), L"Network unstable");
+  const HWND windows[] = {LoginView(), MeetingView(), ControlBar(), StatusBar(), AlarmBar(),
+                          main().float_tip().GetHWND(), NoticeWindow()};
+  ::LoginView* const login = main().login_view();
+  ::MeetingView* const meeting = main().meeting_view();
+  main().LeaveClassroom();
+  EXPECT_FALSE(main().in_classroom());
+  EXPECT_TRUE(Visible(LoginView()));
+  EXPECT_FALSE(Visible(MeetingView()));
+  EXPECT_FALSE(Visible(ControlBar()));
+  EXPECT_FALSE(Visible(StatusBar()));
+  EXPECT_FALSE(Visible(AlarmBar()));
+  PassLogin();
+  SendSamples({1, 1, 1, 1, 1});
+  EXPECT_TRUE(main().in_classroom());
+  const HWND again[] = {LoginView(), MeetingView(), ControlBar(), StatusBar(), AlarmBar(),
+                        main().float_tip().GetHWND(), NoticeWindow()};
+  for (std::size_t i = 0; i < std::size(windows); ++i) EXPECT_EQ(again[i], windows[i]) << i;
+  EXPECT_EQ(main().login_view(), login);
+  EXPECT_EQ(main().meeting_view(), meeting);
+}
+
+TEST_P(ClassroomTest, EnteringShowsTheMeetingViewWithTheArmedStatusBarAndTheControlBarHidden) {
+  PassLogin();
+  SendSamples({1, 1, 1, 1, 1});
+  EXPECT_FALSE(Visible(LoginView()));
+  EXPECT_TRUE(Visible(MeetingView()));
+  EXPECT_TRUE(main().meeting_view()->in_lesson());
+  EXPECT_FALSE(Visible(ControlBar()));
+  EXPECT_TRUE(Visible(StatusBar()));  // its start shows it
+}
+
+TEST_P(ClassroomTest, TheCameraRestartReachesTheMeetingView) {
+  main().meeting_view()->sharing_on = true;
+  Post(UM_CAMERA_RESTARTED);
+  EXPECT_FALSE(main().meeting_view()->sharing_on);
+}
+
+TEST_P(ClassroomTest, ANewHotkeyFromTheSettingsIsRegisteredOnTheMainWindow) {
+  Post(UM_HOTKEY_CHANGED, 4, 'K');  // Alt + K in the hotkey control's form
+  EXPECT_FALSE(RegisterHotKey(LoginView(), 1, MOD_ALT, 'K'));
+  Post(UM_HOTKEY_CHANGED, 2, 'J');  // Ctrl + J replaces it
+  EXPECT_TRUE(RegisterHotKey(LoginView(), 1, MOD_ALT, 'K'));
+  EXPECT_FALSE(RegisterHotKey(LoginView(), 2, MOD_CONTROL, 'J'));
+  UnregisterHotKey(LoginView(), 1);
+}
+
+TEST_P(ClassroomTest, TheHotkeyIsGoneWithTheWindow) {
+  Post(UM_HOTKEY_CHANGED, 4, 'K');
+  DestroyWindow(hwnd());
+  CUiDriver::Pump();
+  ui_test::LayoutWindow probe(L"float_tip_wnd.xml", L"QvHotkeyProbe");
+  probe.Open(nullptr, WS_POPUP);
+  EXPECT_TRUE(RegisterHotKey(probe.GetHWND(), 1, MOD_ALT, 'K'));
+  DestroyWindow(probe.GetHWND());
+}
+
+TEST_P(ClassroomTest, ScreenshotsOfTheLoginViewAndTheClassroom) {
+  std::filesystem::create_directories(QUORVEL_SCREENSHOT_DIR);
+  EXPECT_TRUE(CUiDriver::SaveScreenshot(hwnd(), shell_test::ScreenshotPath(ShotName("main_window_login"))));
+  PassLogin();
+  EXPECT_TRUE(shell_test::SaveScreen(ShotName("main_window_network_test")));
+  SendSamples({1, 1, 1, 1, 1});
+  MoveWindow(hwnd(), 420, 182, 1080, 675, TRUE);
+  CUiDriver::Pump();
+  EXPECT_TRUE(shell_test::SaveScreen(ShotName("main_window_classroom")));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothSkins, NoticeTest, ::testing::ValuesIn(shell_test::kBothSkins),
+                         [](const auto& info) { return std::string(info.param.language); });
+INSTANTIATE_TEST_SUITE_P(BothSkins, BarsTest, ::testing::ValuesIn(shell_test::kBothSkins),
+                         [](const auto& info) { return std::string(info.param.language); });
+INSTANTIATE_TEST_SUITE_P(BothSkins, ClassroomTest, ::testing::ValuesIn(shell_test::kBothSkins),
+                         [](const auto& info) { return std::string(info.param.language); });
+
+}  // namespace
