@@ -81,6 +81,9 @@ void MainWindow::InitWindow() {
     meeting_view_ = std::make_unique<MeetingView>(*this, holder, services_.media);
     meeting_view_->Create(GetHWND(), L"", kViewStyle, 0, 0, 0, 0, 0);
   }
+  // Both views are shown; the login view is the one on top until a lesson starts.
+  SetWindowPos(login_view_->GetHWND(), HWND_TOP, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   LayoutChildren();
   holder.main_window = GetHWND();
   services_.start_config(holder);

@@ -58,6 +58,15 @@ TEST_P(StartTest, TheWindowIsCentredOnTheWorkAreaAndHoldsBothViewsBelowItsCaptio
   EXPECT_FALSE(main().in_classroom());
 }
 
+TEST_P(StartTest, TheLoginViewIsWhatTheWindowShowsBeforeALesson) {
+  OpenMainWindow();
+  CUiDriver::Pump();
+  for (POINT at : {POINT{540, 400}, POINT{100, 600}, POINT{1000, 100}}) {
+    EXPECT_EQ(win::headless::WindowPixel(hwnd(), at.x, at.y),
+              win::headless::WindowPixel(LoginView(), at.x, at.y - 32));
+  }
+}
+
 TEST_P(StartTest, ConfigurationThenTheEngineTimerStartsTheEngineAndFillsTheLoginView) {
   OpenMainWindow();
   Post(UM_CONFIG_DONE);
