@@ -5,6 +5,10 @@
 
 #include <win/headless.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +16,7 @@
 #include "classroom/meeting_view.h"
 #include "media/engine_events.h"
 #include "tests/app/main_window_fixture.h"
+#include "tests/support/scoped_env.h"
 #include "views/login_view.h"
 
 using DuiLib::CUiDriver;
@@ -126,6 +131,15 @@ TEST_P(StartTest, AStoredHotkeyTakenElsewhereShowsTheBoxWhoseConfirmationStartsN
 
 class UpdateTest : public MainWindowTest {
  protected:
+  // A stand-in opener first on the PATH, so that no browser starts from a test.
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    const std::filesystem::path opener = bin_.path() / "xdg-open";
+    std::ofstream(opener) << "#!/bin/sh\nexit 0\n";
+    std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+    const char* path = std::getenv("PATH");
+    path_.emplace("PATH", bin_.path().string() + ":" + (path != nullptr ? path : "/usr/bin:/bin"));
+  }
   void Announce(const char* version, int update) {
     AppInfo& info = holder_.app_info();
     info.new_version = version;
@@ -148,6 +162,8 @@ class UpdateTest : public MainWindowTest {
   }
 
   std::size_t opened_before_ = 0;
+  testing_support::TempDir bin_;
+  std::optional<testing_support::ScopedEnv> path_;
 };
 
 TEST_P(UpdateTest, AnOptionalNewerVersionIsOfferedWithItsMessageAndOpensTheAddressWhenConfirmed) {

@@ -1,0 +1,214 @@
+// The real program on a private X server: a second copy raises and activates the first one,
+// minimised or not, and ends without a window of its own; the drag-full-windows option is off
+// while the program runs and back after a normal exit.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+// X11 after the test framework: its macros (None, Bool) would break the framework's names.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/platform/win/xvfb_environment.h"
+#include "tests/support/scoped_env.h"
+
+extern char** environ;
+
+using testing_support::ScopedEnv;
+using testing_support::TempDir;
+
+namespace {
+
+constexpr const char* kMainClass = "QUORVEL_MAIN";
+// Bounds for waiting on the other processes: watchdogs, not measures.
+constexpr auto kPatience = std::chrono::seconds(20);
+
+struct DisplayCloser {
+  void operator()(Display* display) const { XCloseDisplay(display); }
+};
+
+// Polls until done() holds or the patience runs out; whether it held.
+bool WaitFor(const std::function<bool()>& done) {
+  const auto give_up = std::chrono::steady_clock::now() + kPatience;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > give_up) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+// One run of the program; killed if the test ends while it still runs.
+class Program {
+ public:
+  Program() {
+    const char* argv[] = {QUORVEL_PROGRAM_PATH, nullptr};
+    if (posix_spawn(&pid_, QUORVEL_PROGRAM_PATH, nullptr, nullptr, const_cast<char**>(argv),
+                    environ) != 0) {
+      pid_ = 0;
+    }
+  }
+  ~Program() {
+    if (pid_ == 0) return;
+    kill(pid_, SIGKILL);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+  }
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  bool started() const { return pid_ != 0; }
+  // The exit code once the program has ended by itself, -1 when it did not in time.
+  int WaitForExit() {
+    int status = 0;
+    const bool ended = WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; });
+    if (!ended) return -1;
+    pid_ = 0;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
+  pid_t pid_ = 0;
+};
+
+class RealProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!win_test::XvfbRunning()) GTEST_SKIP() << "Xvfb is not installed";
+    screen_.reset(XOpenDisplay(win_test::XvfbDisplay().c_str()));
+    ASSERT_NE(screen_, nullptr);
+    // The program's own engine with devices of its configuration, and a lesson service that
+    // answers nothing, so the program waits on its login view.
+    const std::filesystem::path rtc = home_.path() / "rtc.json";
+    std::ofstream(rtc) << R"({"real_devices": false,
+        "cameras": [{"id": "cam-a", "name": "Desk camera"}],
+        "microphones": [{"id": "mic-a", "name": "Desk microphone"}],
+        "speakers": [{"id": "spk-a", "name": "Desk speaker"}]})";
+    env_.push_back(std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", home_.path().string()));
+    env_.push_back(std::make_unique<ScopedEnv>("QUORVEL_RTC_CONFIG", rtc.string()));
+    env_.push_back(std::make_unique<ScopedEnv>("QUORVEL_API_BASE", "http://127.0.0.1:9"));
+  }
+
+  // The top-level X windows of the main window's class, as any client sees them.
+  std::vector<::Window> MainWindows() {
+    Display* d = screen_.get();
+    ::Window root = 0;
+    ::Window parent = 0;
+    ::Window* children = nullptr;
+    unsigned int count = 0;
+    std::vector<::Window> found;
+    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return found;
+    for (unsigned int i = 0; i < count; ++i) {
+      XClassHint hint{};
+      if (!XGetClassHint(d, children[i], &hint)) continue;
+      if (hint.res_class != nullptr && std::string(hint.res_class) == kMainClass) {
+        found.push_back(children[i]);
+      }
+      XFree(hint.res_name);
+      XFree(hint.res_class);
+    }
+    XFree(children);
+    return found;
+  }
+  bool Mapped(::Window window) {
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(screen_.get(), window, &attributes) != 0 &&
+           attributes.map_state == IsViewable;
+  }
+  // Whether window is the last mapped window in the root's stacking order.
+  bool OnTop(::Window window) {
+    Display* d = screen_.get();
+    ::Window root = 0;
+    ::Window parent = 0;
+    ::Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return false;
+    ::Window top = 0;
+    for (unsigned int i = 0; i < count; ++i) {
+      if (Mapped(children[i])) top = children[i];
+    }
+    XFree(children);
+    return top == window;
+  }
+  // The main window as the program's window calls see it.
+  HWND FindMain() {
+    HWND found = nullptr;
+    WaitFor([&] { return (found = FindWindowW(L"QUORVEL_MAIN", nullptr)) != nullptr; });
+    return found;
+  }
+  std::string DragOptionFile() const {
+    std::ifstream in(home_.path() / "quorvel-system" / "drag-full-windows");
+    std::string value;
+    in >> value;
+    return value;
+  }
+
+  std::unique_ptr<Display, DisplayCloser> screen_;
+  TempDir home_;
+  std::vector<std::unique_ptr<ScopedEnv>> env_;
+};
+
+TEST_F(RealProgram, ASecondCopyRaisesAndActivatesTheMinimisedFirstAndEndsWithoutAWindow) {
+  Program first;
+  ASSERT_TRUE(first.started());
+  const HWND running = FindMain();
+  ASSERT_NE(running, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return MainWindows().size() == 1 && Mapped(MainWindows()[0]); }));
+  const ::Window native = MainWindows()[0];
+  ASSERT_TRUE(PostMessageW(running, WM_SYSCOMMAND, SC_MINIMIZE, 0));
+  ASSERT_TRUE(WaitFor([&] { return !Mapped(native); }));
+
+  // Activation requests go to the root window, for the window manager: the test listens.
+  Display* d = screen_.get();
+  XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
+  XSync(d, False);
+  const Atom active = XInternAtom(d, "_NET_ACTIVE_WINDOW", False);
+
+  Program second;
+  ASSERT_TRUE(second.started());
+  EXPECT_EQ(second.WaitForExit(), 0);
+  EXPECT_TRUE(WaitFor([&] { return Mapped(native); }));
+  EXPECT_TRUE(OnTop(native));
+  bool activated = false;
+  EXPECT_TRUE(WaitFor([&] {
+    while (XPending(d) > 0) {
+      XEvent event{};
+      XNextEvent(d, &event);
+      if (event.type == ClientMessage && event.xclient.message_type == active &&
+          event.xclient.window == native) {
+        activated = true;
+      }
+    }
+    return activated;
+  }));
+  EXPECT_EQ(MainWindows().size(), 1u);
+
+  ASSERT_TRUE(PostMessageW(running, WM_CLOSE, 0, 0));
+  EXPECT_EQ(first.WaitForExit(), 0);
+}
+
+TEST_F(RealProgram, TheDragOptionIsOffWhileItRunsAndBackOnAfterANormalExit) {
+  ASSERT_TRUE(SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, SPIF_UPDATEINIFILE));
+  ASSERT_EQ(DragOptionFile(), "1");
+  Program program;
+  ASSERT_TRUE(program.started());
+  const HWND running = FindMain();
+  ASSERT_NE(running, nullptr);
+  EXPECT_TRUE(WaitFor([&] { return DragOptionFile() == "0"; }));
+  ASSERT_TRUE(PostMessageW(running, WM_CLOSE, 0, 0));
+  EXPECT_EQ(program.WaitForExit(), 0);
+  EXPECT_EQ(DragOptionFile(), "1");
+}
+
+}  // namespace
