@@ -12,6 +12,7 @@
 #include "media/engine_event_bridge.h"
 #include "media/media_engine.h"
 #include "service/data_holder.h"
+#include "views/setting_view.h"
 #include "views/system_volume.h"
 
 namespace {
@@ -21,6 +22,9 @@ constexpr const wchar_t* kAlarmBarClass = L"QV-ALERMBAR";
 
 constexpr int kMirrorOn = 1;
 constexpr int kMirrorOff = 2;
+
+constexpr int kSettingsWidth = 400;
+constexpr int kSettingsHeight = 430;
 
 std::unique_ptr<CanvasView> MakeTile(HWND view, const wchar_t* name) {
   auto tile = std::make_unique<CanvasView>();
@@ -210,7 +214,14 @@ void MeetingView::ChangeLayout() {
   InvalidateRect(GetHWND(), nullptr, TRUE);
 }
 
-void MeetingView::OpenSettings() {}
+void MeetingView::OpenSettings() {
+  // The dialog deletes itself on its final message.
+  auto* dialog = new SettingView(holder_, media_);
+  dialog->Create(GetHWND(), L"", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, kSettingsWidth,
+                 kSettingsHeight);
+  dialog->CenterWindow();
+  dialog->ShowModal();
+}
 
 void MeetingView::Relayout() {
   if (slot_main_ == nullptr || slot_upper_ == nullptr || slot_lower_ == nullptr) return;
@@ -238,6 +249,11 @@ void MeetingView::ApplyPictureInPicture(ViewSize size) {
   Apply(*slot_main_, layout.main);
   Apply(*slot_upper_, layout.upper);
   Apply(*slot_lower_, layout.lower);
+  // The main tile reaches under the small ones whenever its video is wider than the view
+  // less their column; they stay above it whichever tile a swap made the main one.
+  for (CanvasView* small : {slot_upper_, slot_lower_}) {
+    SetWindowPos(small->GetHWND(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
 }
 
 void MeetingView::ApplySideBySide(ViewSize size) {

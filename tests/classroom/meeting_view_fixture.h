@@ -22,6 +22,7 @@
 #include "tests/app/shell_window_support.h"
 #include "tests/media/mock_engine.h"
 #include "tests/service/running_lesson_service.h"
+#include "tests/support/scoped_env.h"
 
 namespace meeting_test {
 
@@ -105,6 +106,7 @@ class MeetingViewTest : public shell_test::SkinTest {
   std::vector<MediaLogReport> Reports();
 
   testing_support::RunningLessonService service_;
+  testing_support::ScopedUserProfile profile_;
   DataHolder holder_;
   RecordingShell shell_;
   std::unique_ptr<MeetingView> view_;

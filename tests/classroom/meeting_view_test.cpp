@@ -2,7 +2,10 @@
 #include <duilib/ui_test_driver.h>
 #include <win/headless.h>
 
+#include <filesystem>
+
 #include "app/app_messages.h"
+#include "classroom/window_fill.h"
 #include "tests/classroom/meeting_view_fixture.h"
 
 namespace meeting_test {
@@ -49,6 +52,21 @@ TEST_P(MockedMeetingViewTest, PictureInPictureWithEverybodyInPlacesTheThreeTiles
     EXPECT_TRUE(Shown(tile));
     EXPECT_FALSE(BadgeShown(tile));
   }
+}
+
+TEST_P(MockedMeetingViewTest, TheSmallTilesLieAboveTheMainTileWhereTheyOverlap) {
+  EverybodyIn();
+  // A 4:3 main video is 960 wide and reaches under the small column from x 1040 to 1120.
+  CanvasView* main = meeting().slot_main();
+  CanvasView* lower = meeting().slot_lower();
+  FillClientArea(main->GetHWND(), RGB(0, 0, 255));
+  FillClientArea(lower->GetHWND(), RGB(255, 255, 255));
+  EXPECT_EQ(win::headless::WindowPixel(view(), 1060, 250) & 0xFFFFFF, 0xFFFFFFu);
+  // Still so once a click has made the small tile the main one and the main one small.
+  PostClick(view(), 1050, 145);
+  FillClientArea(lower->GetHWND(), RGB(0, 0, 255));
+  FillClientArea(main->GetHWND(), RGB(255, 255, 255));
+  EXPECT_EQ(win::headless::WindowPixel(view(), 1060, 250) & 0xFFFFFF, 0xFFFFFFu);
 }
 
 TEST_P(MockedMeetingViewTest, AClickOnTheLowerSmallTileMakesItTheMainTile) {
@@ -238,6 +256,18 @@ TEST_P(MockedMeetingViewTest, TheLayoutModeOutlivesALesson) {
   meeting().Leave();
   meeting().Enter();
   EXPECT_EQ(meeting().layout_mode(), MeetingView::LayoutMode::SideBySide);
+}
+
+TEST_P(MockedMeetingViewTest, TheSettingsDialogRunsModallyOverTheView) {
+  const std::filesystem::path saved = profile_.settings_file();
+  std::filesystem::remove(saved);
+  DuiLib::CUiDriver::AnswerNextModal(L"cancel_btn");
+  meeting().OpenSettings();
+  // Closed by its cancel button, which saves the settings as every close does.
+  EXPECT_TRUE(std::filesystem::exists(saved));
+  EXPECT_TRUE(IsWindowEnabled(view()));
+  DuiLib::CUiDriver::Pump();
+  EXPECT_EQ(DuiLib::CUiDriver::FindWindowByClass(L"SettingView"), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSkins, MockedMeetingViewTest,
