@@ -195,6 +195,83 @@ TEST_P(ClassroomTest, EnteringShowsTheMeetingViewWithTheArmedStatusBarAndTheCont
   EXPECT_TRUE(Visible(StatusBar()));  // its start shows it
 }
 
+class LessonClockTest : public ShellWindowsTest {
+ protected:
+  // "Now" at a second of the lesson, then one tick of the status bar's clock.
+  void At(std::int64_t seconds_after_start) {
+    win::headless::SetUnixTime(holder_.lesson().start_time + seconds_after_start);
+    Advance(500);
+  }
+  bool Red() { return CUiDriver::GetAttribute(StatusBar(), L"time_counter", L"textcolor").str() != kWhite; }
+  bool Countdown() { return CUiDriver::IsVisible(StatusBar(), L"warn_info"); }
+
+  static constexpr const wchar_t* kWhite = L"#ffffffff";
+};
+
+// Lesson of 1800 s, closing countdown 300 s, forced close 120 s after the end.
+TEST_P(LessonClockTest, ATeachersClockTurnsRedAtTheCountdownShowsTheMinutesAtTheEndAndClosesAfterTheMargin) {
+  holder_.lesson().user_type = "1";
+  PassLogin();
+  SendSamples({1, 1, 1, 1, 1});
+  At(1500);
+  EXPECT_FALSE(Red());
+  At(1501);
+  EXPECT_TRUE(Red());
+  EXPECT_FALSE(Countdown());
+  At(1801);
+  EXPECT_TRUE(Countdown());
+  At(1920);
+  EXPECT_TRUE(main().in_classroom());
+  At(1921);
+  EXPECT_FALSE(main().in_classroom());
+  EXPECT_TRUE(Visible(LoginView()));
+}
+
+TEST_P(LessonClockTest, AStudentsClockHasOneTimeForRedCountdownAndClosing) {
+  PassLogin();
+  SendSamples({1, 1, 1, 1, 1});
+  At(1801);
+  EXPECT_FALSE(Red());
+  At(1920);
+  EXPECT_FALSE(Red());
+  EXPECT_TRUE(main().in_classroom());
+  At(1921);
+  EXPECT_FALSE(main().in_classroom());
+  EXPECT_FALSE(Countdown());
+}
+
+TEST_P(LessonClockTest, LeavingStopsTheClock) {
+  PassLogin();
+  SendSamples({1, 1, 1, 1, 1});
+  At(100);
+  const std::wstring shown = CUiDriver::GetText(StatusBar(), L"time_counter").str();
+  EXPECT_FALSE(shown.empty());
+  main().LeaveClassroom();
+  At(200);
+  EXPECT_EQ(CUiDriver::GetText(StatusBar(), L"time_counter").str(), shown);
+  At(1921);
+  EXPECT_FALSE(main().in_classroom());
+  EXPECT_TRUE(Visible(LoginView()));
+}
+
+TEST_P(LessonClockTest, EachLessonSetsTheShareButtonAndTheRecordingIndicatorOfItsOwn) {
+  holder_.lesson().screen_sharing = true;
+  holder_.lesson().recording = true;
+  PassLogin();
+  SendSamples({1, 1, 1, 1, 1});
+  At(10);
+  EXPECT_TRUE(CUiDriver::FindControl(ControlBar(), L"share_screen")->IsVisible());
+  EXPECT_TRUE(CUiDriver::FindControl(StatusBar(), L"record_status")->IsVisible());
+  main().LeaveClassroom();
+  holder_.lesson().screen_sharing = false;
+  holder_.lesson().recording = false;
+  PassLogin();
+  SendSamples({1, 1, 1, 1, 1});
+  At(20);
+  EXPECT_FALSE(CUiDriver::FindControl(ControlBar(), L"share_screen")->IsVisible());
+  EXPECT_FALSE(CUiDriver::FindControl(StatusBar(), L"record_status")->IsVisible());
+}
+
 TEST_P(ClassroomTest, TheCameraRestartReachesTheMeetingView) {
   main().meeting_view()->sharing_on = true;
   Post(UM_CAMERA_RESTARTED);
@@ -234,6 +311,8 @@ TEST_P(ClassroomTest, ScreenshotsOfTheLoginViewAndTheClassroom) {
 INSTANTIATE_TEST_SUITE_P(BothSkins, NoticeTest, ::testing::ValuesIn(shell_test::kBothSkins),
                          [](const auto& info) { return std::string(info.param.language); });
 INSTANTIATE_TEST_SUITE_P(BothSkins, BarsTest, ::testing::ValuesIn(shell_test::kBothSkins),
+                         [](const auto& info) { return std::string(info.param.language); });
+INSTANTIATE_TEST_SUITE_P(BothSkins, LessonClockTest, ::testing::ValuesIn(shell_test::kBothSkins),
                          [](const auto& info) { return std::string(info.param.language); });
 INSTANTIATE_TEST_SUITE_P(BothSkins, ClassroomTest, ::testing::ValuesIn(shell_test::kBothSkins),
                          [](const auto& info) { return std::string(info.param.language); });
