@@ -6,6 +6,7 @@
 
 #include "media/engine_events.h"
 #include "tests/classroom/meeting_view_fixture.h"
+#include "tests/views/login_view_fixture.h"
 
 namespace meeting_test {
 namespace {
@@ -102,15 +103,22 @@ TEST_P(EventTest, AudioProfileAndScenarioBothSetAreApplied) {
 TEST_P(EventTest, ASizeChangeOfTheOwnVideoDoesNotRelayOut) {
   EverybodyIn();
   CanvasView* own = meeting().teacher_tile();
-  const RECT before = PlaceOf(own);
-  bridge_.onVideoSizeChanged(0, 1280, 720, 0);
+  ASSERT_EQ(meeting().slot_main(), own);
+  // A size the next layout would show (1280 x 540 fills the width), written without one.
+  own->video_width = 1280;
+  own->video_height = 540;
+  bridge_.onVideoSizeChanged(0, 640, 640, 0);
   Pump();
-  EXPECT_EQ(own->video_width, 320);
-  EXPECT_EQ(own->video_height, 240);
-  const RECT after = PlaceOf(own);
-  EXPECT_EQ(after.left, before.left);
-  EXPECT_EQ(after.right, before.right);
-  EXPECT_EQ(after.bottom, before.bottom);
+  EXPECT_EQ(own->video_width, 1280);
+  EXPECT_EQ(own->video_height, 540);
+  const RECT place = PlaceOf(own);
+  EXPECT_EQ(place.left, 160);
+  EXPECT_EQ(place.right - place.left, 960);
+  EXPECT_EQ(place.bottom - place.top, 720);
+  // The same size for a remote participant is taken and laid out at once.
+  bridge_.onVideoSizeChanged(static_cast<rtc::uid_t>(uids().student), 640, 640, 0);
+  Pump();
+  EXPECT_EQ(PlaceOf(own).right - PlaceOf(own).left, 1280);
 }
 
 TEST_P(EventTest, ASizeChangeOfARemoteVideoRelaysOut) {
@@ -243,6 +251,53 @@ TEST_P(EventTest, QualityOutsideALessonOnlyColoursTheTile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSkins, EventTest, ::testing::ValuesIn(shell_test::kBothSkins),
+                         [](const auto& info) { return std::string(info.param.language); });
+
+// Device changes over an engine whose microphones and cameras the test plugs in and out.
+class DeviceEventTest : public MeetingViewTest {
+ protected:
+  void SetUp() override {
+    MeetingViewTest::SetUp();
+    devices_.microphones.plugged = {{"Desk microphone", "mic-a"}};
+    devices_.cameras.plugged = {{"Desk camera", "cam-a"}};
+    OpenView(devices_.media());
+    ASSERT_TRUE(devices_.media().OpenMicrophoneList());
+    ASSERT_TRUE(devices_.media().OpenCameraList());
+    LogIn(Role::Student);
+    meeting().Enter();
+  }
+  login_test::DeviceEngine devices_;
+};
+
+TEST_P(DeviceEventTest, AMicrophoneChangeSelectsTheFirstOfTheFreshList) {
+  devices_.microphones.plugged = {{"Headset", "mic-h"}, {"Desk microphone", "mic-a"}};
+  bridge_.onAudioDeviceStateChanged("mic-h", 0, 1);
+  Pump();
+  ASSERT_EQ(devices_.microphones.selected.size(), 1u);
+  EXPECT_EQ(devices_.microphones.selected[0], "mic-h");
+  EXPECT_TRUE(devices_.cameras.selected.empty());
+}
+
+TEST_P(DeviceEventTest, ACameraChangeSelectsTheFirstOfTheFreshList) {
+  devices_.cameras.plugged = {{"USB camera", "cam-u"}};
+  bridge_.onVideoDeviceStateChanged("cam-a", 3, 8);
+  Pump();
+  ASSERT_EQ(devices_.cameras.selected.size(), 1u);
+  EXPECT_EQ(devices_.cameras.selected[0], "cam-u");
+  EXPECT_TRUE(devices_.microphones.selected.empty());
+}
+
+TEST_P(DeviceEventTest, AnEmptyListSelectsNothing) {
+  devices_.microphones.plugged.clear();
+  devices_.cameras.plugged.clear();
+  bridge_.onAudioDeviceStateChanged("mic-a", 0, 8);
+  bridge_.onVideoDeviceStateChanged("cam-a", 3, 8);
+  Pump();
+  EXPECT_TRUE(devices_.microphones.selected.empty());
+  EXPECT_TRUE(devices_.cameras.selected.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothSkins, DeviceEventTest, ::testing::ValuesIn(shell_test::kBothSkins),
                          [](const auto& info) { return std::string(info.param.language); });
 
 }  // namespace
