@@ -162,13 +162,31 @@ class LessonRoadTest : public LessonWorld, public ::testing::WithParamInterface<
       EXPECT_TRUE(Visible(TileOf(role)->GetHWND())) << RoleName(role);
       EXPECT_TRUE(WaitUntil([&] { return HasReport(uid, "enter"); }, "an enter report"));
     }
-    // Their video arrives in their tiles.
+    ExpectVideoInOthersTiles();
+  }
+
+  void ExpectVideoInOthersTiles() {
     for (Role role : kRoles) {
       if (role == own()) continue;
       EXPECT_TRUE(AdvanceUntil([&] { return ShowsVideo(TileOf(role)->GetHWND()); },
                                "video in a tile", 2000))
           << RoleName(role);
     }
+  }
+
+  // What the main window shows at the middle of its client area is the login view's picture,
+  // not the classroom under it.
+  bool LoginViewOnTop() {
+    CUiDriver::Pump();
+    RECT view{};
+    GetWindowRect(login_hwnd(), &view);
+    POINT centre{(view.left + view.right) / 2, (view.top + view.bottom) / 2};
+    POINT in_view = centre;
+    ScreenToClient(login_hwnd(), &in_view);
+    POINT in_main = centre;
+    ScreenToClient(main_hwnd(), &in_main);
+    return win::headless::WindowPixel(main_hwnd(), in_main.x, in_main.y) ==
+           win::headless::WindowPixel(login_hwnd(), in_view.x, in_view.y);
   }
 
   // Some pixel of a grid over the window is not black.
@@ -196,6 +214,7 @@ TEST_P(LessonRoadTest, TwoLessonsFromStartToTheLoginViewAgain) {
   EXPECT_EQ(WindowOfClass(L"QUORVEL_MAIN"), main_hwnd());
   EXPECT_EQ(holder().main_window, main_hwnd());
   EXPECT_TRUE(Visible(login_hwnd()));
+  EXPECT_TRUE(LoginViewOnTop());
 
   // Configuration, then the engine 500 ms later with the devices in the login view.
   WaitForEngineReady();
@@ -245,7 +264,7 @@ TEST_P(LessonRoadTest, TwoLessonsFromStartToTheLoginViewAgain) {
   // The layout, there and back.
   ASSERT_TRUE(CUiDriver::Click(control_bar(), L"change_layout"));
   EXPECT_EQ(meeting().layout_mode(), MeetingView::LayoutMode::SideBySide);
-  Advance(200);
+  ExpectVideoInOthersTiles();
   Screenshot(Shot("classroom_side_by_side"));
   ASSERT_TRUE(CUiDriver::Click(control_bar(), L"change_layout"));
   EXPECT_EQ(meeting().layout_mode(), MeetingView::LayoutMode::PictureInPicture);
@@ -315,6 +334,7 @@ TEST_P(LessonRoadTest, TwoLessonsFromStartToTheLoginViewAgain) {
   EXPECT_FALSE(Visible(status_bar()));
   EXPECT_FALSE(Visible(control_bar()));
   EXPECT_FALSE(meeting().in_lesson());
+  EXPECT_TRUE(LoginViewOnTop());
   Screenshot(Shot("login_again"));
 
   // A second lesson in the same run, on the very same windows, ended by hanging up.

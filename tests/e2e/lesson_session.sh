@@ -29,6 +29,36 @@ session_stop() {
   session_pids=()
 }
 
+# session_x11_tools: true when Xvfb and xdotool are installed (the X11 tests skip otherwise).
+session_x11_tools() {
+  if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
+    echo "Xvfb or xdotool is not installed: skipped"
+    return 1
+  fi
+}
+
+# session_fail SHOTS_DIR MESSAGE...: reports a failed check with what the session shows (the
+# program's state, its visible windows, a screenshot, its last diagnostics) and exits 1.
+session_fail() {
+  local shots=$1
+  shift
+  echo "FAIL: $*" >&2
+  if ! session_quorvel_running; then
+    local code=0
+    wait "$session_quorvel_pid" || code=$?
+    echo "the program has ended, exit code $code" >&2
+  fi
+  echo "--- visible windows on ${DISPLAY:-} ---" >&2
+  local id
+  for id in $(xdotool search --onlyvisible --classname . 2>/dev/null); do
+    xprop -id "$id" WM_CLASS >&2 2>/dev/null || true
+  done
+  session_shot "$shots/failure.png" 2>/dev/null || true
+  echo "--- the program's last diagnostics ---" >&2
+  tail -n 20 "$session_dir/quorvel.log" >&2 || true
+  exit 1
+}
+
 # session_until SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds; false when it
 # never did within SECONDS.
 session_until() {
@@ -125,6 +155,16 @@ session_start_xvfb() {
   export DISPLAY=":$(tr -dc '0-9' <"$number_file")"
 }
 
+# session_private_program: runs a copy of the program from this session's folder, with the skin
+# beside it, so that what it writes beside itself (the engine's log) is this session's alone.
+session_private_program() {
+  mkdir -p "$session_dir/bin"
+  cp "$session_build/bin/quorvel" "$session_dir/bin/quorvel"
+  ln -sfn "$session_build/bin/skin" "$session_dir/bin/skin"
+  session_quorvel_bin=$session_dir/bin/quorvel
+  session_engine_log=$session_dir/bin/AgoraSDK.log
+}
+
 # session_run_quorvel: the program in the foreground, its diagnostics in quorvel.log.
 session_run_quorvel() {
   QUORVEL_DEBUG=1 "$session_quorvel_bin" 2>"$session_dir/quorvel.log"
@@ -165,6 +205,21 @@ session_wait_no_window() {
   session_until "${2:-20}" bash -c "[ -z \"\$(xdotool search --onlyvisible --classname '^$1\$' 2>/dev/null)\" ]"
 }
 
+# session_geometry CLASS: sets win_x, win_y, win_width and win_height of that visible window.
+session_geometry() {
+  local id
+  id=$(session_window "$1")
+  [ -n "$id" ] || return 1
+  eval "$(xdotool getwindowgeometry --shell "$id" | sed -n 's/^\(X\|Y\|WIDTH\|HEIGHT\)=/win_\L\1=/p')"
+}
+
+# session_click X Y: moves the pointer there and clicks the left button.
+session_click() {
+  xdotool mousemove "$1" "$2"
+  sleep 0.1
+  xdotool click 1
+}
+
 # session_settle SECONDS: lets the program draw and the scenario move on. The program runs on
 # real time here, so this is the only way to let a step happen.
 session_settle() {
@@ -185,9 +240,11 @@ session_focus_main() {
   xdotool windowfocus --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
 }
 
-# session_type_code CODE: types the lesson code into the focused code field and presses Enter.
+# session_type_code CODE: replaces the focused code field's text (its placeholder, at first)
+# with the lesson code and presses Enter.
 session_type_code() {
   session_focus_main || return 1
+  xdotool key ctrl+a BackSpace
   xdotool type --delay 30 "$1"
   xdotool key Return
 }

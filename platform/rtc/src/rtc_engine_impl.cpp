@@ -416,6 +416,7 @@ void RtcEngineImpl::UpdateLocalVideoLocked() {
       sink_.Emit("onVideoStopped", [](IRtcEngineEventHandler& h) { h.onVideoStopped(); });
     return;
   }
+  log_.Write("camera \"%s\" captured", id.c_str());
   if (camera->node.empty()) {
     video_.SetLocalSource(std::make_unique<PatternSource>(local_uid_, video_width_, video_height_));
     return;

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The real program under a private Xvfb on which another X client already holds Alt + S, the
+# stored camera-switch hotkey: the program shows its "hotkey_register_failed_dlg.xml" box before
+# any lesson. The box's screenshot lands in SHOTS/LANGUAGE.
+#
+#   x11_hotkey_taken.sh BUILD_DIR en|cn SHOTS_DIR
+#
+# Exit code 77 (skipped) only when Xvfb or xdotool is not installed.
+set -euo pipefail
+build=$1
+language=$2
+shots=$3/$language
+here=$(cd "$(dirname "$0")" && pwd)
+
+# shellcheck source=lesson_session.sh
+. "$here/lesson_session.sh"
+session_x11_tools || exit 77
+run=$(mktemp -d /tmp/quorvel-x11-hotkey.XXXXXX)
+session_init "$build" "$run"
+trap 'session_stop; rm -rf "$run"' EXIT
+unset LC_ALL LC_MESSAGES
+if [ "$language" = cn ]; then export LANG=zh_CN.UTF-8; else export LANG=en_US.UTF-8; fi
+mkdir -p "$shots"
+fail() { session_fail "$shots" "$@"; }
+
+session_create_lesson 90
+session_start_service
+session_write_scenario 1000 2000
+session_start_xvfb
+
+# The other program, holding the grab for as long as it runs.
+"$session_probe_bin" grab-alt s >"$run/grab.out" 2>&1 &
+session_pids+=($!)
+session_until 10 grep -q '^grabbed' "$run/grab.out" || fail "the other client could not grab Alt + S"
+
+session_start_quorvel
+session_wait_window QUORVEL_MAIN || fail "no main window"
+session_wait_window QV-MSGBOX 10 || fail "no box about the taken hotkey"
+session_settle 0.5
+session_geometry QV-MSGBOX
+[ "$win_width" -eq 360 ] && [ "$win_height" -eq 220 ] ||
+  fail "the box is ${win_width} x ${win_height}, not 360 x 220"
+session_shot "$shots/7-hotkey-taken.png"
+session_quorvel_running || fail "the program ended on its own"
+echo "PASS ($language): screenshot in $shots"

@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# The real program under a private Xvfb, driven with xdotool as a student would: a wrong code
+# first, then the right one, the network test, the classroom with the other two, the layout
+# switch, the settings dialog and the camera-switch hotkey. Screenshots of each step land in
+# SHOTS/LANGUAGE; what is checked comes from the screen's pixels, from the program's windows,
+# from the engine's log and from what the lesson service received.
+#
+#   x11_lesson_road.sh BUILD_DIR en|cn SHOTS_DIR
+#
+# Exit code 77 (skipped) only when Xvfb or xdotool is not installed.
+set -euo pipefail
+build=$1
+language=$2
+shots=$3/$language
+here=$(cd "$(dirname "$0")" && pwd)
+
+# shellcheck source=lesson_session.sh
+. "$here/lesson_session.sh"
+session_x11_tools || exit 77
+run=$(mktemp -d /tmp/quorvel-x11-road.XXXXXX)
+session_init "$build" "$run"
+trap 'session_stop; rm -rf "$run"' EXIT
+unset LC_ALL LC_MESSAGES
+if [ "$language" = cn ]; then export LANG=zh_CN.UTF-8; else export LANG=en_US.UTF-8; fi
+mkdir -p "$shots"
+
+fail() { session_fail "$shots" "$@"; }
+step() { echo "-- $*"; }
+
+# stats_of X Y W H: sets colours and dark for that part of the screen.
+stats_of() {
+  read -r _ colours _ dark < <("$session_probe_bin" stats "$@")
+}
+requested() { session_service requests | grep -q "\"path\":\"$1\""; }
+reported() { session_service reports | grep "\"target_uid\":$1," | grep -q "\"action\":\"$2\""; }
+engine_logged() { grep -q "$1" "$session_engine_log" 2>/dev/null; }
+
+session_create_lesson 90 --duration 600 --screen-sharing --recording
+session_start_service
+scenario_devices='"real_devices": false,
+  "cameras": [{"id": "cam-a", "name": "Desk camera"}, {"id": "cam-b", "name": "Document camera"}]'
+session_write_scenario 1000 2000
+session_private_program
+session_start_xvfb
+session_start_quorvel
+
+step "the login view"
+session_wait_window QUORVEL_MAIN || fail "no main window"
+session_geometry QUORVEL_MAIN || fail "no main window geometry"
+main_x=$win_x main_y=$win_y main_width=$win_width main_height=$win_height
+# The login view's picture, not the classroom's black, fills the window.
+login_drawn() {
+  stats_of "$main_x" "$main_y" "$main_width" "$main_height"
+  [ "$colours" -ge 20 ] && [ "$dark" -lt 50 ]
+}
+session_until 10 login_drawn || fail "the login view was never shown ($colours colours, $dark% dark)"
+session_until 10 requested /init/getPCConfig || fail "no configuration request"
+session_settle 1
+session_shot "$shots/1-login.png"
+
+step "a wrong code"
+session_type_code 00000000
+session_wait_window QV-OVERLAY 10 || fail "no notice for the wrong code"
+session_shot "$shots/2-wrong-code-notice.png"
+requested /User/loginCode || fail "the code never reached the service"
+session_wait_no_window QV-OVERLAY 8 || fail "the notice stayed"
+requested /Meeting/studentAccess && fail "a refused code went on to the access request"
+
+step "the student's code and the network test"
+session_type_code "$code_student"
+session_wait_window FloatTipWnd 10 || fail "no network-test tip"
+session_shot "$shots/3-network-test.png"
+requested /Meeting/studentAccess || fail "no access request"
+# The classroom is open once the own join is reported; the lesson is still to come, so the
+# alarm bar counts the minutes over it.
+session_until 15 reported "$uid_student" enter || fail "the classroom never opened"
+session_wait_window QV-ALERMBAR 5 || fail "no alarm bar before the lesson's start"
+
+step "the classroom with the other two"
+session_until 15 reported "$uid_teacher" enter || fail "the teacher never joined"
+session_until 15 reported "$uid_assistant" enter || fail "the assistant never joined"
+session_settle 1
+# The classroom below the caption, without the control bar's strip.
+area=("$main_x" "$((main_y + 40))" "$main_width" "$((main_height - 240))")
+stats_of "${area[@]}"
+[ "$colours" -ge 8 ] || fail "no video in the classroom ($colours colours)"
+picture_in_picture_dark=$dark
+session_shot "$shots/4-classroom-picture-in-picture.png"
+
+# show_bar: the control bar comes with a mouse move over the classroom (above the alarm bar,
+# which takes no mouse); its five buttons sit centred in one row (control_bar.xml: 88 pixels
+# each, 10 between, the hang-up 14 further).
+show_bar() {
+  xdotool mousemove "$((main_x + 300))" "$((main_y + 150))"
+  sleep 0.2
+  xdotool mousemove "$((main_x + 320))" "$((main_y + 160))"
+  session_wait_window QV-CONTROLBAR 5 || fail "no control bar"
+  session_geometry QV-CONTROLBAR
+  bar_row_left=$((win_x + (win_width - 514) / 2))
+  bar_button_y=$((win_y + 70))
+}
+button_x() { echo $((bar_row_left + 10 + 44 + $1 * 98)); }
+
+step "the layout switch"
+show_bar
+session_click "$(button_x 1)" "$bar_button_y"
+session_settle 1.5
+stats_of "${area[@]}"
+[ "$dark" -ne "$picture_in_picture_dark" ] ||
+  fail "the classroom looks the same after the layout switch (dark $dark%)"
+session_shot "$shots/5-classroom-side-by-side.png"
+
+step "the settings dialog"
+show_bar
+session_click "$(button_x 3)" "$bar_button_y"
+session_wait_window SettingView 5 || fail "no settings dialog"
+session_settle 0.5
+session_shot "$shots/6-settings.png"
+session_geometry SettingView
+session_click "$((win_x + win_width - 19))" "$((win_y + 18))"
+session_wait_no_window SettingView 5 || fail "the settings dialog did not close"
+
+step "the camera-switch hotkey"
+engine_logged 'camera "cam-a" captured' || fail "the engine never took up the first camera"
+xdotool key alt+s
+session_until 5 engine_logged 'camera "cam-b" captured' || fail "the hotkey did not switch the camera"
+
+session_quorvel_running || fail "the program ended on its own"
+echo "PASS ($language): screenshots in $shots"
