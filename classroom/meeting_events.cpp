@@ -56,10 +56,12 @@ void MeetingView::HandleEngineEvent(UINT message, WPARAM wParam) {
     case EID_JOIN_SUCCESS:
       WithRecord<ChannelEvent>(wParam, &MeetingView::OnOwnJoined, *this);
       return;
-    case EID_LEAVE_CHANNEL:
-      FreeEngineEvent(message, wParam);
+    case EID_LEAVE_CHANNEL: {
+      // The leave's statistics are not looked at.
+      const auto statistics = AdoptEngineEvent<rtc::RtcStats>(wParam);
       OnOwnLeft();
       return;
+    }
     case EID_USER_JOINED:
       WithRecord<UserEvent>(wParam, &MeetingView::OnUserJoined, *this);
       return;

@@ -286,7 +286,7 @@ void MeetingView::OnMouseMoved() {
 }
 
 void MeetingView::OnTileClicked(LPARAM lParam) {
-  if (layout_mode_ != LayoutMode::PictureInPicture) return;
+  if (layout_mode_ != LayoutMode::PictureInPicture || slot_main_ == nullptr) return;
   POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   ClientToScreen(GetHWND(), &point);
   if (HoldsScreenPoint(*slot_upper_, point)) {
