@@ -122,17 +122,21 @@ void ControlBar::RestartHideTimer() {
 }
 
 // The bar stays hidden whatever the answer; the next mouse move over the classroom brings it.
+// The questions run nested loops in which the lesson can reach its closing time: what follows
+// an answer happens only while the classroom is still open.
 void ControlBar::OnHangUp() {
   ShowWindow(false, true);
-  if (Confirm(L"exit_meeting_confirm_dlg.xml")) shell_.LeaveClassroom();
+  if (Confirm(L"exit_meeting_confirm_dlg.xml") && shell_.in_classroom()) shell_.LeaveClassroom();
 }
 
 void ControlBar::OnShareScreen() {
   ShowWindow(false, true);
   MeetingView* view = shell_.meeting_view();
   const bool sharing = view != nullptr && view->sharing_on;
-  if (Confirm(sharing ? L"cancel_screen_share_confirm_dlg.xml" : L"screen_share_confirm_dlg.xml")) {
-    // Asked again: the modal loop may have ended the lesson and its view meanwhile.
+  const bool confirmed =
+      Confirm(sharing ? L"cancel_screen_share_confirm_dlg.xml" : L"screen_share_confirm_dlg.xml");
+  if (!shell_.in_classroom()) return;
+  if (confirmed) {
     if (MeetingView* current = shell_.meeting_view()) current->ToggleScreenSharing();
   }
   ShowWindow(true, true);
@@ -151,6 +155,7 @@ void ControlBar::OnMute() {
 void ControlBar::OnSetting() {
   ShowWindow(false, true);
   MeetingView* view = shell_.meeting_view();
-  if (shell_.in_classroom() && view != nullptr) view->OpenSettings();
-  ShowWindow(true, true);
+  if (!shell_.in_classroom()) return;
+  if (view != nullptr) view->OpenSettings();
+  if (shell_.in_classroom()) ShowWindow(true, true);
 }

@@ -6,6 +6,7 @@
 #include <UIlib.h>
 #include <duilib/ui_test_driver.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,8 +48,8 @@ struct AskedBox {
   DWORD ex_style;
 };
 
-// Answers the next message box from inside its modal loop, the way the user would, after
-// noting what it asked; a box that never comes leaves asked empty.
+// Answers the next message box (or another modal window) from inside its modal loop, the way the
+// user would, after noting what it asked; a box that never comes leaves asked empty.
 class BoxAnswerer {
  public:
   BoxAnswerer() {
@@ -63,29 +64,35 @@ class BoxAnswerer {
   BoxAnswerer(const BoxAnswerer&) = delete;
   BoxAnswerer& operator=(const BoxAnswerer&) = delete;
 
-  // Call just before the click that opens the box: the message waits for its modal loop.
-  void AnswerNextWith(const wchar_t* button) {
+  // Call just before the click that opens the box: the message waits for its modal loop. Other
+  // modal windows than the message boxes are named by their class.
+  void AnswerNextWith(const wchar_t* button, const wchar_t* window_class = L"QV-MSGBOX") {
     button_ = button;
+    window_class_ = window_class;
     PostMessageW(window_.GetHWND(), kAnswerMessage, 0, 0);
   }
 
   std::vector<AskedBox> asked;
+  // Runs while the box is open, just before the answer (what else happens meanwhile).
+  std::function<void()> while_open;
 
  private:
   static constexpr UINT kAnswerMessage = WM_USER + 0x7F17;  // none of the program's numbers
 
   void Answer() {
-    const HWND box = DuiLib::CUiDriver::FindWindowByClass(L"QV-MSGBOX");
+    const HWND box = DuiLib::CUiDriver::FindWindowByClass(window_class_.c_str());
     if (box == nullptr) return;
     asked.push_back({DuiLib::CUiDriver::GetText(box, L"mb_msg").str(), GetWindow(box, GW_OWNER),
                      shell_test::WindowSize(box),
                      static_cast<DWORD>(GetWindowLongPtrW(box, GWL_STYLE)),
                      static_cast<DWORD>(GetWindowLongPtrW(box, GWL_EXSTYLE))});
+    if (while_open) while_open();
     DuiLib::CUiDriver::Click(box, button_.c_str());
   }
 
   ui_test::LayoutWindow window_{L"main_wnd.xml", L"QvBoxAnswerer"};
   std::wstring button_;
+  std::wstring window_class_;
 };
 
 // The "mb_msg" text that a box layout of the current skin brings.

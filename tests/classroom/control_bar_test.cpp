@@ -273,14 +273,25 @@ TEST_P(ControlBarTest, ChangeLayoutSwitchesTheViewAndKeepsTheBar) {
   EXPECT_EQ(view_.layout_mode(), MeetingView::LayoutMode::PictureInPicture);
 }
 
-TEST_P(ControlBarTest, SettingsOutsideTheClassroomOpenNothingAndTheBarComesBack) {
+TEST_P(ControlBarTest, SettingsInTheClassroomOpenTheDialogAndTheBarComesBackAfterIt) {
+  shell_.ShowControlBarIfHidden();
+  answerer_.AnswerNextWith(L"cancel_btn", L"SettingView");
+  ui_test::Watchdog watchdog(owner_->hwnd());
+  ASSERT_TRUE(CUiDriver::Click(Bar(), L"setting"));
+  ASSERT_EQ(answerer_.asked.size(), 1u);
+  EXPECT_EQ(answerer_.asked[0].owner, owner_->hwnd());  // the view's top-level window
+  EXPECT_EQ(CUiDriver::FindWindowByClass(L"SettingView"), nullptr);
+  EXPECT_TRUE(Shown());
+}
+
+TEST_P(ControlBarTest, SettingsOutsideTheClassroomOpenNothingAndTheBarStaysAway) {
   shell_.ShowControlBarIfHidden();
   shell_.classroom_open = false;
   answerer_.AnswerNextWith(L"closebtn");
   ASSERT_TRUE(CUiDriver::Click(Bar(), L"setting"));
   CUiDriver::Pump();
   EXPECT_TRUE(answerer_.asked.empty());
-  EXPECT_TRUE(Shown());
+  EXPECT_FALSE(Shown());
 }
 
 TEST_P(ControlBarTest, SettingsWithoutAMeetingViewOpenNothingAndTheBarComesBack) {
@@ -349,6 +360,25 @@ TEST_P(ControlBarTest, CancelledHangUpStaysInTheLessonWithTheBarHiddenUntilTheNe
   EXPECT_FALSE(Shown());
   shell_.ShowControlBarIfHidden();
   EXPECT_TRUE(Shown());
+}
+
+// The lesson reaching its closing time while a question is open.
+
+TEST_P(ControlBarTest, AShareConfirmedAfterTheLessonClosedSharesNothingAndTheBarStaysAway) {
+  EXPECT_CALL(engine_, startScreenCapture(_, _, _, _)).Times(0);
+  shell_.ShowControlBarIfHidden();
+  answerer_.while_open = [this] { shell_.classroom_open = false; };
+  ClickAnswering(L"share_screen", L"ok_btn");
+  EXPECT_FALSE(view_.sharing_on);
+  EXPECT_FALSE(media_.screen_share_on);
+  EXPECT_FALSE(Shown());
+}
+
+TEST_P(ControlBarTest, AHangUpConfirmedAfterTheLessonClosedLeavesNothingTwice) {
+  answerer_.while_open = [this] { shell_.classroom_open = false; };
+  ClickAnswering(L"hangup", L"ok_btn");
+  EXPECT_EQ(shell_.leaves, 0);
+  EXPECT_FALSE(Shown());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSkins, ControlBarTest, ::testing::ValuesIn(shell_test::kBothSkins),
