@@ -11,7 +11,6 @@ namespace {
 
 constexpr int kConfirmWidth = 360;
 constexpr int kConfirmHeight = 220;
-constexpr UINT kConfirmed = 1;
 
 }  // namespace
 
@@ -92,7 +91,7 @@ bool ControlBar::Confirm(const wchar_t* layout) {
   box->Create(shell_.shell_window(), L"", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0,
               kConfirmWidth, kConfirmHeight);
   box->CenterWindow();
-  return box->ShowModal() == kConfirmed;
+  return box->ShowModal() == DuiLib::IDOK;
 }
 
 bool ControlBar::StrictlyInside(POINT point) const {
