@@ -13,6 +13,7 @@
 #include "app/app_messages.h"
 #include "app/float_tip_wnd.h"
 #include "app/main_window_notice.h"
+#include "app/msg_box.h"
 #include "classroom/alarm_bar.h"
 #include "classroom/control_bar.h"
 #include "classroom/meeting_view.h"
@@ -306,6 +307,36 @@ TEST_P(ClassroomTest, ScreenshotsOfTheLoginViewAndTheClassroom) {
   MoveWindow(hwnd(), 420, 182, 1080, 675, TRUE);
   CUiDriver::Pump();
   EXPECT_TRUE(shell_test::SaveScreen(ShotName("main_window_classroom")));
+}
+
+TEST_P(ClassroomTest, ScreenshotsOfEveryMessageBoxOverTheMainWindow) {
+  struct Use {
+    const char* name;
+    SIZE size;
+  };
+  const Use uses[] = {{"exit_meeting_confirm_dlg", {360, 220}},
+                      {"err_camera", {360, 220}},
+                      {"app_update_confirm_dlg", {600, 400}},
+                      {"hotkey_register_failed_dlg", {360, 220}},
+                      {"screen_share_confirm_dlg", {360, 220}},
+                      {"cancel_screen_share_confirm_dlg", {360, 220}}};
+  for (const Use& use : uses) {
+    const std::string layout = std::string(use.name) + ".xml";
+    auto* box = new MsgBox(std::wstring(layout.begin(), layout.end()));  // deletes itself
+    box->Create(hwnd(), L"QV-MsgBox", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, use.size.cx,
+                use.size.cy);
+    box->CenterWindow();
+    if (use.size.cx == 600) {
+      box->message()->SetText(Chinese() ? L"Quorvel 1.2.0 已发布：视频更清晰，课堂时钟更稳定。"
+                                        : L"Quorvel 1.2.0 is out: clearer video tiles and a "
+                                          L"steadier lesson clock.");
+    }
+    EXPECT_TRUE(shell_test::SaveScreen(ShotName(std::string("box_over_main_") + use.name)));
+    EXPECT_TRUE(CUiDriver::SaveScreenshot(
+        box->GetHWND(), shell_test::ScreenshotPath(ShotName(std::string("box_") + use.name))));
+    DestroyWindow(box->GetHWND());
+    CUiDriver::Pump();
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSkins, NoticeTest, ::testing::ValuesIn(shell_test::kBothSkins),
