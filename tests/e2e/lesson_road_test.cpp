@@ -140,6 +140,8 @@ class LessonRoadTest : public LessonWorld, public ::testing::WithParamInterface<
     EXPECT_TRUE(meeting().in_lesson());
     // The login view has its controls back for the next time it shows.
     EXPECT_TRUE(CUiDriver::IsEnabled(login_hwnd(), L"class_code"));
+    EXPECT_TRUE(Visible(status_bar()));
+    EXPECT_FALSE(Visible(control_bar()));
     // Sharing and recording are allowed in these lessons.
     EXPECT_TRUE(CUiDriver::IsVisible(control_bar(), L"share_screen"));
     EXPECT_TRUE(CUiDriver::IsVisible(status_bar(), L"record_status"));
