@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "app/app_messages.h"
 #include "app/float_tip_wnd.h"
@@ -271,6 +272,23 @@ TEST_P(LessonClockTest, EachLessonSetsTheShareButtonAndTheRecordingIndicatorOfIt
   At(20);
   EXPECT_FALSE(CUiDriver::FindControl(ControlBar(), L"share_screen")->IsVisible());
   EXPECT_FALSE(CUiDriver::FindControl(StatusBar(), L"record_status")->IsVisible());
+}
+
+TEST_P(ClassroomTest, TheHotkeySwitchesBetweenTwoCamerasOnlyDuringALesson) {
+  Post(UM_HOTKEY_CHANGED, 4, 'S');  // Alt + S
+  engine_.camera_count = 2;
+  engine_.selected_cameras.clear();
+  win::headless::PressKey('S', MOD_ALT);
+  win::headless::ReleaseKey('S', MOD_ALT);
+  CUiDriver::Pump();
+  EXPECT_TRUE(engine_.selected_cameras.empty());
+  PassLogin();
+  SendSamples({1, 1, 1, 1, 1});
+  engine_.selected_cameras.clear();
+  win::headless::PressKey('S', MOD_ALT);
+  win::headless::ReleaseKey('S', MOD_ALT);
+  CUiDriver::Pump();
+  EXPECT_EQ(engine_.selected_cameras, std::vector<std::string>{"cam-b"});
 }
 
 TEST_P(ClassroomTest, TheCameraRestartReachesTheMeetingView) {

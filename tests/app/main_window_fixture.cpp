@@ -80,10 +80,21 @@ ShellEngine::ShellEngine() {
     return speakers_fail ? nullptr : static_cast<rtc::IAudioDeviceCollection*>(&speakers_);
   }));
   ON_CALL(audio_, enumerateRecordingDevices()).WillByDefault(Return(&microphones_));
-  ON_CALL(video_, getDevice(_)).WillByDefault(Invoke(CurrentId("cam-a")));
+  ON_CALL(video_, getDevice(_)).WillByDefault(Invoke([this](char* out) {
+    std::strcpy(out, current_camera.c_str());
+    return 0;
+  }));
+  ON_CALL(video_, setDevice(_)).WillByDefault(Invoke([this](const char* id) {
+    selected_cameras.emplace_back(id);
+    current_camera = id;
+    return 0;
+  }));
   ON_CALL(audio_, getRecordingDevice(_)).WillByDefault(Invoke(CurrentId("mic-a")));
-  ON_CALL(cameras_, getCount()).WillByDefault(Return(1));
-  ON_CALL(cameras_, getDevice(_, _, _)).WillByDefault(Invoke(OneDevice("Desk camera", "cam-a")));
+  ON_CALL(cameras_, getCount()).WillByDefault(Invoke([this] { return camera_count; }));
+  ON_CALL(cameras_, getDevice(_, _, _)).WillByDefault(Invoke([this](int index, char* name, char* id) {
+    if (index == 1 && camera_count > 1) return OneDevice("Document camera", "cam-b")(0, name, id);
+    return OneDevice("Desk camera", "cam-a")(index, name, id);
+  }));
   ON_CALL(microphones_, getCount()).WillByDefault(Return(1));
   ON_CALL(microphones_, getDevice(_, _, _))
       .WillByDefault(Invoke(OneDevice("Desk microphone", "mic-a")));

@@ -25,7 +25,7 @@
 
 namespace main_window_test {
 
-// An engine with one speaker, one microphone and one camera, whose lists can be made to fail,
+// An engine with one speaker, one microphone and one or two cameras, whose lists can be made to fail,
 // and which counts what the main window asks of it.
 class ShellEngine {
  public:
@@ -35,6 +35,9 @@ class ShellEngine {
 
   bool speakers_fail = false;
   bool cameras_fail = false;
+  int camera_count = 1;  // "cam-a", then "cam-b"
+  std::string current_camera = "cam-a";
+  std::vector<std::string> selected_cameras;
   std::vector<std::string> initialised_ids;
   int video_enables = 0;
   int probe_starts = 0;
