@@ -22,6 +22,9 @@ unset LC_ALL LC_MESSAGES
 if [ "$language" = cn ]; then export LANG=zh_CN.UTF-8; else export LANG=en_US.UTF-8; fi
 mkdir -p "$shots"
 fail() { session_fail "$shots" "$@"; }
+# Any other command that fails ends the test with the same report.
+set -E
+trap 'fail "a step failed (line $LINENO): $BASH_COMMAND"' ERR
 
 session_create_lesson 90
 session_start_service

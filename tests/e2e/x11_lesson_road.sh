@@ -25,6 +25,9 @@ if [ "$language" = cn ]; then export LANG=zh_CN.UTF-8; else export LANG=en_US.UT
 mkdir -p "$shots"
 
 fail() { session_fail "$shots" "$@"; }
+# Any other command that fails ends the test with the same report.
+set -E
+trap 'fail "a step failed (line $LINENO): $BASH_COMMAND"' ERR
 step() { echo "-- $*"; }
 
 # stats_of X Y W H: sets colours and dark for that part of the screen.
@@ -95,9 +98,11 @@ show_bar() {
   sleep 0.2
   xdotool mousemove "$((main_x + 320))" "$((main_y + 160))"
   session_wait_window QV-CONTROLBAR 5 || fail "no control bar"
-  session_geometry QV-CONTROLBAR
+  session_geometry QV-CONTROLBAR || fail "the control bar went again"
   bar_row_left=$((win_x + (win_width - 514) / 2))
   bar_button_y=$((win_y + 70))
+  # Onto the bar's empty left end: it hides 3 s after the pointer has left it.
+  xdotool mousemove "$((win_x + 20))" "$bar_button_y"
 }
 button_x() { echo $((bar_row_left + 10 + 44 + $1 * 98)); }
 
@@ -116,7 +121,7 @@ session_click "$(button_x 3)" "$bar_button_y"
 session_wait_window SettingView 5 || fail "no settings dialog"
 session_settle 0.5
 session_shot "$shots/6-settings.png"
-session_geometry SettingView
+session_geometry SettingView || fail "the settings dialog went"
 session_click "$((win_x + win_width - 19))" "$((win_y + 18))"
 session_wait_no_window SettingView 5 || fail "the settings dialog did not close"
 
