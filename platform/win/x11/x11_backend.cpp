@@ -49,7 +49,11 @@ int RecordError(Display*, XErrorEvent* event) {
 struct Mirror {
   ::Window id = 0;
   NativeWindowState state;
+  // What this program last asked the server for. The server's map and unmap events for those
+  // requests arrive later, possibly after the opposite request: they are counted off as echoes
+  // and only the others (a window manager's or another client's) change the mirror.
   bool mapped = false;
+  int expected_maps = 0;
   int expected_unmaps = 0;
   // The rectangles this program asked for lately: their configure events are echoes, not
   // moves by the user, and must not move the window back.
@@ -299,6 +303,7 @@ void X11Backend::ApplyState(Mirror& mirror, const NativeWindowState& state) {
     XMapRaised(d, mirror.id);
     // Without a window manager nothing places a mapped window; ask again where it belongs.
     XMoveWindow(d, mirror.id, state.rect.left, state.rect.top);
+    ++mirror.expected_maps;
     mirror.mapped = true;
   } else if (!map && mirror.mapped) {
     XUnmapWindow(d, mirror.id);
@@ -711,9 +716,13 @@ void X11Backend::Handle(const XEvent& event) {
         std::lock_guard<std::mutex> lock(lock_);
         auto it = mirrors_.find(window);
         if (it == mirrors_.end()) break;
-        restored = it->second.state.minimized;
-        it->second.mapped = true;
-        it->second.state.minimized = false;
+        if (it->second.expected_maps > 0) {
+          --it->second.expected_maps;
+        } else {
+          restored = it->second.state.minimized;
+          it->second.mapped = true;
+          it->second.state.minimized = false;
+        }
       }
       if (restored) RouteNativeMinimized(window, false);
       break;

@@ -28,6 +28,7 @@ namespace {
 
 constexpr UINT_PTR kTick = 1;
 constexpr UINT kFromProbe = WM_USER + 77;
+constexpr UINT kEventsRead = WM_USER + 78;
 
 struct DisplayCloser {
   void operator()(Display* display) const { XCloseDisplay(display); }
@@ -105,6 +106,39 @@ class X11 : public ::testing::Test {
     return found;
   }
 
+  // Whether the server shows the window now. The cursor query first is a round trip on the
+  // backend's own connection, so every map and unmap it asked for is done by then.
+  bool MappedOnScreen(::Window native) {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(screen_.get(), native, &attributes)) return false;
+    return attributes.map_state == IsViewable;
+  }
+
+  // Runs the loop until the backend has handled every event the server made for it so far:
+  // a message sent through the server after them is read after them.
+  bool WaitForEventsRead(::Window native) {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    const long mark = ++marks_sent_;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = native;
+    event.xclient.message_type = XInternAtom(screen_.get(), "_QUORVEL_MESSAGE", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(kEventsRead);
+    event.xclient.data.l[1] = mark;
+    XSendEvent(screen_.get(), native, False, NoEventMask, &event);
+    XFlush(screen_.get());
+    return RunLoopUntil([&] {
+      for (const MSG& m : seen_) {
+        if (m.message == kEventsRead && static_cast<long>(m.wParam) == mark) return true;
+      }
+      return false;
+    });
+  }
+
   bool Seen(UINT message) const {
     for (const MSG& m : seen_) {
       if (m.message == message) return true;
@@ -114,6 +148,7 @@ class X11 : public ::testing::Test {
 
   std::unique_ptr<Display, DisplayCloser> screen_;
   std::vector<MSG> seen_;
+  long marks_sent_ = 0;
 };
 
 TEST_F(X11, DrawnPixelsShowOnTheScreen) {
@@ -122,6 +157,67 @@ TEST_F(X11, DrawnPixelsShowOnTheScreen) {
   EXPECT_NE(ScreenPixel(320, 200), 0xFF0000u);  // outside the window
   ShowWindow(window, SW_HIDE);
   EXPECT_TRUE(RunLoopUntil([&] { return ScreenPixel(150, 200) != 0xFF0000; }));
+}
+
+// The map a show asks for is echoed by the server after a hide may already have undone it;
+// the late echo must not make the backend believe the window is still on the screen.
+TEST_F(X11, QuickShowsAndHidesEndWithTheWindowOnTheScreenExactlyWhenVisible) {
+  win_test::RegisterTestClass(L"X11Mapped");
+  HWND window = ShowRedWindow(100, 100, 120, 80, L"X11Mapped");
+  ::Window native = NativeWindowOfClass("X11Mapped");
+  ASSERT_NE(native, 0u);
+  auto agree = [&](bool visible) {
+    EXPECT_EQ(IsWindowVisible(window) != FALSE, visible);
+    EXPECT_EQ(MappedOnScreen(native), visible);
+  };
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    ShowWindow(window, SW_HIDE);
+    ASSERT_TRUE(WaitForEventsRead(native));
+    agree(false);
+    ShowWindow(window, SW_SHOW);
+    ShowWindow(window, SW_HIDE);
+    ASSERT_TRUE(WaitForEventsRead(native));
+    agree(false);
+    ShowWindow(window, SW_SHOW);
+    agree(true);
+    ASSERT_TRUE(WaitForEventsRead(native));
+    agree(true);
+  }
+  // Several changes before any of their events is read.
+  ShowWindow(window, SW_HIDE);
+  ShowWindow(window, SW_SHOW);
+  ShowWindow(window, SW_HIDE);
+  ShowWindow(window, SW_SHOW);
+  ASSERT_TRUE(WaitForEventsRead(native));
+  agree(true);
+  ShowWindow(window, SW_HIDE);
+  ShowWindow(window, SW_SHOW);
+  ShowWindow(window, SW_HIDE);
+  ASSERT_TRUE(WaitForEventsRead(native));
+  agree(false);
+}
+
+// A minimise right after a show: the show's late echo is no restore by the user.
+TEST_F(X11, AMinimiseRightAfterAShowStaysMinimised) {
+  win_test::RegisterTestClass(L"X11Minimised");
+  HWND window = ShowRedWindow(100, 100, 120, 80, L"X11Minimised");
+  ::Window native = NativeWindowOfClass("X11Minimised");
+  ASSERT_NE(native, 0u);
+  for (int round = 0; round < 10; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    ShowWindow(window, SW_HIDE);
+    ASSERT_TRUE(WaitForEventsRead(native));
+    ShowWindow(window, SW_SHOW);
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(WaitForEventsRead(native));
+    EXPECT_TRUE(IsIconic(window));
+    EXPECT_FALSE(MappedOnScreen(native));
+    ShowWindow(window, SW_RESTORE);
+    ASSERT_TRUE(WaitForEventsRead(native));
+    EXPECT_FALSE(IsIconic(window));
+    EXPECT_TRUE(MappedOnScreen(native));
+  }
 }
 
 TEST_F(X11, AWindowRegionShapesTheWindowOnTheScreen) {
