@@ -9,7 +9,6 @@
 #include "app/app_messages.h"
 #include "app/camera_hotkey.h"
 #include "app/diagnostics.h"
-#include "app/float_tip_wnd.h"
 #include "app/main_window.h"
 #include "app/main_window_notice.h"
 #include "app/msg_box.h"
