@@ -1,5 +1,5 @@
 // The real program on a private X server: a second copy raises and activates the first one,
-// minimised or not, and ends without a window of its own; the drag-full-windows option is off
+// minimised or behind another program's window, and ends without a window of its own; the drag-full-windows option is off
 // while the program runs and back after a normal exit.
 #include <windows.h>
 
@@ -193,6 +193,32 @@ TEST_F(RealProgram, ASecondCopyRaisesAndActivatesTheMinimisedFirstAndEndsWithout
     return activated;
   }));
   EXPECT_EQ(MainWindows().size(), 1u);
+
+  ASSERT_TRUE(PostMessageW(running, WM_CLOSE, 0, 0));
+  EXPECT_EQ(first.WaitForExit(), 0);
+}
+
+TEST_F(RealProgram, ASecondCopyBringsTheFirstAboveAnotherProgramsWindow) {
+  Program first;
+  ASSERT_TRUE(first.started());
+  const HWND running = FindMain();
+  ASSERT_NE(running, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return MainWindows().size() == 1 && Mapped(MainWindows()[0]); }));
+  const ::Window native = MainWindows()[0];
+  // Another program's window over the whole screen.
+  Display* d = screen_.get();
+  const ::Window cover = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1280, 800, 0, 0, 0);
+  XMapRaised(d, cover);
+  XSync(d, False);
+  ASSERT_TRUE(WaitFor([&] { return OnTop(cover); }));
+
+  Program second;
+  ASSERT_TRUE(second.started());
+  EXPECT_EQ(second.WaitForExit(), 0);
+  EXPECT_TRUE(WaitFor([&] { return OnTop(native); }));
+  EXPECT_EQ(MainWindows().size(), 1u);
+  XDestroyWindow(d, cover);
+  XSync(d, False);
 
   ASSERT_TRUE(PostMessageW(running, WM_CLOSE, 0, 0));
   EXPECT_EQ(first.WaitForExit(), 0);
