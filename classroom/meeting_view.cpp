@@ -10,6 +10,7 @@
 #include "classroom/meeting_view_capture.h"
 #include "classroom/window_fill.h"
 #include "media/engine_event_bridge.h"
+#include "media/engine_events.h"
 #include "media/media_engine.h"
 #include "service/data_holder.h"
 #include "views/setting_view.h"
@@ -66,12 +67,19 @@ MeetingView::MeetingView(ClassroomShell& shell, DataHolder& holder, MediaEngine&
     : shell_(shell), holder_(holder), media_(media) {}
 
 MeetingView::~MeetingView() {
-  // A bridge still aiming at a window that is gone would only have its posts refused; aiming
-  // it nowhere keeps the engine from copying events for nobody.
+  const HWND window = GetHWND();
+  if (window == nullptr) return;
+  // No more events for this window; those already queued belong to it and would be dropped
+  // with it, records and all.
   CAGEngineEventHandler& bridge = CAGEngineEventHandler::Instance();
-  if (GetHWND() != nullptr && bridge.TargetWindow() == GetHWND()) bridge.SetTargetWindow(nullptr);
+  if (bridge.TargetWindow() == window) bridge.SetTargetWindow(nullptr);
+  MSG queued{};
+  while (PeekMessageW(&queued, window, EngineEventMessage(EID_JOIN_SUCCESS),
+                      EngineEventMessage(EID_LASTMILE_QUALITY), PM_REMOVE)) {
+    FreeEngineEvent(queued.message, queued.wParam);
+  }
   // Here, not in the base: the tiles must still exist while the window goes.
-  if (GetHWND() != nullptr) DestroyWindow(GetHWND());
+  DestroyWindow(window);
 }
 
 void MeetingView::OnFinalMessage(HWND) {}

@@ -45,6 +45,22 @@ TEST_P(RecordTest, EveryRecordOfARoundIsFreed) {
   EXPECT_EQ(after.allocations - before.allocations, after.frees - before.frees);
 }
 
+// The sanitizer build's leak check tells whether these were freed.
+TEST_P(RecordTest, RecordsStillQueuedWhenTheViewGoesAreFreedWithIt) {
+  LogIn(Role::Teacher);
+  meeting().Enter();
+  bridge_.onUserJoined(static_cast<rtc::uid_t>(uids().student), 1);
+  bridge_.onNetworkQuality(0, 1, 1);
+  bridge_.onLeaveChannel(rtc::RtcStats{});
+  bridge_.onError(17, "refused");
+  const HWND window = view();
+  view_.reset();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(bridge_.TargetWindow(), nullptr);
+  MSG left{};
+  EXPECT_FALSE(PeekMessageW(&left, window, 0, 0, PM_REMOVE));
+}
+
 INSTANTIATE_TEST_SUITE_P(BothSkins, RecordTest, ::testing::ValuesIn(shell_test::kBothSkins),
                          [](const auto& info) { return std::string(info.param.language); });
 

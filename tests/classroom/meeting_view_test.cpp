@@ -178,6 +178,24 @@ TEST_P(MockedMeetingViewTest, AMoveOnTheViewsEdgeShowsNoControlBar) {
   EXPECT_EQ(shell_.control_bar_shows, 0);
 }
 
+TEST_P(MockedMeetingViewTest, AnAbsentMainTileHidesItsBadgeWhileTheAlarmBarCountsDown) {
+  LogIn(Role::Student);
+  meeting().Enter();
+  EXPECT_TRUE(BadgeShown(meeting().slot_main()));
+  // A window of the countdown bar's class, as the main window shows it before the start.
+  ui_test::LayoutWindow alarm_bar(L"canvas_view.xml", L"QV-ALERMBAR");
+  alarm_bar.Open(owner_->hwnd());
+  MoveWindow(view(), 0, 40, 1280, 719, TRUE);
+  DuiLib::CUiDriver::Pump();
+  EXPECT_FALSE(BadgeShown(meeting().slot_main()));
+  EXPECT_TRUE(BadgeShown(meeting().slot_lower()));
+  ShowWindow(alarm_bar.GetHWND(), SW_HIDE);
+  MoveWindow(view(), 0, 40, 1280, 720, TRUE);
+  DuiLib::CUiDriver::Pump();
+  EXPECT_TRUE(BadgeShown(meeting().slot_main()));
+  DestroyWindow(alarm_bar.GetHWND());
+}
+
 TEST_P(MockedMeetingViewTest, TheCameraRestartEndsSharing) {
   meeting().sharing_on = true;
   PostMessageW(view(), UM_CAMERA_RESTARTED, 0, 0);
