@@ -273,6 +273,12 @@ int RtcEngineImpl::disableLastmileTest() {
 void RtcEngineImpl::OnDeviceSelected(DeviceKind kind) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (kind == DeviceKind::kCamera) {
+    // A chosen camera is the local video's source again, even the one already chosen: a
+    // running screen capture ends here, and the video's restart that follows sends the camera.
+    if (screen_capturing_) {
+      screen_capturing_ = false;
+      log_.Write("screen capture ended: a camera was selected");
+    }
     UpdateLocalVideoLocked();
   } else if (kind == DeviceKind::kSpeaker) {
     std::optional<DeviceInfo> speaker = devices_.Current(DeviceKind::kSpeaker);

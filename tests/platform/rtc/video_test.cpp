@@ -1,5 +1,5 @@
 // Video: frames fitted on black, mirrored when asked, the test pattern, and the local stream's
-// first-frame, size-change, stop and restart callbacks.
+// first-frame, size-change, stop and restart callbacks; the screen instead of the camera.
 #include <gtest/gtest.h>
 
 #include "engine_harness.h"
@@ -143,6 +143,41 @@ TEST_F(LocalVideo, ScreenCaptureSendsTheRegionInsteadOfTheCamera) {
   ASSERT_EQ(harness.engine->stopScreenCapture(), 0);
   EXPECT_EQ(harness.engine->stopScreenCapture(), rtc::ERR_REFUSED);
   ASSERT_TRUE(harness.handler.WaitFor("local-frame 640x480", 2));
+}
+
+TEST_F(LocalVideo, SelectingACameraEndsScreenCaptureAndTheRestartSendsTheCamera) {
+  ASSERT_EQ(harness.engine->enableVideo(), 0);
+  ASSERT_EQ(harness.engine->joinChannel("", "c", "{}", 42), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 640x480"));
+  ASSERT_EQ(harness.engine->startScreenCapture(nullptr, 15, nullptr, 0), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 1920x1080"));
+  // The settings dialog's road: the camera already chosen, then video off and on.
+  auto* cameras = harness.Query<rtc::IVideoDeviceManager>(rtc::IID_VIDEO_DEVICE_MANAGER);
+  ASSERT_EQ(cameras->setDevice("virtual:test-pattern"), 0);
+  cameras->release();
+  ASSERT_EQ(harness.engine->disableVideo(), 0);
+  ASSERT_EQ(harness.engine->enableVideo(), 0);
+  EXPECT_EQ(harness.engine->stopScreenCapture(), rtc::ERR_REFUSED);  // nothing left to stop
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 640x480", 2));
+  EXPECT_EQ(harness.presenter.Last(&tile).width, 640);
+  // Sharing can start again.
+  ASSERT_EQ(harness.engine->startScreenCapture(nullptr, 15, nullptr, 0), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 1920x1080", 2));
+  EXPECT_EQ(harness.engine->stopScreenCapture(), 0);
+}
+
+TEST_F(LocalVideo, AFailedCameraSelectionOrARestartAloneKeepsScreenCapture) {
+  ASSERT_EQ(harness.engine->enableVideo(), 0);
+  ASSERT_EQ(harness.engine->joinChannel("", "c", "{}", 42), 0);
+  ASSERT_EQ(harness.engine->startScreenCapture(nullptr, 15, nullptr, 0), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 1920x1080"));
+  auto* cameras = harness.Query<rtc::IVideoDeviceManager>(rtc::IID_VIDEO_DEVICE_MANAGER);
+  EXPECT_NE(cameras->setDevice("no-such-camera"), 0);
+  cameras->release();
+  ASSERT_EQ(harness.engine->disableVideo(), 0);
+  ASSERT_EQ(harness.engine->enableVideo(), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 1920x1080", 2));
+  EXPECT_EQ(harness.engine->stopScreenCapture(), 0);
 }
 
 TEST_F(LocalVideo, ScreenCaptureChecksItsArguments) {
