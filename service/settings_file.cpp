@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <json/json.h>
 
+#include <climits>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -22,6 +23,16 @@ T ReadMember(const Json::Value& root, const char* key, Json::ValueType type,
              T (Json::Value::*convert)() const) {
   const Json::Value& value = root[key];
   return value.isConvertibleTo(type) ? (value.*convert)() : T{};
+}
+
+// A text member that is not valid UTF-8 (raw bytes, or an escaped lone surrogate) could not be
+// written back as it was read, so it reads as absent too.
+std::string ReadText(const Json::Value& root, const char* key) {
+  std::string text = ReadMember(root, key, Json::stringValue, &Json::Value::asString);
+  if (text.empty() || text.size() > static_cast<size_t>(INT32_MAX)) return {};
+  const bool valid = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                                         static_cast<int>(text.size()), nullptr, 0) != 0;
+  return valid ? text : std::string();
 }
 
 struct FileCloser {
@@ -57,11 +68,11 @@ void LoadSettings(DataHolder& holder) {
   builder["collectComments"] = false;
   std::string errors;
   if (file && Json::parseFromStream(builder, file, &root, &errors) && root.isObject()) {
-    settings.app_id = ReadMember(root, "app_id", Json::stringValue, &Json::Value::asString);
+    settings.app_id = ReadText(root, "app_id");
     lesson.video_profile = ReadMember(root, "profile", Json::intValue, &Json::Value::asInt);
     settings.volume = ReadMember(root, "volume", Json::intValue, &Json::Value::asInt);
     settings.mirror_mode = ReadMember(root, "mirror_mode", Json::booleanValue, &Json::Value::asBool);
-    settings.hotkey = ReadMember(root, "hotkey", Json::stringValue, &Json::Value::asString);
+    settings.hotkey = ReadText(root, "hotkey");
   }
   if (settings.volume == 0) settings.volume = kDefaultVolume;
   if (settings.hotkey.empty()) settings.hotkey = kDefaultHotkey;

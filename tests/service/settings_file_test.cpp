@@ -155,6 +155,24 @@ TEST(SettingsFile, MistypedMembersReadAsAbsentAndTheRestStays) {
   EXPECT_EQ(loaded.hotkey, "7") << "numbers convert to text, as jsoncpp does";
 }
 
+TEST(SettingsFile, TextsThatAreNotUtf8ReadAsAbsentAndWhatWasReadIsWhatIsWritten) {
+  ScopedUserProfile profile;
+  // Raw bytes that are no UTF-8 and an escaped lone surrogate: the writer's escaping would
+  // change both, so a saved file would no longer hold what was read.
+  Loaded loaded = LoadFrom(profile,
+                           "{\"app_id\": \"\\udc00id\", \"hotkey\": \"\xe9\xae + S\", \"volume\": 30}");
+  EXPECT_EQ(loaded.app_id, "");
+  EXPECT_EQ(loaded.hotkey, "Alt + S");
+  EXPECT_EQ(loaded.volume, 30) << "the other members stay";
+  DataHolder reread;
+  EXPECT_EQ(reread.settings().app_id, loaded.app_id);
+  EXPECT_EQ(reread.settings().hotkey, loaded.hotkey);
+
+  loaded = LoadFrom(profile, "{\"app_id\": \"\\u4e2d\", \"hotkey\": \"Ctrl + \xe4\xb8\xad\"}");
+  EXPECT_EQ(loaded.app_id, "\xe4\xb8\xad");
+  EXPECT_EQ(loaded.hotkey, "Ctrl + \xe4\xb8\xad") << "valid UTF-8 is kept";
+}
+
 TEST(SettingsFile, UnwritableFolderIsSilentlySkipped) {
   ScopedUserProfile profile;
   // A plain file where the folder should be: the path cannot be created or opened.

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace {
@@ -9,8 +10,8 @@ constexpr char32_t kReplacement = 0xFFFD;
 bool IsScalar(char32_t c) { return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF); }
 
 // Decodes one UTF-8 sequence at text[i]; a malformed or truncated one consumes a single byte
-// and yields U+FFFD, which is what the Windows conversion does without flags.
-char32_t DecodeOne(const unsigned char* text, size_t length, size_t& i) {
+// and gives nothing, which the Windows conversion turns into U+FFFD without flags.
+std::optional<char32_t> DecodeOne(const unsigned char* text, size_t length, size_t& i) {
   unsigned char lead = text[i++];
   if (lead < 0x80) return lead;
   int extra;
@@ -23,14 +24,14 @@ char32_t DecodeOne(const unsigned char* text, size_t length, size_t& i) {
   } else if ((lead & 0xF8) == 0xF0) {
     extra = 3, c = lead & 0x07, minimum = 0x10000;
   } else {
-    return kReplacement;
+    return std::nullopt;
   }
-  if (length - i < static_cast<size_t>(extra)) return kReplacement;
+  if (length - i < static_cast<size_t>(extra)) return std::nullopt;
   for (int k = 0; k < extra; ++k) {
-    if ((text[i + k] & 0xC0) != 0x80) return kReplacement;
+    if ((text[i + k] & 0xC0) != 0x80) return std::nullopt;
     c = (c << 6) | (text[i + k] & 0x3F);
   }
-  if (c < minimum || !IsScalar(c)) return kReplacement;
+  if (c < minimum || !IsScalar(c)) return std::nullopt;
   i += extra;
   return c;
 }
@@ -65,7 +66,7 @@ bool InputLength(int given, size_t& length, const Char* text) {
 
 }  // namespace
 
-int MultiByteToWideChar(UINT code_page, DWORD, LPCSTR text, int bytes, LPWSTR wide,
+int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR text, int bytes, LPWSTR wide,
                         int wide_chars) {
   size_t length = 0;
   if (!KnownCodePage(code_page) || wide_chars < 0 || !InputLength(bytes, length, text)) {
@@ -74,7 +75,11 @@ int MultiByteToWideChar(UINT code_page, DWORD, LPCSTR text, int bytes, LPWSTR wi
   std::wstring out;
   out.reserve(length);
   const auto* in = reinterpret_cast<const unsigned char*>(text);
-  for (size_t i = 0; i < length;) out += static_cast<wchar_t>(DecodeOne(in, length, i));
+  for (size_t i = 0; i < length;) {
+    const std::optional<char32_t> c = DecodeOne(in, length, i);
+    if (!c && (flags & MB_ERR_INVALID_CHARS) != 0) return 0;
+    out += static_cast<wchar_t>(c.value_or(kReplacement));
+  }
   if (out.size() > static_cast<size_t>(INT32_MAX)) return 0;
   if (wide_chars == 0) return static_cast<int>(out.size());
   if (out.size() > static_cast<size_t>(wide_chars)) return 0;

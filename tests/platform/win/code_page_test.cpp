@@ -37,6 +37,20 @@ TEST(CodePage, MalformedBytesBecomeReplacementCharacters) {
   EXPECT_EQ(Decode("\xed\xa0\x80"), L"\uFFFD\uFFFD\uFFFD") << "an encoded surrogate";
 }
 
+TEST(CodePage, InvalidCharactersFlagRefusesMalformedInputOnly) {
+  const auto count = [](const std::string& bytes) {
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                               static_cast<int>(bytes.size()), nullptr, 0);
+  };
+  for (const char* bad : {"a\xff", "\xe4\xb8", "\xc0\xaf", "\xed\xa0\x80", "\xe9\xae b"}) {
+    EXPECT_EQ(count(bad), 0) << bad;
+  }
+  EXPECT_EQ(count("A\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80"), 4);
+  EXPECT_EQ(count("\xef\xbf\xbd"), 1) << "a replacement character that was really written";
+  wchar_t wide[4] = {};
+  EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, "ok\xff", 3, wide, 4), 0);
+}
+
 TEST(CodePage, UnencodableCharactersTakeTheDefault) {
   BOOL used = FALSE;
   std::wstring lone_surrogate = L"x";

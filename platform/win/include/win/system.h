@@ -54,9 +54,11 @@ BOOL VerQueryValueW(LPCVOID block, LPCWSTR sub_block, LPVOID* buffer, UINT* leng
 void OutputDebugStringW(LPCWSTR text);
 
 // The ANSI code page is the locale's character set, which is UTF-8 here. Invalid input
-// decodes to U+FFFD; characters UTF-8 cannot hold encode as the default character.
+// decodes to U+FFFD, or fails the whole call (0) with MB_ERR_INVALID_CHARS; characters UTF-8
+// cannot hold encode as the default character.
 constexpr UINT CP_ACP = 0;
 constexpr UINT CP_UTF8 = 65001;
+constexpr DWORD MB_ERR_INVALID_CHARS = 0x08;
 int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR text, int bytes, LPWSTR wide,
                         int wide_chars);
 int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_chars, LPSTR text,
