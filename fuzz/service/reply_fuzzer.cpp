@@ -4,18 +4,16 @@
 // whole text as the message of a reply that is not JSON.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
+#include "fuzz/support/fuzz_support.h"
 #include "service/config_reply.h"
 #include "service/login_reply.h"
 #include "service/reply_envelope.h"
 
 namespace {
 
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
+using fuzz_support::Require;
 
 template <typename Data>
 void CheckStep(const StepOutcome<Data>& outcome, const ReplyEnvelope& envelope,
