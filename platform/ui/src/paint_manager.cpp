@@ -5,6 +5,7 @@
 
 #include "diagnostics.h"
 #include "duilib/ui_manager.h"
+#include "first_paint_probe.h"
 #include "render.h"
 #include "resources.h"
 
@@ -229,7 +230,7 @@ void CPaintManagerUI::PaintNow() {
   if (window_ == nullptr) return;
   paint_pending_ = false;
   if (layout_needed_) Layout();
-  if (PaintOnSurface()) win::PresentWindow(window_);
+  if (PaintOnSurface() && win::PresentWindow(window_)) NoteWindowPainted(window_);
 }
 
 bool CPaintManagerUI::PaintOnSurface() {

@@ -1,9 +1,11 @@
 #include "skin_archive.h"
 
+#include <sys/stat.h>
 #include <zip.h>
 
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <sstream>
 
 #include "diagnostics.h"
@@ -11,6 +13,10 @@
 namespace DuiLib {
 
 namespace {
+
+// Far beyond any layout or picture of a skin; an entry claiming more is refused before its
+// size is allocated, so a damaged archive cannot ask for gigabytes.
+constexpr zip_uint64_t kMaxEntryBytes = 64u << 20;
 
 struct ZipCloser {
   void operator()(zip_t* archive) const { zip_discard(archive); }
@@ -27,18 +33,62 @@ ResourceData Failure(std::wstring error) {
   return data;
 }
 
-ResourceData ReadFromArchive(const std::wstring& path, const std::wstring& name) {
+// The file an open archive was read from; a replaced or rewritten file is another one.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+
+  bool operator==(const FileIdentity& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+  }
+};
+
+// The last archive read stays open: a window reads its layout and every image from it, and
+// opening reads the archive's whole directory each time.
+struct OpenArchive {
+  std::mutex mutex;  // a zip_t is not to be used by two threads at once
+  std::string path;
+  FileIdentity identity;
+  ZipArchive archive;
+};
+
+OpenArchive& LastArchive() {
+  static OpenArchive* last = new OpenArchive;  // never destroyed: reads may come during exit
+  return *last;
+}
+
+// The archive at path, open in last (whose lock the caller holds); null when it cannot be.
+zip_t* Open(OpenArchive& last, const std::string& path) {
+  struct stat file {};
+  if (::stat(path.c_str(), &file) != 0) return nullptr;
+  const FileIdentity identity{file.st_dev, file.st_ino, file.st_size, file.st_mtim};
+  if (last.archive && last.path == path && last.identity == identity) return last.archive.get();
   int code = 0;
-  ZipArchive archive(zip_open(Narrow(path).c_str(), ZIP_RDONLY, &code));
-  if (!archive) return Failure(L"cannot open skin archive " + path);
+  last.archive.reset(zip_open(path.c_str(), ZIP_RDONLY, &code));
+  last.path = path;
+  last.identity = identity;
+  return last.archive.get();
+}
+
+ResourceData ReadFromArchive(const std::wstring& path, const std::wstring& name) {
+  OpenArchive& last = LastArchive();
+  std::lock_guard<std::mutex> lock(last.mutex);
+  zip_t* archive = Open(last, Narrow(path));
+  if (archive == nullptr) return Failure(L"cannot open skin archive " + path);
   const std::string entry_name = Narrow(name);
   zip_stat_t stat;
   zip_stat_init(&stat);
-  if (zip_stat(archive.get(), entry_name.c_str(), 0, &stat) != 0 ||
-      (stat.valid & ZIP_STAT_SIZE) == 0) {
+  if (zip_stat(archive, entry_name.c_str(), 0, &stat) != 0 || (stat.valid & ZIP_STAT_SIZE) == 0) {
     return Failure(L"no " + name + L" in skin archive " + path);
   }
-  ZipEntry entry(zip_fopen(archive.get(), entry_name.c_str(), 0));
+  if (stat.size > kMaxEntryBytes) {
+    return Failure(L"too large an entry " + name + L" (" + std::to_wstring(stat.size) +
+                   L" bytes) in skin archive " + path);
+  }
+  ZipEntry entry(zip_fopen(archive, entry_name.c_str(), 0));
   if (!entry) return Failure(L"cannot read " + name + L" in skin archive " + path);
   ResourceData data;
   data.bytes.resize(static_cast<size_t>(stat.size));

@@ -2,6 +2,12 @@
 #include "skin_archive.h"
 
 #include <gtest/gtest.h>
+#include <zip.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "render.h"
 
@@ -48,4 +54,63 @@ TEST(SkinArchive, MissingEntryAndArchiveAreErrorsNamingThem) {
   const auto archive = DuiLib::ReadSkinFile(Skin(L"orbs.xx"), L"main_wnd.xml");
   EXPECT_FALSE(archive.ok());
   EXPECT_NE(archive.error.find(L"orbs.xx"), std::wstring::npos);
+}
+
+namespace {
+
+// Writes an archive holding one entry with that text, replacing whatever the path held.
+void WriteArchive(const std::string& path, const std::string& text) {
+  int code = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+  ASSERT_NE(archive, nullptr);
+  zip_source_t* source = zip_source_buffer(archive, text.data(), text.size(), 0);
+  ASSERT_GE(zip_file_add(archive, "entry.xml", source, ZIP_FL_OVERWRITE), 0);
+  ASSERT_EQ(zip_close(archive), 0);
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+TEST(SkinArchive, AnEntryClaimingAHugeSizeIsRefusedBeforeItIsAllocated) {
+  const std::string folder = ::testing::TempDir();
+  const std::string name = "quorvel-huge-entry-skin.zip";
+  WriteArchive(folder + name, "<Window/>");
+  // The central directory's uncompressed size, 24 bytes into the entry's record, now claims
+  // almost 4 GiB.
+  std::string bytes = ReadBytes(folder + name);
+  const size_t record = bytes.find("PK\x01\x02");
+  ASSERT_NE(record, std::string::npos);
+  bytes.replace(record + 24, 4, "\xf0\xff\xff\xff");
+  std::ofstream(folder + name, std::ios::binary | std::ios::trunc) << bytes;
+
+  const DuiLib::ResourceData data =
+      DuiLib::ReadSkinFile({std::wstring(folder.begin(), folder.end()),
+                            std::wstring(name.begin(), name.end())},
+                           L"entry.xml");
+  EXPECT_FALSE(data.ok());
+  EXPECT_TRUE(data.bytes.empty());
+  EXPECT_NE(data.error.find(L"too large an entry entry.xml (4294967280 bytes)"), std::wstring::npos)
+      << std::string(data.error.begin(), data.error.end());
+  std::remove((folder + name).c_str());
+}
+
+TEST(SkinArchive, AnArchiveRewrittenOnDiskIsReadAnew) {
+  const std::string folder = ::testing::TempDir();
+  const std::string name = "quorvel-rewritten-skin.zip";
+  const DuiLib::ResourceLocation where{std::wstring(folder.begin(), folder.end()),
+                                       std::wstring(name.begin(), name.end())};
+  // Entries of the same size, so that only the file's identity tells the two apart.
+  WriteArchive(folder + name, "<Window first/>");
+  EXPECT_EQ(DuiLib::ReadSkinFile(where, L"entry.xml").bytes, "<Window first/>");
+  EXPECT_EQ(DuiLib::ReadSkinFile(where, L"entry.xml").bytes, "<Window first/>");
+  WriteArchive(folder + name, "<Window again/>");
+  EXPECT_EQ(DuiLib::ReadSkinFile(where, L"entry.xml").bytes, "<Window again/>");
+  // Another archive between two reads of the same one.
+  EXPECT_TRUE(DuiLib::ReadSkinFile(Skin(L"orbs.en"), L"main_wnd.xml").ok());
+  EXPECT_EQ(DuiLib::ReadSkinFile(where, L"entry.xml").bytes, "<Window again/>");
+  std::remove((folder + name).c_str());
 }
