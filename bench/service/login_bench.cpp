@@ -1,58 +1,30 @@
 // Both login steps (login by code, then access for the role) against the local lesson
 // service on loopback, as the login worker runs them: form, post, read the reply.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <memory>
-#include <thread>
-#include <variant>
+#include <string>
 
+#include "bench/support/bench_lesson_service.h"
 #include "service/api_address.h"
 #include "service/base_query.h"
 #include "service/data_holder.h"
 #include "service/http_post.h"
 #include "service/login_reply.h"
 #include "service/login_request.h"
-#include "tools/lesson-service/lesson_server.h"
-#include "tools/lesson-service/lesson_store.h"
 
 namespace {
 
-// A lesson service on a free loopback port with one lesson, and a holder whose settings
-// live in a throw-away folder.
+// The lesson service with one lesson, and a holder whose settings live in its folder.
 class BenchService {
  public:
-  BenchService() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quorvel-bench-XXXXXX");
-    folder_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
-    ::setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
-    auto opened = LessonStore::Open(folder_ + "/lessons.db");
-    store_ = std::move(std::get<std::unique_ptr<LessonStore>>(opened));
-    code_ = store_->CreateLesson({}).codes[0];
-    server_ = std::make_unique<LessonServer>(*store_, FaultPlan{});
-    int port = server_->Bind("127.0.0.1", 0);
-    ::setenv("QUORVEL_API_BASE", ("http://127.0.0.1:" + std::to_string(port)).c_str(), 1);
-    serving_ = std::thread([this] { server_->Serve(); });
-    holder_ = std::make_unique<DataHolder>();
-  }
-  ~BenchService() {
-    holder_.reset();
-    server_->Stop();
-    serving_.join();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
+  BenchService() : holder_(std::make_unique<DataHolder>()) {}
 
   DataHolder& holder() { return *holder_; }
-  const std::string& code() const { return code_; }
+  const std::string& code() const { return service_.lesson().codes[0]; }
 
  private:
-  std::string folder_;
-  std::unique_ptr<LessonStore> store_;
-  std::string code_;
-  std::unique_ptr<LessonServer> server_;
-  std::thread serving_;
+  bench::BenchLessonService service_;  // first: the holder reads the folder it points at
   std::unique_ptr<DataHolder> holder_;
 };
 
