@@ -56,9 +56,9 @@ void LoginViewTest::TearDown() {
 }
 
 void LoginViewTest::DestroyView() {
-  if (view_ != nullptr) DestroyWindow(view_);  // the view deletes itself on its final message
+  if (view_ != nullptr) DestroyWindow(view_);
   view_ = nullptr;
-  login_ = nullptr;
+  login_.reset();
   CUiDriver::Pump();
 }
 
@@ -67,7 +67,7 @@ void LoginViewTest::OpenView(const std::wstring& version) { OpenView(version, de
 void LoginViewTest::OpenView(const std::wstring& version, MediaEngine& media) {
   LoginServices services{holder_, media, version,
                          [this](DataHolder&, const std::string& code) { logins_.push_back(code); }};
-  login_ = new LoginView(std::move(services));
+  login_ = std::make_unique<LoginView>(std::move(services));
   view_ = login_->Create(owner_->hwnd(), L"",
                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, 0);
   MoveWindow(view_, 0, 32, 1080, 643, TRUE);

@@ -86,7 +86,7 @@ class LoginViewTest : public shell_test::SkinTest {
   void OpenView(const std::wstring& version, MediaEngine& media);
   void DestroyView();
   HWND view() const { return view_; }
-  LoginView* view_object() const { return login_; }
+  LoginView* view_object() const { return login_.get(); }
   // Replaces the code field's text the way a user does: select all, then type.
   void TypeCode(const std::wstring& text);
   void ClearCode();
@@ -104,7 +104,7 @@ class LoginViewTest : public shell_test::SkinTest {
   std::vector<std::string> logins_;  // codes handed to the login worker
 
  private:
-  LoginView* login_ = nullptr;  // deletes itself with its window
+  std::unique_ptr<LoginView> login_;
   HWND view_ = nullptr;
 };
 
