@@ -198,4 +198,8 @@ std::wstring MediaEngine::CurrentCamera() const { return cameras_.Current(); }
 
 bool MediaEngine::SelectMicrophone(const std::wstring& id) { return microphones_.Select(id); }
 
-bool MediaEngine::SelectCamera(const std::wstring& id) { return cameras_.Select(id); }
+bool MediaEngine::SelectCamera(const std::wstring& id) {
+  if (!cameras_.Select(id)) return false;
+  screen_share_on = false;
+  return true;
+}

@@ -63,13 +63,15 @@ class MediaEngine {
   std::wstring CurrentMicrophone() const;
   std::wstring CurrentCamera() const;
   bool SelectMicrophone(const std::wstring& id);
+  // A selected camera replaces a shared screen in the engine: screen_share_on becomes false.
   bool SelectCamera(const std::wstring& id);
 
   std::wstring channel_name;      // of the last successful join
   bool video_enabled = false;     // after enable (true) or disable (false) returned 0
   bool audio_enabled = true;      // the last state asked for, whatever the engine said
   bool microphone_muted = false;  // after a mute call returned 0
-  bool screen_share_on = false;   // after a start or stop of screen capture returned 0
+  bool screen_share_on = false;   // after a start or stop of screen capture returned 0; false
+                                  // after a camera was selected
   std::wstring engine_app_id;     // the id the engine was last initialised with
 
  private:
