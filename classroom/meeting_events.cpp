@@ -185,10 +185,14 @@ void MeetingView::OnDeviceChanged(UINT message, const DeviceStateEvent& event) {
   std::wstring id;
   if (message == EngineEventMessage(EID_AUDIO_DEVICE_STATE)) {
     media_.RefreshMicrophones();
-    if (media_.MicrophoneCount() > 0 && media_.MicrophoneAt(0, name, id)) media_.SelectMicrophone(id);
+    if (media_.MicrophoneCount() > 0 && media_.MicrophoneAt(0, name, id)) {
+      media_.SelectMicrophone(id);
+    }
   } else {
     media_.RefreshCameras();
-    if (media_.CameraCount() > 0 && media_.CameraAt(0, name, id)) media_.SelectCamera(id);
+    if (media_.CameraCount() > 0 && media_.CameraAt(0, name, id)) {
+      media_.SelectCamera(id);
+    }
   }
 }
 

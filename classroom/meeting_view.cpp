@@ -216,7 +216,7 @@ bool MeetingView::ToggleScreenSharing() {
 
 void MeetingView::ChangeLayout() {
   layout_mode_ = layout_mode_ == LayoutMode::PictureInPicture ? LayoutMode::SideBySide
-                                                               : LayoutMode::PictureInPicture;
+                                                              : LayoutMode::PictureInPicture;
   Relayout();
   BlackWindowBackground();
   InvalidateRect(GetHWND(), nullptr, TRUE);

@@ -2,10 +2,12 @@
 
 #include "app/diagnostics.h"
 
-std::optional<std::size_t> MonitorHolding(POINT point, const std::vector<DisplayMonitor>& monitors) {
+std::optional<std::size_t> MonitorHolding(POINT point,
+                                          const std::vector<DisplayMonitor>& monitors) {
   for (std::size_t i = 0; i < monitors.size(); ++i) {
     const RECT& rect = monitors[i].rect;
-    if (point.x >= rect.left && point.x < rect.right && point.y >= rect.top && point.y < rect.bottom) {
+    if (point.x >= rect.left && point.x < rect.right && point.y >= rect.top &&
+        point.y < rect.bottom) {
       return i;
     }
   }
@@ -24,9 +26,9 @@ std::vector<DisplayMonitor> ReadDisplayMonitors() {
     if (!EnumDisplaySettingsW(device.DeviceName, ENUM_CURRENT_SETTINGS, &mode)) continue;
     const LONG x = mode.dmPosition.x;
     const LONG y = mode.dmPosition.y;
-    monitors.push_back({static_cast<DWORD>(index),
-                        RECT{x, y, x + static_cast<LONG>(mode.dmPelsWidth),
-                             y + static_cast<LONG>(mode.dmPelsHeight)}});
+    monitors.push_back(
+        {static_cast<DWORD>(index), RECT{x, y, x + static_cast<LONG>(mode.dmPelsWidth),
+                                         y + static_cast<LONG>(mode.dmPelsHeight)}});
   }
   return monitors;
 }

@@ -46,11 +46,11 @@ TEST_P(EventTest, TheOwnJoinShowsTheOwnTileWithLocalVideoAndReportsEnter) {
   meeting().Enter();
   CanvasView* own = meeting().student_tile();
   EXPECT_CALL(mocked_.engine,
-              setupLocalVideo(AllOf(
-                  Field(&rtc::VideoCanvas::view, static_cast<rtc::view_t>(own->GetHWND())),
-                  Field(&rtc::VideoCanvas::renderMode, 1),
-                  Field(&rtc::VideoCanvas::uid, static_cast<rtc::uid_t>(OwnUid())),
-                  Field(&rtc::VideoCanvas::priv, nullptr))));
+              setupLocalVideo(
+                  AllOf(Field(&rtc::VideoCanvas::view, static_cast<rtc::view_t>(own->GetHWND())),
+                        Field(&rtc::VideoCanvas::renderMode, 1),
+                        Field(&rtc::VideoCanvas::uid, static_cast<rtc::uid_t>(OwnUid())),
+                        Field(&rtc::VideoCanvas::priv, nullptr))));
   OwnJoinSucceeds();
   EXPECT_TRUE(own->present);
   EXPECT_TRUE(Shown(own));
@@ -221,7 +221,8 @@ TEST_P(EventTest, AnUnknownQualityKeepsTheWarningOnTheRoleReported) {
   ASSERT_FALSE(shell_.tips.empty());
   EXPECT_EQ(shell_.tips.back(), Unstable(L"Teacher's network unstable", L"老师网络不稳定"));
   Quality(uids().assistant, 3, 3);
-  EXPECT_EQ(shell_.tips.back(), Unstable(L"Teaching assistant's network unstable", L"助教网络不稳定"));
+  EXPECT_EQ(shell_.tips.back(),
+            Unstable(L"Teaching assistant's network unstable", L"助教网络不稳定"));
   EXPECT_TRUE(shell_.tip_visible);
 }
 

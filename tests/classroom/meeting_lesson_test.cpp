@@ -45,7 +45,8 @@ class LessonTest : public MeetingViewTest {
     PumpUntil([until] { return std::chrono::steady_clock::now() > until; });
   }
   void Shoot(const std::string& what) {
-    EXPECT_TRUE(DuiLib::CUiDriver::SaveScreenshot(view(), shell_test::ScreenshotPath(ShotName(what))));
+    EXPECT_TRUE(
+        DuiLib::CUiDriver::SaveScreenshot(view(), shell_test::ScreenshotPath(ShotName(what))));
   }
 
   testing_support::TempDir folder_;

@@ -83,12 +83,11 @@ TEST_P(SharingTest, SharingTakesTheMonitorUnderTheMouseAndStopsOnTheSecondToggle
   win::headless::AddMonitor({RECT{1920, 0, 3840, 1080}, RECT{1920, 0, 3840, 1040}});
   win::headless::MoveCursor(1920, 10);
   EXPECT_CALL(mocked_.engine,
-              startScreenCapture(_, _,
-                                 Pointee(AllOf(Field(&rtc::Rect::left, 1920),
-                                               Field(&rtc::Rect::top, 0),
-                                               Field(&rtc::Rect::right, 3840),
-                                               Field(&rtc::Rect::bottom, 1080))),
-                                 _));
+              startScreenCapture(
+                  _, _,
+                  Pointee(AllOf(Field(&rtc::Rect::left, 1920), Field(&rtc::Rect::top, 0),
+                                Field(&rtc::Rect::right, 3840), Field(&rtc::Rect::bottom, 1080))),
+                  _));
   EXPECT_TRUE(meeting().ToggleScreenSharing());
   EXPECT_TRUE(meeting().sharing_on);
   EXPECT_CALL(mocked_.engine, stopScreenCapture());

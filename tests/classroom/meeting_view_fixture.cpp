@@ -40,8 +40,8 @@ void MeetingViewTest::TearDown() {
 void MeetingViewTest::OpenView(MediaEngine& media) {
   view_ = std::make_unique<MeetingView>(shell_, holder_, media);
   shell_.view = view_.get();
-  view_->Create(owner_->hwnd(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0,
-                0, 0);
+  view_->Create(owner_->hwnd(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
+                0, 0, 0, 0);
   MoveWindow(view_->GetHWND(), 0, 40, 1280, 720, TRUE);
   DuiLib::CUiDriver::Pump();
 }

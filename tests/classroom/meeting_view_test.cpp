@@ -47,8 +47,8 @@ TEST_P(MockedMeetingViewTest, PictureInPictureWithEverybodyInPlacesTheThreeTiles
   EXPECT_TRUE(IsRect(PlaceOf(meeting().teacher_tile()), 160, 0, 960, 720));
   EXPECT_TRUE(IsRect(PlaceOf(meeting().assistant_tile()), 1040, 0, 240, 135));
   EXPECT_TRUE(IsRect(PlaceOf(meeting().student_tile()), 1040, 135, 240, 180));
-  for (const CanvasView* tile : {meeting().teacher_tile(), meeting().assistant_tile(),
-                                 meeting().student_tile()}) {
+  for (const CanvasView* tile :
+       {meeting().teacher_tile(), meeting().assistant_tile(), meeting().student_tile()}) {
     EXPECT_TRUE(Shown(tile));
     EXPECT_FALSE(BadgeShown(tile));
   }
@@ -212,10 +212,9 @@ TEST_P(MockedMeetingViewTest, EnterStartsTheMediaSideInOrder) {
     EXPECT_CALL(mocked_.engine, setVideoProfile(30, false));
     EXPECT_CALL(mocked_.engine, enableVideo());
     EXPECT_CALL(mocked_.engine, enableAudio());
-    EXPECT_CALL(mocked_.engine,
-                joinChannel(StrEq(holder_.lesson().channel_key),
-                            StrEq(holder_.lesson().channel_name), _,
-                            static_cast<rtc::uid_t>(OwnUid())));
+    EXPECT_CALL(mocked_.engine, joinChannel(StrEq(holder_.lesson().channel_key),
+                                            StrEq(holder_.lesson().channel_name), _,
+                                            static_cast<rtc::uid_t>(OwnUid())));
   }
   meeting().sharing_on = true;
   meeting().microphone_on = false;
