@@ -50,8 +50,8 @@ CairoSurfacePtr ComposeWindow(HWND handle, const RECT& area) {
     if (window == nullptr) return nullptr;
     CollectLayers(model, *window, POINT{0, 0}, RECT{0, 0, window->width(), window->height()}, layers);
   }
-  const int width = std::max<LONG>(area.right - area.left, 0);
-  const int height = std::max<LONG>(area.bottom - area.top, 0);
+  const int width = PictureSide(area.right - area.left);
+  const int height = PictureSide(area.bottom - area.top);
   CairoSurfacePtr composed(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
   CairoPtr cairo(cairo_create(composed.get()));
   cairo_translate(cairo.get(), -area.left, -area.top);

@@ -1,7 +1,5 @@
 #include "core/surface_store.h"
 
-#include <algorithm>
-
 #include "core/rect_math.h"
 
 namespace win {
@@ -9,18 +7,19 @@ namespace win {
 namespace {
 
 core::CairoSurfacePtr NewImage(int width, int height) {
-  return core::CairoSurfacePtr(
-      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(width, 0), std::max(height, 0)));
+  return core::CairoSurfacePtr(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
 }
 
 }  // namespace
 
 Surface::Surface(int width, int height)
-    : image_(NewImage(width, height)), width_(std::max(width, 0)), height_(std::max(height, 0)) {}
+    : width_(PictureSide(width)), height_(PictureSide(height)) {
+  image_ = NewImage(width_, height_);
+}
 
 void Surface::Resize(int width, int height) {
-  width = std::max(width, 0);
-  height = std::max(height, 0);
+  width = PictureSide(width);
+  height = PictureSide(height);
   if (width == width_ && height == height_) return;
   core::CairoSurfacePtr resized = NewImage(width, height);
   core::CairoPtr cairo(cairo_create(resized.get()));

@@ -11,12 +11,18 @@
 
 namespace win {
 
+// A window may be far larger than any screen; its picture, and any composed picture, is kept
+// only up to this many pixels a side (enough for the largest displays), so that a huge
+// window cannot claim gigabytes. What lies beyond is never drawn.
+constexpr int kMaxPictureSide = 8192;
+constexpr int PictureSide(int side) { return side < 0 ? 0 : side > kMaxPictureSide ? kMaxPictureSide : side; }
+
 class Surface {
  public:
   Surface(int width, int height);
 
   std::mutex& mutex() { return mutex_; }
-  // The rest require mutex().
+  // The rest require mutex(). The sizes are the picture's (see kMaxPictureSide).
   cairo_surface_t* image() const { return image_.get(); }
   int width() const { return width_; }
   int height() const { return height_; }

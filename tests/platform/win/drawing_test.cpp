@@ -119,6 +119,26 @@ TEST_F(Drawing, TheSurfaceFollowsTheWindowSizeAndKeepsWhatFits) {
   EXPECT_EQ(cairo_image_surface_get_width(access.surface()), 240);
 }
 
+TEST_F(Drawing, AWindowLargerThanAnyScreenKeepsABoundedPicture) {
+  // 30000 x 30000 pixels would be 3.6 GB of picture.
+  HWND window = CreateTestWindow(L"DrawingTest", nullptr, WS_POPUP | WS_VISIBLE, 0, 0, 30000, 30000);
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  EXPECT_EQ(rect.right - rect.left, 30000) << "the window keeps the size it was given";
+  {
+    win::SurfaceAccess access(window);
+    EXPECT_EQ(access.width(), 8192);
+    EXPECT_EQ(access.height(), 8192);
+  }
+  Fill(window, RECT{0, 0, 30000, 30000}, RGB(255, 0, 0));
+  EXPECT_EQ(WindowPixel(window, 8191, 8191), kOpaqueRed);
+  EXPECT_EQ(WindowPixel(window, 20000, 20000), 0u) << "nothing is drawn beyond the picture";
+  MoveWindow(window, 0, 0, 40000, 100, TRUE);
+  win::SurfaceAccess access(window);
+  EXPECT_EQ(access.width(), 8192);
+  EXPECT_EQ(access.height(), 100);
+}
+
 TEST_F(Drawing, AMeasuredLineIsAsWideAsItsInk) {
   HWND window = CreateTestWindow(L"DrawingTest", nullptr, WS_POPUP | WS_VISIBLE, 0, 0, 600, 60);
   Fill(window, RECT{0, 0, 600, 60}, RGB(0, 0, 0));
