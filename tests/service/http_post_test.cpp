@@ -119,6 +119,16 @@ TEST(HttpPost, AStalledServiceIsAbandonedAfterTheStallBound) {
             "NETWORK ERROR,CODE:28");
 }
 
+TEST(HttpPost, ALateAnswerWithinTheStallBoundIsWaitedFor) {
+  RunningLessonService service({{kConfigPath, SimpleFault(FaultKind::kDelay, 600)}});
+  TransferLimits limits;
+  limits.stall_timeout = std::chrono::seconds(10);
+  const std::string reply =
+      PostWithin(std::chrono::seconds(30), service.Url(kConfigPath), kBaseQuery, limits);
+  EXPECT_EQ(reply.rfind("NETWORK ERROR", 0), std::string::npos) << reply;
+  EXPECT_NE(reply.find("\"code\":0"), std::string::npos) << reply;
+}
+
 TEST(HttpPost, CancellingAbortsARunningTransfer) {
   RunningLessonService service({{kConfigPath, SimpleFault(FaultKind::kStall)}});
   std::atomic<bool> cancel{false};
