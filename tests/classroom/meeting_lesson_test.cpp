@@ -12,10 +12,11 @@ namespace {
 
 class LessonTest : public MeetingViewTest {
  protected:
-  // A teacher's lesson whose student and assistant follow the scenario made of users.
-  void StartLesson(const std::string& users) {
+  // A teacher's lesson whose student and assistant follow the scenario made of users, with
+  // the network-quality reports given.
+  void StartLesson(const std::string& users, const std::string& qualities = "") {
     std::ofstream(config_) << R"({"real_devices": false, "scenario": {"users": [)" << users
-                           << "]}}";
+                           << R"(], "network_quality": [)" << qualities << "]}}";
     media_ = std::make_unique<MediaEngine>(createRtcEngine, CAGEngineEventHandler::Instance());
     media_->Initialize(L"3c9e0a4b7d21f6e85a0c4b9d2e7f1a63");
     OpenView(*media_);
@@ -31,6 +32,19 @@ class LessonTest : public MeetingViewTest {
     if (view_) meeting().Leave();
     MeetingViewTest::TearDown();
     media_.reset();
+  }
+  static std::string Quality(int32_t uid, int tx, int rx) {
+    return R"({"at_ms": 400, "uid": )" + std::to_string(uid) + R"(, "tx": )" +
+           std::to_string(tx) + R"(, "rx": )" + std::to_string(rx) + "}";
+  }
+  bool BarsColoured() {
+    for (const CanvasView* tile :
+         {meeting().teacher_tile(), meeting().student_tile(), meeting().assistant_tile()}) {
+      const DuiLib::CDuiString colour = DuiLib::CUiDriver::GetAttribute(
+          tile->network_indicator()->GetHWND(), L"background", L"bkcolor");
+      if (colour.str() == L"#ff888888") return false;
+    }
+    return true;
   }
   static bool SizeKnown(const CanvasView* tile) {
     return tile->present && tile->video_width > 0 && tile->video_height > 0;
@@ -57,9 +71,13 @@ class LessonTest : public MeetingViewTest {
 
 TEST_P(LessonTest, ThreeParticipantsInBothLayouts) {
   StartLesson(User(uids().student, 100, 600000, 640, 480) + "," +
-              User(uids().assistant, 200, 600000, 640, 360));
-  ASSERT_TRUE(PumpUntil([this] { return EverybodyShowsVideo(); }))
-      << "the scenario's participants never all showed video";
+                  User(uids().assistant, 200, 600000, 640, 360),
+              Quality(0, 1, 1) + "," + Quality(uids().student, 1, 2) + "," +
+                  Quality(uids().assistant, 3, 2));
+  ASSERT_TRUE(PumpUntil([this] { return EverybodyShowsVideo() && BarsColoured(); }))
+      << "the scenario's participants never all showed video with their quality";
+  // All between 1 and 3: no warning.
+  EXPECT_FALSE(shell_.tip_visible);
   // The teacher's own camera fills the view; the assistant above the student at the right.
   const RECT upper = PlaceOf(meeting().assistant_tile());
   const RECT lower = PlaceOf(meeting().student_tile());
