@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <zip.h>
 
+#include <ctime>
 #include <fstream>
 #include <memory>
 #include <mutex>
@@ -47,7 +48,9 @@ struct FileIdentity {
 };
 
 // The last archive read stays open: a window reads its layout and every image from it, and
-// opening reads the archive's whole directory each time.
+// opening reads the archive's whole directory each time. Only a settled file is kept: file
+// times move in coarse steps, so a file rewritten in place within the step of its last change
+// could keep its identity; one last changed over a second ago cannot.
 struct OpenArchive {
   std::mutex mutex;  // a zip_t is not to be used by two threads at once
   std::string path;
@@ -55,19 +58,25 @@ struct OpenArchive {
   ZipArchive archive;
 };
 
+constexpr time_t kSettledSeconds = 1;
+
 OpenArchive& LastArchive() {
   static OpenArchive* last = new OpenArchive;  // never destroyed: reads may come during exit
   return *last;
 }
 
-// The archive at path, open in last (whose lock the caller holds); null when it cannot be.
-zip_t* Open(OpenArchive& last, const std::string& path) {
+// The archive at path: the one kept in last (whose lock the caller holds) when the file is
+// the same, else opened anew, kept in last when settled, in fresh otherwise. Null when it
+// cannot be opened.
+zip_t* Open(OpenArchive& last, const std::string& path, ZipArchive& fresh) {
   struct stat file {};
   if (::stat(path.c_str(), &file) != 0) return nullptr;
   const FileIdentity identity{file.st_dev, file.st_ino, file.st_size, file.st_mtim};
   if (last.archive && last.path == path && last.identity == identity) return last.archive.get();
   int code = 0;
-  last.archive.reset(zip_open(path.c_str(), ZIP_RDONLY, &code));
+  fresh.reset(zip_open(path.c_str(), ZIP_RDONLY, &code));
+  if (!fresh || file.st_mtim.tv_sec + kSettledSeconds >= std::time(nullptr)) return fresh.get();
+  last.archive = std::move(fresh);
   last.path = path;
   last.identity = identity;
   return last.archive.get();
@@ -76,7 +85,8 @@ zip_t* Open(OpenArchive& last, const std::string& path) {
 ResourceData ReadFromArchive(const std::wstring& path, const std::wstring& name) {
   OpenArchive& last = LastArchive();
   std::lock_guard<std::mutex> lock(last.mutex);
-  zip_t* archive = Open(last, Narrow(path));
+  ZipArchive fresh;
+  zip_t* archive = Open(last, Narrow(path), fresh);
   if (archive == nullptr) return Failure(L"cannot open skin archive " + path);
   const std::string entry_name = Narrow(name);
   zip_stat_t stat;

@@ -1,7 +1,9 @@
 // Reading the built skin archives, and what a missing archive or entry gives.
 #include "skin_archive.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <zip.h>
 
 #include <cstdio>
@@ -98,19 +100,59 @@ TEST(SkinArchive, AnEntryClaimingAHugeSizeIsRefusedBeforeItIsAllocated) {
   std::remove((folder + name).c_str());
 }
 
-TEST(SkinArchive, AnArchiveRewrittenOnDiskIsReadAnew) {
-  const std::string folder = ::testing::TempDir();
-  const std::string name = "quorvel-rewritten-skin.zip";
-  const DuiLib::ResourceLocation where{std::wstring(folder.begin(), folder.end()),
-                                       std::wstring(name.begin(), name.end())};
-  // Entries of the same size, so that only the file's identity tells the two apart.
-  WriteArchive(folder + name, "<Window first/>");
-  EXPECT_EQ(DuiLib::ReadSkinFile(where, L"entry.xml").bytes, "<Window first/>");
-  EXPECT_EQ(DuiLib::ReadSkinFile(where, L"entry.xml").bytes, "<Window first/>");
-  WriteArchive(folder + name, "<Window again/>");
-  EXPECT_EQ(DuiLib::ReadSkinFile(where, L"entry.xml").bytes, "<Window again/>");
+namespace {
+
+// The file's change time set back by that many seconds.
+void AgeFile(const std::string& path, int seconds) {
+  struct stat file {};
+  ASSERT_EQ(::stat(path.c_str(), &file), 0);
+  timespec times[2] = {file.st_atim, file.st_mtim};
+  times[0].tv_sec -= seconds;
+  times[1].tv_sec -= seconds;
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+class RewrittenArchive : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    std::remove(path_.c_str());
+    std::remove((path_ + ".next").c_str());
+  }
+  const std::string folder_ = ::testing::TempDir();
+  const std::string name_ = "quorvel-rewritten-skin.zip";
+  const std::string path_ = folder_ + name_;
+  const DuiLib::ResourceLocation where_{std::wstring(folder_.begin(), folder_.end()),
+                                        std::wstring(name_.begin(), name_.end())};
+};
+
+}  // namespace
+
+// Entries of the same size throughout, so that only the file itself tells the archives apart.
+TEST_F(RewrittenArchive, AReplacedArchiveIsReadAnew) {
+  WriteArchive(path_, "<Window first/>");
+  EXPECT_EQ(DuiLib::ReadSkinFile(where_, L"entry.xml").bytes, "<Window first/>");
+  WriteArchive(path_, "<Window again/>");
+  EXPECT_EQ(DuiLib::ReadSkinFile(where_, L"entry.xml").bytes, "<Window again/>");
   // Another archive between two reads of the same one.
   EXPECT_TRUE(DuiLib::ReadSkinFile(Skin(L"orbs.en"), L"main_wnd.xml").ok());
-  EXPECT_EQ(DuiLib::ReadSkinFile(where, L"entry.xml").bytes, "<Window again/>");
-  std::remove((folder + name).c_str());
+  EXPECT_EQ(DuiLib::ReadSkinFile(where_, L"entry.xml").bytes, "<Window again/>");
+}
+
+TEST_F(RewrittenArchive, AKeptArchiveRewrittenInPlaceIsReadAnew) {
+  WriteArchive(path_, "<Window first/>");
+  AgeFile(path_, 60);  // settled: the reads keep it open
+  EXPECT_EQ(DuiLib::ReadSkinFile(where_, L"entry.xml").bytes, "<Window first/>");
+  EXPECT_EQ(DuiLib::ReadSkinFile(where_, L"entry.xml").bytes, "<Window first/>");
+  WriteArchive(path_ + ".next", "<Window again/>");
+  // The same file (same inode) with new bytes, as a tool that writes in place leaves it.
+  std::ofstream(path_, std::ios::binary | std::ios::trunc) << ReadBytes(path_ + ".next");
+  EXPECT_EQ(DuiLib::ReadSkinFile(where_, L"entry.xml").bytes, "<Window again/>");
+}
+
+TEST_F(RewrittenArchive, AKeptArchiveRemovedIsAnError) {
+  WriteArchive(path_, "<Window first/>");
+  AgeFile(path_, 60);
+  EXPECT_TRUE(DuiLib::ReadSkinFile(where_, L"entry.xml").ok());
+  std::remove(path_.c_str());
+  EXPECT_FALSE(DuiLib::ReadSkinFile(where_, L"entry.xml").ok());
 }
