@@ -76,13 +76,14 @@ void UnregisterCameraHotkey(HWND main_window) {
   UnregisterHotKey(main_window, HOTKEY_CAMERA_SWITCH);
 }
 
-void SwitchCamera(MediaEngine& media) {
-  if (media.RefreshCameras() == nullptr || media.CameraCount() < 2) return;
+bool SwitchCamera(MediaEngine& media) {
+  if (media.RefreshCameras() == nullptr || media.CameraCount() < 2) return false;
   std::wstring name;
   std::wstring first;
   std::wstring second;
-  if (!media.CameraAt(0, name, first) || !media.CameraAt(1, name, second)) return;
-  media.SelectCamera(media.CurrentCamera() == first ? second : first);
+  if (!media.CameraAt(0, name, first) || !media.CameraAt(1, name, second)) return false;
+  const bool selected = media.SelectCamera(media.CurrentCamera() == first ? second : first);
   media.EnableVideo(false);
   media.EnableVideo(true);
+  return selected;
 }

@@ -36,5 +36,6 @@ void RegisterHotkeyFromControl(HWND main_window, WPARAM control_flags, LPARAM vi
 void UnregisterCameraHotkey(HWND main_window);
 
 // Selects the second camera when the first is current, else the first, and restarts video so
-// that the engine takes it up. Nothing with fewer than two cameras.
-void SwitchCamera(MediaEngine& media);
+// that the engine takes it up. Nothing with fewer than two cameras. True when a camera was
+// selected: that ends a screen capture, which the caller then tells the meeting view.
+bool SwitchCamera(MediaEngine& media);

@@ -90,7 +90,9 @@ LRESULT MainWindow::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lPar
       }
       break;
     case WM_HOTKEY:
-      if (in_classroom_ == 1) SwitchCamera(services_.media);
+      // The new camera replaces a shared screen, as after the settings dialog's camera change.
+      if (in_classroom_ == 1 && SwitchCamera(services_.media) && meeting_view_)
+        meeting_view_->PostMessage(UM_CAMERA_RESTARTED);
       break;
     case UM_LESSON_START_REACHED:
       break;

@@ -193,7 +193,7 @@ TEST_F(Cameras, TheHotkeyAlternatesBetweenTheFirstTwoAndComesToTheFirstFromAnyOt
   UseCameras(kThreeCameras);
   ASSERT_TRUE(media_->OpenCameraList());
   ASSERT_TRUE(media_->SelectCamera(L"cam-c"));
-  SwitchCamera(*media_);
+  EXPECT_TRUE(SwitchCamera(*media_));
   EXPECT_EQ(media_->CurrentCamera(), L"cam-a");
   EXPECT_TRUE(media_->video_enabled);  // video was restarted on the new camera
   SwitchCamera(*media_);
@@ -205,7 +205,7 @@ TEST_F(Cameras, TheHotkeyAlternatesBetweenTheFirstTwoAndComesToTheFirstFromAnyOt
 TEST_F(Cameras, OneCameraIsLeftAloneAndVideoUntouched) {
   UseCameras(R"([{"id": "cam-a", "name": "A"}])");
   ASSERT_TRUE(media_->OpenCameraList());
-  SwitchCamera(*media_);
+  EXPECT_FALSE(SwitchCamera(*media_));
   EXPECT_EQ(media_->CurrentCamera(), L"cam-a");
   EXPECT_FALSE(media_->video_enabled);
 }

@@ -285,10 +285,13 @@ TEST_P(ClassroomTest, TheHotkeySwitchesBetweenTwoCamerasOnlyDuringALesson) {
   PassLogin();
   SendSamples({1, 1, 1, 1, 1});
   engine_.selected_cameras.clear();
+  main().meeting_view()->sharing_on = true;
   win::headless::PressKey('S', MOD_ALT);
   win::headless::ReleaseKey('S', MOD_ALT);
   CUiDriver::Pump();
   EXPECT_EQ(engine_.selected_cameras, std::vector<std::string>{"cam-b"});
+  // The camera replaced the shared screen, so the share button offers to start again.
+  EXPECT_FALSE(main().meeting_view()->sharing_on);
 }
 
 TEST_P(ClassroomTest, TheCameraRestartReachesTheMeetingView) {
