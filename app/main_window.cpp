@@ -158,6 +158,10 @@ void MainWindow::ShowControlBarIfHidden() {
 }
 
 // Only windows that exist: hiding never builds one.
+bool MainWindow::alarm_bar_visible() const {
+  return alarm_bar_.Alive() && IsWindowVisible(alarm_bar_.get()->GetHWND());
+}
+
 void MainWindow::HideLessonBars() {
   if (control_bar_.Alive()) control_bar_.get()->ShowWindow(false, true);
   if (status_bar_.Alive()) status_bar_.get()->ShowWindow(false, true);

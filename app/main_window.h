@@ -65,6 +65,7 @@ class MainWindow : public DuiLib::WindowImplBase, public ClassroomShell {
   MeetingView* meeting_view() override { return meeting_view_.get(); }
   void LeaveClassroom() override;
   void ShowControlBarIfHidden() override;
+  bool alarm_bar_visible() const override;
   void HideLessonBars() override;
   void ShowFloatTip(const std::wstring& text) override;
   void HideFloatTip() override;

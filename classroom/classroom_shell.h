@@ -21,6 +21,8 @@ class ClassroomShell {
   virtual void LeaveClassroom() = 0;
   // The control bar comes back when the mouse moves over the classroom.
   virtual void ShowControlBarIfHidden() = 0;
+  // While the alarm bar counts down to the start, an empty main tile shows no offline badge.
+  virtual bool alarm_bar_visible() const = 0;
   // The meeting view's leave hides the lesson's bars and the floating tip.
   virtual void HideLessonBars() = 0;
   // The tip over the top of the classroom (network warnings): shown with a text and placed, or

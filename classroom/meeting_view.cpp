@@ -19,7 +19,6 @@
 namespace {
 
 // The countdown bar's window class: while it shows, an absent main tile keeps its badge hidden.
-constexpr const wchar_t* kAlarmBarClass = L"QV-ALERMBAR";
 
 constexpr int kMirrorOn = 1;
 constexpr int kMirrorOff = 2;
@@ -46,11 +45,6 @@ void Apply(CanvasView& tile, const TilePlacement& placement) {
   if (placement.visibility == TileVisibility::Shown) ::ShowWindow(window, SW_SHOWNOACTIVATE);
   if (placement.visibility == TileVisibility::Hidden) ::ShowWindow(window, SW_HIDE);
   if (placement.indicators) tile.UpdateIndicators(*placement.indicators);
-}
-
-AlarmBarState AlarmBarNow() {
-  const HWND bar = FindWindowW(kAlarmBarClass, nullptr);
-  return bar != nullptr && IsWindowVisible(bar) ? AlarmBarState::Visible : AlarmBarState::Hidden;
 }
 
 bool HoldsScreenPoint(const CanvasView& tile, POINT point) {
@@ -249,7 +243,7 @@ void MeetingView::Relayout() {
 void MeetingView::ApplyPictureInPicture(ViewSize size) {
   const PictureInPicture layout =
       LayoutPictureInPicture(size, LayoutInput(*slot_main_), LayoutInput(*slot_upper_),
-                             LayoutInput(*slot_lower_), AlarmBarNow());
+                             LayoutInput(*slot_lower_), shell_.alarm_bar_visible() ? AlarmBarState::Visible : AlarmBarState::Hidden);
   // All three are hidden before any is shown, so a tile never shows at its old place.
   for (CanvasView* tile : {slot_main_, slot_upper_, slot_lower_}) {
     ::ShowWindow(tile->GetHWND(), SW_HIDE);

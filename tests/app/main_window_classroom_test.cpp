@@ -160,6 +160,14 @@ TEST_P(BarsTest, TheControlBarComesBackOnlyWhenHidden) {
   EXPECT_TRUE(Visible(ControlBar()));
 }
 
+TEST_P(BarsTest, TheClassroomSeesWhetherTheAlarmBarIsUp) {
+  EXPECT_FALSE(main().alarm_bar_visible());  // not built yet
+  main().PlaceAlarmBar(true);
+  EXPECT_TRUE(main().alarm_bar_visible());
+  main().PlaceAlarmBar(false);
+  EXPECT_FALSE(main().alarm_bar_visible());
+}
+
 using ClassroomTest = ShellWindowsTest;
 
 TEST_P(ClassroomTest, LeavingAndEnteringAgainReusesEveryWindow) {

@@ -28,6 +28,7 @@ class RecordingShell : public ClassroomShell {
       control_bar->ShowWindow(true, true);
     }
   }
+  bool alarm_bar_visible() const override { return false; }
   void HideLessonBars() override {}
   void ShowFloatTip(const std::wstring&) override {}
   void HideFloatTip() override {}

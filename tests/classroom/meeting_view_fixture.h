@@ -34,6 +34,7 @@ class RecordingShell : public ClassroomShell {
   MeetingView* meeting_view() override { return view; }
   void LeaveClassroom() override {}
   void ShowControlBarIfHidden() override { ++control_bar_shows; }
+  bool alarm_bar_visible() const override { return alarm_bar_shown; }
   void HideLessonBars() override { ++lesson_bar_hides; }
   void ShowFloatTip(const std::wstring& text) override {
     tips.push_back(text);
@@ -46,6 +47,7 @@ class RecordingShell : public ClassroomShell {
 
   HWND owner = nullptr;
   MeetingView* view = nullptr;
+  bool alarm_bar_shown = false;
   int control_bar_shows = 0;
   int lesson_bar_hides = 0;
   int tip_hides = 0;

@@ -182,18 +182,15 @@ TEST_P(MockedMeetingViewTest, AnAbsentMainTileHidesItsBadgeWhileTheAlarmBarCount
   LogIn(Role::Student);
   meeting().Enter();
   EXPECT_TRUE(BadgeShown(meeting().slot_main()));
-  // A window of the countdown bar's class, as the main window shows it before the start.
-  ui_test::LayoutWindow alarm_bar(L"canvas_view.xml", L"QV-ALERMBAR");
-  alarm_bar.Open(owner_->hwnd());
+  shell_.alarm_bar_shown = true;  // as the main window shows it before the start
   MoveWindow(view(), 0, 40, 1280, 719, TRUE);
   DuiLib::CUiDriver::Pump();
   EXPECT_FALSE(BadgeShown(meeting().slot_main()));
   EXPECT_TRUE(BadgeShown(meeting().slot_lower()));
-  ShowWindow(alarm_bar.GetHWND(), SW_HIDE);
+  shell_.alarm_bar_shown = false;
   MoveWindow(view(), 0, 40, 1280, 720, TRUE);
   DuiLib::CUiDriver::Pump();
   EXPECT_TRUE(BadgeShown(meeting().slot_main()));
-  DestroyWindow(alarm_bar.GetHWND());
 }
 
 TEST_P(MockedMeetingViewTest, TheCameraRestartEndsSharing) {
