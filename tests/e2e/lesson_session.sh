@@ -39,6 +39,23 @@ session_x11_tools() {
 
 # session_fail SHOTS_DIR MESSAGE...: reports a failed check with what the session shows (the
 # program's state, its visible windows, a screenshot, its last diagnostics) and exits 1.
+# The common start of an X11 test script (NAME BUILD_DIR en|cn SHOTS_DIR): skipped (77) without
+# the X tools, a private run folder removed at exit, the language, SHOTS_DIR/LANGUAGE as "shots",
+# and one failure report, with screenshot, for any step that fails.
+session_x11_test_begin() {
+  session_x11_tools || exit 77
+  run=$(mktemp -d "/tmp/quorvel-x11-$1.XXXXXX")
+  session_init "$2" "$run"
+  trap 'session_stop; rm -rf "$run"' EXIT
+  unset LC_ALL LC_MESSAGES
+  if [ "$3" = cn ]; then export LANG=zh_CN.UTF-8; else export LANG=en_US.UTF-8; fi
+  shots=$4/$3
+  mkdir -p "$shots"
+  fail() { session_fail "$shots" "$@"; }
+  set -E
+  trap 'fail "a step failed (line $LINENO): $BASH_COMMAND"' ERR
+}
+
 session_fail() {
   local shots=$1
   shift

@@ -9,25 +9,12 @@
 #
 # Exit code 77 (skipped) only when Xvfb or xdotool is not installed.
 set -euo pipefail
-build=$1
 language=$2
-shots=$3/$language
 here=$(cd "$(dirname "$0")" && pwd)
 
 # shellcheck source=lesson_session.sh
 . "$here/lesson_session.sh"
-session_x11_tools || exit 77
-run=$(mktemp -d /tmp/quorvel-x11-road.XXXXXX)
-session_init "$build" "$run"
-trap 'session_stop; rm -rf "$run"' EXIT
-unset LC_ALL LC_MESSAGES
-if [ "$language" = cn ]; then export LANG=zh_CN.UTF-8; else export LANG=en_US.UTF-8; fi
-mkdir -p "$shots"
-
-fail() { session_fail "$shots" "$@"; }
-# Any other command that fails ends the test with the same report.
-set -E
-trap 'fail "a step failed (line $LINENO): $BASH_COMMAND"' ERR
+session_x11_test_begin road "$1" "$language" "$3"
 step() { echo "-- $*"; }
 
 # stats_of X Y W H: sets colours and dark for that part of the screen.
