@@ -54,7 +54,12 @@ MainWindow::MainWindow(MainWindowServices services) : services_(std::move(servic
 MainWindow::~MainWindow() {
   // Here, while this is still a MainWindow: the window's last messages reach its handlers, and
   // every window it holds goes with it before the objects below are deleted.
-  if (GetHWND() != nullptr && IsWindow(GetHWND())) DestroyWindow(GetHWND());
+  if (GetHWND() == nullptr || !IsWindow(GetHWND())) return;
+  services_.bridge.ReleaseWindow(GetHWND());
+  // The meeting view first, so that it frees the events queued for it before its window goes
+  // with this one.
+  meeting_view_.reset();
+  DestroyWindow(GetHWND());
 }
 
 DuiLib::LPCTSTR MainWindow::GetWindowClassName() const { return kClassName; }

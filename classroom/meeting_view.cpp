@@ -10,7 +10,6 @@
 #include "classroom/meeting_view_capture.h"
 #include "classroom/window_fill.h"
 #include "media/engine_event_bridge.h"
-#include "media/engine_events.h"
 #include "media/media_engine.h"
 #include "service/data_holder.h"
 #include "views/setting_view.h"
@@ -63,15 +62,7 @@ MeetingView::MeetingView(ClassroomShell& shell, DataHolder& holder, MediaEngine&
 MeetingView::~MeetingView() {
   const HWND window = GetHWND();
   if (window == nullptr) return;
-  // No more events for this window; those already queued belong to it and would be dropped
-  // with it, records and all.
-  CAGEngineEventHandler& bridge = CAGEngineEventHandler::Instance();
-  if (bridge.TargetWindow() == window) bridge.SetTargetWindow(nullptr);
-  MSG queued{};
-  while (PeekMessageW(&queued, window, EngineEventMessage(EID_JOIN_SUCCESS),
-                      EngineEventMessage(EID_LASTMILE_QUALITY), PM_REMOVE)) {
-    FreeEngineEvent(queued.message, queued.wParam);
-  }
+  CAGEngineEventHandler::Instance().ReleaseWindow(window);
   // Here, not in the base: the tiles must still exist while the window goes.
   DestroyWindow(window);
 }

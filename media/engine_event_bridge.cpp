@@ -6,6 +6,17 @@
 #include "app/app_messages.h"
 #include "media/engine_events.h"
 
+void CAGEngineEventHandler::ReleaseWindow(HWND window) {
+  if (window == nullptr) return;
+  HWND expected = window;
+  target_window.compare_exchange_strong(expected, nullptr);
+  MSG queued{};
+  while (PeekMessageW(&queued, window, EngineEventMessage(EID_JOIN_SUCCESS),
+                      EngineEventMessage(EID_LASTMILE_QUALITY), PM_REMOVE)) {
+    FreeEngineEvent(queued.message, queued.wParam);
+  }
+}
+
 namespace {
 
 // A heap copy of text with its NUL, in a block of exactly its length plus one; null for null.

@@ -22,6 +22,9 @@ class CAGEngineEventHandler : public rtc::IRtcEngineEventHandler {
 
   void SetTargetWindow(HWND window) { target_window.store(window); }
   HWND TargetWindow() const { return target_window.load(); }
+  // For a window about to go: no more events for it, and the records already queued for it are
+  // freed, since the window system drops a destroyed window's queue, records and all.
+  void ReleaseWindow(HWND window);
 
   void onJoinChannelSuccess(const char* channel, rtc::uid_t uid, int elapsed) override;
   void onRejoinChannelSuccess(const char* channel, rtc::uid_t uid, int elapsed) override;
