@@ -26,11 +26,6 @@ LRESULT MsgBox::OnNcHitTest(UINT, WPARAM, LPARAM, BOOL& handled) {
   return HTCLIENT;
 }
 
-LRESULT MsgBox::HandleCustomMessage(UINT, WPARAM, LPARAM, BOOL& handled) {
-  handled = FALSE;
-  return 0;
-}
-
 void MsgBox::Notify(DuiLib::TNotifyUI& msg) {
   if (msg.sType == DuiLib::CDuiString(L"click") && msg.pSender != nullptr) {
     const DuiLib::CDuiString sender = msg.pSender->GetName();

@@ -26,7 +26,6 @@ class MsgBox : public DuiLib::WindowImplBase {
   void InitWindow() override;
   DuiLib::CDuiString GetSkinFile() override;
   LRESULT OnNcHitTest(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
-  LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
   void Notify(DuiLib::TNotifyUI& msg) override;
 
  private:

@@ -26,11 +26,6 @@ LRESULT OverlayWnd::OnNcHitTest(UINT, WPARAM, LPARAM, BOOL& handled) {
   return HTNOWHERE;
 }
 
-LRESULT OverlayWnd::HandleCustomMessage(UINT, WPARAM, LPARAM, BOOL& handled) {
-  handled = FALSE;
-  return 0;
-}
-
 void OverlayWnd::FitToText(const std::wstring& text) {
   const SIZE measured = MeasureNoticeText(GetHWND(), text);
   overlay_info_->SetAttribute(L"width", std::to_wstring(measured.cx + kLabelExtra).c_str());

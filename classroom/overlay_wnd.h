@@ -19,7 +19,6 @@ class OverlayWnd : public DuiLib::WindowImplBase {
   void InitWindow() override;
   DuiLib::CDuiString GetSkinFile() override;
   LRESULT OnNcHitTest(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
-  LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
  private:
   std::wstring layout_ = L"overlay_wnd.xml";
