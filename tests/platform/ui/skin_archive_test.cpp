@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <zip.h>
 
 #include <cstdio>
@@ -119,7 +120,10 @@ class RewrittenArchive : public ::testing::Test {
     std::remove((path_ + ".next").c_str());
   }
   const std::string folder_ = ::testing::TempDir();
-  const std::string name_ = "quorvel-rewritten-skin.zip";
+  // Its own file per test and process: ctest runs the cases of this fixture side by side.
+  const std::string name_ = std::string("quorvel-rewritten-skin-") +
+                            ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+                            std::to_string(::getpid()) + ".zip";
   const std::string path_ = folder_ + name_;
   const DuiLib::ResourceLocation where_{std::wstring(folder_.begin(), folder_.end()),
                                         std::wstring(name_.begin(), name_.end())};
