@@ -46,15 +46,15 @@ void LessonWorld::Open(const WorldSetup& setup) {
                                                                             : "en_US.UTF-8");
   LessonOptions first;
   first.start_in = kLead;
-  first.duration = kDuration;
+  first.duration = setup.duration;
   first.countdown = kCountdown;
   first.forceclose = kForceClose;
   first.screen_sharing = true;
   first.recording = true;
-  service_ = std::make_unique<testing_support::RunningLessonService>(FaultPlan{}, first);
+  service_ = std::make_unique<testing_support::RunningLessonService>(setup.faults, first);
   store().SetConfig(setup.config);
   LessonOptions second = first;
-  second.start_in = kLead + kDuration + kForceClose + kSecondLessonGap;
+  second.start_in = kLead + setup.duration + kForceClose + kSecondLessonGap;
   second_ = store().CreateLesson(second);
   win::headless::SetUnixTime(first_lesson().lesson.start_time - kLead);
   if (setup.unreachable_service) {
@@ -108,8 +108,9 @@ std::string LessonWorld::ScenarioJson() const {
     separator = ", ";
   }
   std::ostringstream json;
-  json << "{\"real_devices\": false,"
-       << " \"cameras\": [{\"id\": \"cam-a\", \"name\": \"Desk camera\"},"
+  json << "{\"real_devices\": false,";
+  if (!setup_.engine_extra.empty()) json << " " << setup_.engine_extra << ",";
+  json << " \"cameras\": [{\"id\": \"cam-a\", \"name\": \"Desk camera\"},"
        << " {\"id\": \"cam-b\", \"name\": \"Document camera\"}],"
        << " \"microphones\": [{\"id\": \"mic-a\", \"name\": \"Desk microphone\"}],"
        << " \"speakers\": [{\"id\": \"spk-a\", \"name\": \"Desk speaker\"}],"

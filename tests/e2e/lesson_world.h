@@ -55,8 +55,14 @@ struct WorldSetup {
   // More members of the scenario object ("network_quality": [...]), made from the first
   // lesson once the service has created it.
   std::function<std::string(const CreatedLesson& first)> scenario_extra;
+  // More top-level members of the engine's configuration ("name": value, ...).
+  std::string engine_extra;
   // The service's configuration; the default announces no update.
   ServiceConfig config;
+  // The service's faults by request path.
+  FaultPlan faults;
+  // The first lesson's length in seconds (the second one is as long).
+  std::int64_t duration = kDuration;
   // The client is pointed at a loopback port that refuses connections.
   bool unreachable_service = false;
   // The combination the stored hotkey names is taken by another program.
