@@ -65,6 +65,7 @@ std::string HttpPost(const std::string& url, const std::string& form,
   curl_easy_setopt(curl, CURLOPT_VERBOSE, 0L);
   curl_easy_setopt(curl, CURLOPT_HEADER, 0L);
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, static_cast<long>(limits.max_redirects));
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connect_timeout.count()));
   // Below one byte a second for the stall time counts as a stalled service.
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);

@@ -13,6 +13,8 @@ struct TransferLimits {
   // Once connected, a transfer that moves no byte for this long is abandoned.
   std::chrono::seconds stall_timeout{30};
   size_t max_reply_bytes = 8 * 1024 * 1024;
+  // A service redirecting in a circle would otherwise hold the worker for ever.
+  size_t max_redirects = 10;
 };
 
 // Runs libcurl's global initialisation once; every request starter calls it before its

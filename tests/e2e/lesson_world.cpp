@@ -21,8 +21,6 @@ namespace e2e {
 
 namespace {
 
-// How long any wait for another thread may take before the test fails instead of hanging.
-constexpr auto kWatchdog = std::chrono::seconds(20);
 // Virtual milliseconds per step of AdvanceUntil, and of Advance.
 constexpr std::int64_t kUntilStepMs = 20;
 constexpr std::int64_t kAdvanceStepMs = 100;
@@ -157,8 +155,9 @@ bool LessonWorld::AdvanceUntil(const std::function<bool()>& condition, const cha
   }
 }
 
-bool LessonWorld::WaitUntil(const std::function<bool()>& condition, const char* what) {
-  const auto deadline = std::chrono::steady_clock::now() + kWatchdog;
+bool LessonWorld::WaitUntil(const std::function<bool()>& condition, const char* what,
+                            std::chrono::seconds watchdog) {
+  const auto deadline = std::chrono::steady_clock::now() + watchdog;
   for (;;) {
     CUiDriver::Pump();
     if (condition()) return true;

@@ -14,6 +14,7 @@
 #include <duilib/ui_test_driver.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -33,6 +34,9 @@ enum class Language { kEnglish, kChinese };
 inline void PrintTo(Language language, std::ostream* out) {
   *out << (language == Language::kChinese ? "cn" : "en");
 }
+
+// How long any wait for another thread may take before the test fails instead of hanging.
+constexpr std::chrono::seconds kWatchdog{20};
 
 // The lessons' timetable in seconds: the test begins kLead before the first lesson's start.
 constexpr std::int64_t kLead = 90;
@@ -92,8 +96,10 @@ class LessonWorld : public ::testing::Test {
   // the watchdog's time or virtual_limit_ms of virtual time.
   bool AdvanceUntil(const std::function<bool()>& condition, const char* what,
                     std::int64_t virtual_limit_ms = 60000);
-  // Pumps without moving any clock until condition holds, for replies of other threads.
-  bool WaitUntil(const std::function<bool()>& condition, const char* what);
+  // Pumps without moving any clock until condition holds, for replies of other threads; false
+  // (the test failing) after the watchdog's time.
+  bool WaitUntil(const std::function<bool()>& condition, const char* what,
+                 std::chrono::seconds watchdog = kWatchdog);
   // "Now" as the program reads it, in seconds since 1970.
   static std::int64_t Now();
 

@@ -86,6 +86,19 @@ TEST(HttpPost, ARedirectIsFollowedWithTheSameForm) {
   EXPECT_EQ(requests[1].body, kBaseQuery);
 }
 
+TEST(HttpPost, ARedirectLoopIsANetworkErrorAfterTheRedirectBound) {
+  RunningLessonService service({{kConfigPath, SimpleFault(FaultKind::kRedirectLoop)}});
+  EXPECT_EQ(PostWithin(std::chrono::seconds(20), service.Url(kConfigPath), kBaseQuery),
+            "NETWORK ERROR,CODE:47");
+  EXPECT_EQ(service.store().Requests().size(), TransferLimits{}.max_redirects + 1);
+}
+
+TEST(HttpPost, AServiceClosingMidBodyIsANetworkErrorNotHalfAReply) {
+  RunningLessonService service({{kConfigPath, SimpleFault(FaultKind::kCut)}});
+  EXPECT_EQ(PostWithin(std::chrono::seconds(20), service.Url(kConfigPath), kBaseQuery),
+            "NETWORK ERROR,CODE:18");
+}
+
 TEST(HttpPost, AnHtmlErrorPageIsReturnedLikeAnyBody) {
   RunningLessonService service({{kConfigPath, SimpleFault(FaultKind::kStatus, 500)}});
   std::string reply = PostWithin(std::chrono::seconds(20), service.Url(kConfigPath), kBaseQuery);

@@ -101,6 +101,22 @@ TEST(LessonServer, ARedirectPointsAtTheSamePathElsewhere) {
   EXPECT_EQ(ParseJson(followed->body)["code"].asInt(), 0);
 }
 
+TEST(LessonServer, ARedirectLoopPointsBackAtItself) {
+  ServerScope server(Plan("/init/getPCConfig=redirect-loop"));
+  auto reply = server.Post("/init/getPCConfig", "lan=us");
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->status, 307);
+  EXPECT_EQ(reply->get_header_value("Location"), "/init/getPCConfig");
+}
+
+TEST(LessonServer, ACutAnswerBreaksOffBeforeItsAnnouncedEnd) {
+  ServerScope server(Plan("/User/loginCode=cut"));
+  auto reply = server.Post("/User/loginCode", "lan=us&code=" + server.created().codes[0]);
+  ASSERT_FALSE(reply);
+  EXPECT_EQ(reply.error(), httplib::Error::Read);
+  EXPECT_EQ(server.store().Requests().size(), 1u);
+}
+
 TEST(LessonServer, ACodeFaultRefusesInTheRequestsLanguage) {
   ServerScope server(Plan("/User/loginCode=code:77"));
   Json::Value english = ParseJson(server.Post("/User/loginCode", "lan=us")->body);

@@ -49,7 +49,8 @@ TEST(FormFields, MalformedEscapesStayAsSent) {
 TEST(FaultPlan, ParsesEveryKind) {
   FaultPlan plan;
   for (const char* given : {"/a=delay:250", "/b=stall", "/c=status:503", "/d=garbage",
-                           "/e=mistyped", "/f=huge", "/g=redirect", "/h=code:42", "/i=body:{}"}) {
+                           "/e=mistyped", "/f=huge", "/g=redirect", "/h=code:42", "/i=body:{}",
+                           "/j=redirect-loop", "/k=cut"}) {
     EXPECT_EQ(AddFault(plan, given), std::nullopt) << given;
   }
   EXPECT_EQ(plan.at("/a").kind, FaultKind::kDelay);
@@ -58,6 +59,8 @@ TEST(FaultPlan, ParsesEveryKind) {
   EXPECT_EQ(plan.at("/h").kind, FaultKind::kCode);
   EXPECT_EQ(plan.at("/i").text, "{}");
   EXPECT_EQ(plan.at("/g").kind, FaultKind::kRedirect);
+  EXPECT_EQ(plan.at("/j").kind, FaultKind::kRedirectLoop);
+  EXPECT_EQ(plan.at("/k").kind, FaultKind::kCut);
 }
 
 TEST(FaultPlan, RejectsWhatItCannotDo) {

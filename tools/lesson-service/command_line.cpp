@@ -25,7 +25,8 @@ constexpr const char* kUsage =
     "      --update-message TEXT --update-url URL]\n"
     "  quorvel-lesson-service reports --db FILE\n"
     "  quorvel-lesson-service requests --db FILE\n"
-    "KIND: delay:MS, stall, status:N, garbage, mistyped, huge, redirect, code:N, body:TEXT\n";
+    "KIND: delay:MS, stall, status:N, garbage, mistyped, huge, redirect,\n"
+    "      redirect-loop, cut, code:N, body:TEXT\n";
 
 // Options of one command: each named option with its values, in the order given.
 struct Options {

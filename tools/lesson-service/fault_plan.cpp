@@ -31,7 +31,8 @@ std::optional<std::string> AddFault(FaultPlan& plan, const std::string& given) {
   static const std::map<std::string, FaultKind> kPlain = {
       {"stall", FaultKind::kStall},   {"garbage", FaultKind::kGarbage},
       {"mistyped", FaultKind::kMistyped}, {"huge", FaultKind::kHuge},
-      {"redirect", FaultKind::kRedirect}};
+      {"redirect", FaultKind::kRedirect}, {"redirect-loop", FaultKind::kRedirectLoop},
+      {"cut", FaultKind::kCut}};
   static const std::map<std::string, FaultKind> kNumbered = {
       {"delay", FaultKind::kDelay}, {"status", FaultKind::kStatus}, {"code", FaultKind::kCode}};
   if (auto plain = kPlain.find(name); plain != kPlain.end()) {

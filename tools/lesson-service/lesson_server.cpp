@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <map>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -191,6 +192,21 @@ void LessonServer::Handle(const std::string& path, const httplib::Request& reque
     case FaultKind::kRedirect:
       response.set_redirect(kRedirectPrefix + path, 307);
       break;
+    case FaultKind::kRedirectLoop:
+      response.set_redirect(path, 307);
+      break;
+    case FaultKind::kCut: {
+      auto reply = std::make_shared<std::string>(Serialize(*api_.Answer(path, fields)));
+      // Half of the announced length goes out; returning false then drops the connection.
+      response.set_content_provider(
+          reply->size(), kJsonType,
+          [reply](size_t offset, size_t, httplib::DataSink& sink) {
+            if (offset > 0) return false;
+            sink.write(reply->data(), reply->size() / 2);
+            return true;
+          });
+      break;
+    }
     case FaultKind::kCode:
       response.set_content(Serialize(RefusalReply(plan.number, RefusalText(fields, plan.number))),
                            kJsonType);
