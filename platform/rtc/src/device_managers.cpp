@@ -35,8 +35,9 @@ class Collection final : public Interface {
 // Selection and the current device of one kind, shared by both managers.
 class KindAccess {
  public:
-  KindAccess(DeviceRegistry& registry, DeviceSelectionListener& listener)
-      : registry_(registry), listener_(listener) {}
+  KindAccess(DeviceRegistry& registry, DeviceSelectionListener& listener,
+             const UnavailableDeviceLists& unavailable)
+      : registry_(registry), listener_(listener), unavailable_(unavailable) {}
 
   int Select(DeviceKind kind, const char* id) {
     if (id == nullptr) return ERR_INVALID_ARGUMENT;
@@ -52,12 +53,26 @@ class KindAccess {
   }
   template <typename Interface>
   Interface* Enumerate(DeviceKind kind) {
+    if (Unavailable(kind)) return nullptr;
     return new Collection<Interface>(registry_.List(kind));
   }
 
  private:
+  bool Unavailable(DeviceKind kind) const {
+    switch (kind) {
+      case DeviceKind::kCamera:
+        return unavailable_.cameras;
+      case DeviceKind::kMicrophone:
+        return unavailable_.microphones;
+      case DeviceKind::kSpeaker:
+        break;
+    }
+    return unavailable_.speakers;
+  }
+
   DeviceRegistry& registry_;
   DeviceSelectionListener& listener_;
+  UnavailableDeviceLists unavailable_;
 };
 
 class AudioDeviceManager final : public IAudioDeviceManager {
@@ -108,13 +123,15 @@ class VideoDeviceManager final : public IVideoDeviceManager {
 }  // namespace
 
 IAudioDeviceManager* NewAudioDeviceManager(DeviceRegistry& registry,
-                                           DeviceSelectionListener& listener) {
-  return new AudioDeviceManager(KindAccess(registry, listener));
+                                           DeviceSelectionListener& listener,
+                                           const UnavailableDeviceLists& unavailable) {
+  return new AudioDeviceManager(KindAccess(registry, listener, unavailable));
 }
 
 IVideoDeviceManager* NewVideoDeviceManager(DeviceRegistry& registry,
-                                           DeviceSelectionListener& listener) {
-  return new VideoDeviceManager(KindAccess(registry, listener));
+                                           DeviceSelectionListener& listener,
+                                           const UnavailableDeviceLists& unavailable) {
+  return new VideoDeviceManager(KindAccess(registry, listener, unavailable));
 }
 
 }  // namespace rtc

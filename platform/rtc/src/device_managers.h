@@ -16,9 +16,12 @@ class DeviceSelectionListener {
   ~DeviceSelectionListener() = default;
 };
 
+// The lists marked unavailable enumerate as null; everything else works as usual.
 IAudioDeviceManager* NewAudioDeviceManager(DeviceRegistry& registry,
-                                           DeviceSelectionListener& listener);
+                                           DeviceSelectionListener& listener,
+                                           const UnavailableDeviceLists& unavailable);
 IVideoDeviceManager* NewVideoDeviceManager(DeviceRegistry& registry,
-                                           DeviceSelectionListener& listener);
+                                           DeviceSelectionListener& listener,
+                                           const UnavailableDeviceLists& unavailable);
 
 }  // namespace rtc

@@ -76,7 +76,9 @@ class Reader {
     if (!value.isArray()) return Fail(path, "is not an array");
     for (Json::ArrayIndex i = 0; i < value.size(); ++i) {
       std::string item_path = path + "[" + std::to_string(i) + "]";
-      if (!value[i].isObject() && !value[i].isIntegral()) return Fail(item_path, "is not valid");
+      if (!value[i].isObject() && !value[i].isIntegral() && !value[i].isString()) {
+        return Fail(item_path, "is not valid");
+      }
       if (!each(value[i], item_path)) return false;
     }
     return true;
@@ -95,6 +97,23 @@ class Reader {
       out->push_back(device);
       return true;
     });
+  }
+
+  bool UnavailableLists(const Json::Value& root, UnavailableDeviceLists& out) {
+    return Array(root, "config", "unavailable_device_lists",
+                 [&](const Json::Value& item, const std::string& where) {
+                   const std::string list = item.isString() ? item.asString() : std::string();
+                   if (list == "speakers") {
+                     out.speakers = true;
+                   } else if (list == "microphones") {
+                     out.microphones = true;
+                   } else if (list == "cameras") {
+                     out.cameras = true;
+                   } else {
+                     return Fail(where, "is not speakers, microphones or cameras");
+                   }
+                   return true;
+                 });
   }
 
   bool User(const Json::Value& item, const std::string& where, ScenarioUser& user) {
@@ -222,6 +241,7 @@ ConfigResult ParseEngineConfig(const std::string& json_text) {
             reader.Devices(root, "cameras", config.cameras) &&
             reader.Devices(root, "microphones", config.microphones) &&
             reader.Devices(root, "speakers", speakers) &&
+            reader.UnavailableLists(root, config.unavailable_device_lists) &&
             (root["scenario"].isNull() || reader.ScenarioFrom(root["scenario"], config.scenario));
   if (!ok) return {EngineConfig{}, reader.error};
   if (speakers) config.speakers = *speakers;

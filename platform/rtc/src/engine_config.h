@@ -68,12 +68,21 @@ struct Scenario {
   std::vector<NetworkLoss> network_losses;
 };
 
+// Device lists that cannot be opened: their enumerate call gives null, as a vendor engine's
+// does when its device layer fails to start.
+struct UnavailableDeviceLists {
+  bool speakers = false;
+  bool microphones = false;
+  bool cameras = false;
+};
+
 struct EngineConfig {
   // Absent lists mean: a test-pattern camera and a tone microphone when no real one exists.
   std::optional<std::vector<VirtualDevice>> cameras;
   std::optional<std::vector<VirtualDevice>> microphones;
   std::vector<VirtualDevice> speakers;
   bool real_devices = true;  // V4L2 cameras and PulseAudio devices
+  UnavailableDeviceLists unavailable_device_lists;
   Scenario scenario;
 };
 

@@ -87,10 +87,10 @@ int RtcEngineImpl::queryInterface(INTERFACE_ID_TYPE iid, void** inter) {
   *inter = nullptr;
   switch (iid) {
     case IID_AUDIO_DEVICE_MANAGER:
-      *inter = NewAudioDeviceManager(devices_, *this);
+      *inter = NewAudioDeviceManager(devices_, *this, config_.unavailable_device_lists);
       return ERR_OK;
     case IID_VIDEO_DEVICE_MANAGER:
-      *inter = NewVideoDeviceManager(devices_, *this);
+      *inter = NewVideoDeviceManager(devices_, *this, config_.unavailable_device_lists);
       return ERR_OK;
     case IID_RTC_ENGINE_PARAMETER:
       *inter = parameters_.NewHandle();

@@ -17,6 +17,15 @@ std::vector<std::string> Ids(const std::vector<rtc::DeviceInfo>& devices) {
   return ids;
 }
 
+// How many devices a collection lists, -1 when none was given.
+template <typename Collection>
+int CountOf(Collection* list) {
+  if (list == nullptr) return -1;
+  const int count = list->getCount();
+  list->release();
+  return count;
+}
+
 rtc::MachineDevices OneRealCamera() {
   rtc::MachineDevices machine;
   machine.cameras.push_back({"v4l2:usb-1:Cam", "Cam", "/dev/null-camera"});
@@ -117,6 +126,39 @@ TEST(DeviceManagers, CollectionsListDevicesWithStableIds) {
   EXPECT_EQ(audio->getPlaybackDevice(current), rtc::ERR_NOT_READY);
   EXPECT_STREQ(current, "");
   audio->release();
+}
+
+TEST(DeviceManagers, AnUnavailableListEnumeratesAsNullAndTheOthersStillList) {
+  const char* lists[] = {"speakers", "microphones", "cameras"};
+  for (const char* failing : lists) {
+    SCOPED_TRACE(failing);
+    EngineHarness harness(std::string(R"({"real_devices": false,
+      "cameras": [{"id": "c1", "name": "Cam"}],
+      "microphones": [{"id": "m1", "name": "Mic"}],
+      "speakers": [{"id": "s1", "name": "Speaker"}],
+      "unavailable_device_lists": [")") + failing + "\"]}");
+    ASSERT_EQ(harness.Initialize(), 0);
+    auto* audio = harness.Query<rtc::IAudioDeviceManager>(rtc::IID_AUDIO_DEVICE_MANAGER);
+    auto* video = harness.Query<rtc::IVideoDeviceManager>(rtc::IID_VIDEO_DEVICE_MANAGER);
+    ASSERT_NE(audio, nullptr);
+    ASSERT_NE(video, nullptr);
+    // Asked twice: a failing device layer does not recover by itself.
+    for (int round = 0; round < 2; ++round) {
+      const int counts[] = {CountOf(audio->enumeratePlaybackDevices()),
+                            CountOf(audio->enumerateRecordingDevices()),
+                            CountOf(video->enumerateVideoDevices())};
+      for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(counts[i], std::string(lists[i]) == failing ? -1 : 1) << lists[i];
+      }
+    }
+    // Only the listing fails: the devices themselves are still there.
+    char current[rtc::MAX_DEVICE_ID_LENGTH];
+    ASSERT_EQ(video->getDevice(current), 0);
+    EXPECT_STREQ(current, "c1");
+    EXPECT_EQ(audio->setRecordingDevice("m1"), 0);
+    audio->release();
+    video->release();
+  }
 }
 
 TEST(DeviceManagers, UnknownInterfaceIdsAreRefused) {

@@ -58,6 +58,32 @@ TEST(EngineConfig, NamesWhereAValueIsWrong) {
   EXPECT_NE(rtc::ParseEngineConfig("{").error, "");
 }
 
+TEST(EngineConfig, ReadsWhichDeviceListsCannotBeOpened) {
+  const rtc::UnavailableDeviceLists none =
+      rtc::ParseEngineConfig("{}").config.unavailable_device_lists;
+  EXPECT_FALSE(none.speakers || none.microphones || none.cameras);
+  rtc::ConfigResult result =
+      rtc::ParseEngineConfig(R"({"unavailable_device_lists": ["cameras", "speakers"]})");
+  ASSERT_EQ(result.error, "");
+  EXPECT_TRUE(result.config.unavailable_device_lists.speakers);
+  EXPECT_FALSE(result.config.unavailable_device_lists.microphones);
+  EXPECT_TRUE(result.config.unavailable_device_lists.cameras);
+  EXPECT_TRUE(rtc::ParseEngineConfig(R"({"unavailable_device_lists": ["microphones"]})")
+                  .config.unavailable_device_lists.microphones);
+
+  EXPECT_EQ(rtc::ParseEngineConfig(R"({"unavailable_device_lists": "cameras"})").error,
+            "config.unavailable_device_lists: is not an array");
+  EXPECT_EQ(rtc::ParseEngineConfig(R"({"unavailable_device_lists": ["cameras", "screens"]})").error,
+            "config.unavailable_device_lists[1]: is not speakers, microphones or cameras");
+  EXPECT_EQ(rtc::ParseEngineConfig(R"({"unavailable_device_lists": [2]})").error,
+            "config.unavailable_device_lists[0]: is not speakers, microphones or cameras");
+  EXPECT_EQ(rtc::ParseEngineConfig(R"({"unavailable_device_lists": [true]})").error,
+            "config.unavailable_device_lists[0]: is not valid");
+  // A broken list leaves every list available, as the defaults do.
+  EXPECT_FALSE(rtc::ParseEngineConfig(R"({"unavailable_device_lists": ["cameras", 1]})")
+                   .config.unavailable_device_lists.cameras);
+}
+
 TEST(EngineConfig, TheFileComesFromTheEnvironment) {
   testing_support::TempDir folder;
   auto path = folder.path() / "rtc.json";
