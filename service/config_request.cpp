@@ -12,7 +12,6 @@
 #include "service/http_post.h"
 
 void StartConfigRequest(DataHolder& holder) {
-  InitializeHttpOnce();
   WorkerGate::Ticket ticket(holder.worker_gate());
   std::thread(ConfigWorker, &holder, std::move(ticket)).detach();
 }

@@ -1,17 +1,15 @@
 #include "service/http_post.h"
 
-#include <curl/curl.h>
-
 #include <cstdio>
 #include <memory>
-#include <mutex>
 
+#include "service/curl_library.h"
 #include "service/reply_buffer.h"
 
 namespace {
 
 struct CurlCleanup {
-  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+  void operator()(CURL* handle) const { Curl()->easy_cleanup(handle); }
 };
 using CurlHandle = std::unique_ptr<CURL, CurlCleanup>;
 
@@ -43,44 +41,41 @@ std::string NetworkError(CURLcode code) {
 
 }  // namespace
 
-void InitializeHttpOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 std::string HttpPost(const std::string& url, const std::string& form,
                      const TransferLimits& limits, const std::atomic<bool>* cancel) {
-  InitializeHttpOnce();
+  const CurlLibrary* library = Curl();
+  if (library == nullptr) return "NETWORK INIT FAILED";
   Transfer transfer;
   transfer.max_reply_bytes = limits.max_reply_bytes;
   transfer.cancel = cancel;
-  CurlHandle handle(curl_easy_init());
+  CurlHandle handle(library->easy_init());
   if (!handle) return "NETWORK INIT FAILED";
   CURL* curl = handle.get();
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_POSTFIELDS, form.c_str());
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, AppendChunk);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-  curl_easy_setopt(curl, CURLOPT_POST, 1L);
-  curl_easy_setopt(curl, CURLOPT_VERBOSE, 0L);
-  curl_easy_setopt(curl, CURLOPT_HEADER, 0L);
-  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, static_cast<long>(limits.max_redirects));
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connect_timeout.count()));
+  const auto setopt = library->easy_setopt;
+  setopt(curl, CURLOPT_URL, url.c_str());
+  setopt(curl, CURLOPT_POSTFIELDS, form.c_str());
+  setopt(curl, CURLOPT_WRITEFUNCTION, AppendChunk);
+  setopt(curl, CURLOPT_WRITEDATA, &transfer);
+  setopt(curl, CURLOPT_POST, 1L);
+  setopt(curl, CURLOPT_VERBOSE, 0L);
+  setopt(curl, CURLOPT_HEADER, 0L);
+  setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  setopt(curl, CURLOPT_MAXREDIRS, static_cast<long>(limits.max_redirects));
+  setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connect_timeout.count()));
   // Below one byte a second for the stall time counts as a stalled service.
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.stall_timeout.count()));
+  setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.stall_timeout.count()));
   // Redirects stay on the web; time-outs must not use signals on worker threads.
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  setopt(curl, CURLOPT_NOSIGNAL, 1L);
   if (cancel != nullptr) {
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, CheckCancelled);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    setopt(curl, CURLOPT_XFERINFOFUNCTION, CheckCancelled);
+    setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+    setopt(curl, CURLOPT_NOPROGRESS, 0L);
   }
   // https keeps libcurl's certificate and host-name verification, which is on by default.
-  CURLcode result = curl_easy_perform(curl);
+  CURLcode result = library->easy_perform(curl);
   if (result != CURLE_OK) return NetworkError(result);
   return transfer.body.Text();
 }

@@ -17,15 +17,11 @@ struct TransferLimits {
   size_t max_redirects = 10;
 };
 
-// Runs libcurl's global initialisation once; every request starter calls it before its
-// worker exists, so that no two first transfers can race on it.
-void InitializeHttpOnce();
-
 // Posts the form (application/x-www-form-urlencoded) to the address, following redirects.
 // The result is the body up to its first zero byte whatever the HTTP status,
 // "NETWORK ERROR,CODE:%d" with libcurl's result code when the exchange failed (a stall or a
-// body over the limit included), or "NETWORK INIT FAILED" without a handle. A transfer also
-// ends, as a network error, as soon as `cancel` (when given) becomes true.
+// body over the limit included), or "NETWORK INIT FAILED" without libcurl or a handle. A
+// transfer also ends, as a network error, as soon as `cancel` (when given) becomes true.
 std::string HttpPost(const std::string& url, const std::string& form,
                      const TransferLimits& limits = {},
                      const std::atomic<bool>* cancel = nullptr);

@@ -44,7 +44,6 @@ void PostStepResult(const DataHolder& holder, LoginStep step, bool succeeded) {
 }  // namespace
 
 void StartLogin(const std::string& code, DataHolder& holder) {
-  InitializeHttpOnce();
   WorkerGate::Ticket ticket(holder.worker_gate());
   std::thread(LoginWorker, code, &holder, std::move(ticket)).detach();
 }

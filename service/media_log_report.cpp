@@ -22,7 +22,6 @@ std::string DecimalText(int32_t value) {
 }  // namespace
 
 void StartMediaLogReport(int32_t target_uid, const std::string& action, DataHolder& holder) {
-  InitializeHttpOnce();
   WorkerGate::Ticket ticket(holder.worker_gate());
   std::thread(MediaLogWorker, DecimalText(target_uid), action, &holder, std::move(ticket))
       .detach();

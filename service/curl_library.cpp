@@ -1,0 +1,48 @@
+#include "service/curl_library.h"
+
+#include <dlfcn.h>
+#include <windows.h>
+
+#include <string>
+
+#include "app/text_conversion.h"
+
+namespace {
+
+// The library the headers came from.
+constexpr const char* kLibraryName = "libcurl.so.4";
+
+template <typename Function>
+bool Find(void* library, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(dlsym(library, name));
+  return function != nullptr;
+}
+
+const CurlLibrary* Load() {
+  // Kept for the process's life: transfers may run until the very end.
+  void* library = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) {
+    OutputDebugStringW((L"cannot load libcurl: " + AnsiToWide(dlerror())).c_str());
+    return nullptr;
+  }
+  static CurlLibrary curl;
+  decltype(&curl_global_init) global_init = nullptr;
+  if (!Find(library, "curl_easy_init", curl.easy_init) ||
+      !Find(library, "curl_easy_setopt", curl.easy_setopt) ||
+      !Find(library, "curl_easy_perform", curl.easy_perform) ||
+      !Find(library, "curl_easy_cleanup", curl.easy_cleanup) ||
+      !Find(library, "curl_global_init", global_init) ||
+      global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+    OutputDebugStringW(L"libcurl cannot be initialised");
+    return nullptr;
+  }
+  return &curl;
+}
+
+}  // namespace
+
+const CurlLibrary* Curl() {
+  // Thread-safe once: libcurl's global initialisation must not run twice at the same time.
+  static const CurlLibrary* const loaded = Load();
+  return loaded;
+}
