@@ -55,8 +55,6 @@ constexpr int kControlBarEvery = 1200;
 // The end measures are taken this long before the closing time, with the teacher's countdown
 // running; the lesson is closed afterwards to see that it still closes.
 constexpr std::int64_t kEndBeforeCloseS = 20;
-// How long a batch or the settling after it may take before the test fails instead of hanging.
-constexpr auto kWatchdog = std::chrono::seconds(20);
 
 // The whole heap the process has in use, small blocks and mapped ones, less what the
 // in-process lesson service's database holds: its page cache grows with the reports it keeps,
