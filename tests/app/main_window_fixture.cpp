@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/app_messages.h"
+#include "tests/support/quit_message.h"
 
 using DuiLib::CUiDriver;
 using ::testing::_;
@@ -143,7 +144,7 @@ void MainWindowTest::TearDown() {
   answerer_.reset();
   CUiDriver::Pump();
   int code = 0;
-  TakeQuit(&code);
+  testing_support::TakeQuit(&code);
 }
 
 void MainWindowTest::OpenMainWindow() {
@@ -200,19 +201,6 @@ void MainWindowTest::StopAnswering() {
 const BoxSeen& MainWindowTest::Seen() {
   StopAnswering();
   return seen_;
-}
-
-bool MainWindowTest::TakeQuit(int* code) {
-  MSG msg{};
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      *code = static_cast<int>(msg.wParam);
-      return true;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return false;
 }
 
 void MainWindowTest::StartEngine() {

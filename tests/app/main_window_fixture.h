@@ -89,9 +89,6 @@ class MainWindowTest : public ::testing::TestWithParam<shell_test::Skin> {
   // button cannot be clicked is closed instead, so that no test hangs on it.
   void AnswerNextBox(const wchar_t* button);
   const BoxSeen& Seen();
-  // Takes the thread's quit message if one is queued; its exit code in *code.
-  bool TakeQuit(int* code);
-
   // The configuration arrived and the engine started: the login view has its devices.
   void StartEngine();
   // The access step succeeded and the samples came, as the engine would send them.

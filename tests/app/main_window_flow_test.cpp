@@ -16,11 +16,13 @@
 #include "classroom/meeting_view.h"
 #include "media/engine_events.h"
 #include "tests/app/main_window_fixture.h"
+#include "tests/support/quit_message.h"
 #include "tests/support/scoped_env.h"
 #include "views/login_view.h"
 
 using DuiLib::CUiDriver;
 using main_window_test::MainWindowTest;
+using testing_support::TakeQuit;
 
 namespace {
 

@@ -17,6 +17,7 @@
 #include "service/data_holder.h"
 #include "service/settings_file.h"
 #include "tests/e2e/lesson_world.h"
+#include "tests/support/quit_message.h"
 
 using DuiLib::CUiDriver;
 
@@ -279,23 +280,7 @@ std::string ListFaultName(const ::testing::TestParamInfo<ListFault>& info) {
          (info.param.language == Language::kChinese ? "_cn" : "_en");
 }
 
-class DeviceListFaultTest : public LessonWorld, public ::testing::WithParamInterface<ListFault> {
- protected:
-  // Takes what the main thread's queue holds, as the program's loop would; true when that
-  // included the request to quit, with its code.
-  static bool TakeQuit(int* code) {
-    MSG msg{};
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        *code = static_cast<int>(msg.wParam);
-        return true;
-      }
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    return false;
-  }
-};
+class DeviceListFaultTest : public LessonWorld, public ::testing::WithParamInterface<ListFault> {};
 
 TEST_P(DeviceListFaultTest, AListThatCannotBeOpenedShowsTheBoxAndEndsTheProgramBeforeAnyLogin) {
   const ListFault fault = GetParam();
@@ -326,7 +311,7 @@ TEST_P(DeviceListFaultTest, AListThatCannotBeOpenedShowsTheBoxAndEndsTheProgramB
                                : L"The camera, microphone or speaker could not be opened. Check "
                                  L"your devices and start the program again.");
   int code = -1;
-  EXPECT_TRUE(TakeQuit(&code));
+  EXPECT_TRUE(testing_support::TakeQuit(&code));
   EXPECT_EQ(code, 0);
 
   // The engine was started with the configured id; the lists were opened speakers first,

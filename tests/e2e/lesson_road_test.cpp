@@ -191,18 +191,6 @@ class LessonRoadTest : public LessonWorld, public ::testing::WithParamInterface<
            win::headless::WindowPixel(login_hwnd(), in_view.x, in_view.y);
   }
 
-  // Some pixel of a grid over the window is not black.
-  static bool ShowsVideo(HWND tile) {
-    RECT client{};
-    GetClientRect(tile, &client);
-    for (int y = client.bottom / 8; y < client.bottom; y += client.bottom / 8 + 1) {
-      for (int x = client.right / 8; x < client.right; x += client.right / 8 + 1) {
-        if ((win::headless::WindowPixel(tile, x, y) & 0xFFFFFFu) != 0) return true;
-      }
-    }
-    return false;
-  }
-
   HWND bridge_target() { return CAGEngineEventHandler::Instance().TargetWindow(); }
 
   std::int64_t join_at_ = 0;

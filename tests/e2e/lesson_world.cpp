@@ -155,8 +155,11 @@ bool LessonWorld::AdvanceUntil(const std::function<bool()>& condition, const cha
   }
 }
 
-bool LessonWorld::WaitUntil(const std::function<bool()>& condition, const char* what,
-                            std::chrono::seconds watchdog) {
+namespace {
+
+// Pumps until condition holds, pausing between looks; false (the test failing) after watchdog.
+bool PollUntil(const std::function<bool()>& condition, const char* what,
+               std::chrono::seconds watchdog, void (*pause)()) {
   const auto deadline = std::chrono::steady_clock::now() + watchdog;
   for (;;) {
     CUiDriver::Pump();
@@ -165,8 +168,31 @@ bool LessonWorld::WaitUntil(const std::function<bool()>& condition, const char* 
       ADD_FAILURE() << "never happened: " << what;
       return false;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    pause();
   }
+}
+
+}  // namespace
+
+bool LessonWorld::WaitUntil(const std::function<bool()>& condition, const char* what,
+                            std::chrono::seconds watchdog) {
+  return PollUntil(condition, what, watchdog,
+                   [] { std::this_thread::sleep_for(std::chrono::milliseconds(2)); });
+}
+
+bool LessonWorld::PumpUntil(const std::function<bool()>& condition, const char* what) {
+  return PollUntil(condition, what, kWatchdog, [] { std::this_thread::yield(); });
+}
+
+bool LessonWorld::ShowsVideo(HWND tile) {
+  RECT client{};
+  GetClientRect(tile, &client);
+  for (int y = client.bottom / 8; y < client.bottom; y += client.bottom / 8 + 1) {
+    for (int x = client.right / 8; x < client.right; x += client.right / 8 + 1) {
+      if ((win::headless::WindowPixel(tile, x, y) & 0xFFFFFFu) != 0) return true;
+    }
+  }
+  return false;
 }
 
 std::int64_t LessonWorld::Now() {

@@ -100,6 +100,8 @@ class LessonWorld : public ::testing::Test {
   // (the test failing) after the watchdog's time.
   bool WaitUntil(const std::function<bool()>& condition, const char* what,
                  std::chrono::seconds watchdog = kWatchdog);
+  // The same without sleeping, for a thread that only needs the processor.
+  static bool PumpUntil(const std::function<bool()>& condition, const char* what);
   // "Now" as the program reads it, in seconds since 1970.
   static std::int64_t Now();
 
@@ -116,6 +118,8 @@ class LessonWorld : public ::testing::Test {
   static std::wstring Text(HWND window, const wchar_t* control) {
     return DuiLib::CUiDriver::GetText(window, control).str();
   }
+  // Some pixel of a grid over the window is not black.
+  static bool ShowsVideo(HWND tile);
   static bool ControlVisible(HWND window, const wchar_t* control) {
     return DuiLib::CUiDriver::IsVisible(window, control);
   }

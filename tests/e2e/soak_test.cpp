@@ -345,18 +345,6 @@ class EngineEventProducer {
   std::thread thread_;
 };
 
-// Some pixel of a grid over the window is not black.
-bool ShowsVideo(HWND tile) {
-  RECT client{};
-  GetClientRect(tile, &client);
-  for (int y = client.bottom / 8; y < client.bottom; y += client.bottom / 8 + 1) {
-    for (int x = client.right / 8; x < client.right; x += client.right / 8 + 1) {
-      if ((win::headless::WindowPixel(tile, x, y) & 0xFFFFFFu) != 0) return true;
-    }
-  }
-  return false;
-}
-
 class SoakTest : public LessonWorld {
  protected:
   void SetUp() override {
@@ -374,21 +362,6 @@ class SoakTest : public LessonWorld {
     MSG queued{};
     return PeekMessageW(&queued, meeting_hwnd(), EngineEventMessage(EID_JOIN_SUCCESS),
                         EngineEventMessage(EID_LASTMILE_QUALITY), PM_NOREMOVE) != FALSE;
-  }
-
-  // Pumps until condition holds, without sleeping: the other side is a thread that only needs
-  // the processor. False (the test failing) after the watchdog's time.
-  static bool PumpUntil(const std::function<bool()>& condition, const char* what) {
-    const auto deadline = std::chrono::steady_clock::now() + kWatchdog;
-    for (;;) {
-      CUiDriver::Pump();
-      if (condition()) return true;
-      if (std::chrono::steady_clock::now() > deadline) {
-        ADD_FAILURE() << "never happened: " << what;
-        return false;
-      }
-      std::this_thread::yield();
-    }
   }
 
   // One 500 ms step of the lesson with its batch of events, handled to the last one.
