@@ -27,13 +27,19 @@ constexpr UINT kMainIcon = 130;
 
 }  // namespace
 
-MainWindowServices ProgramMainWindowServices(DataHolder& holder) {
+MainWindowServices WithProgramRequests(DataHolder& holder, MediaEngine& media,
+                                       CAGEngineEventHandler& bridge, std::wstring version) {
   return {holder,
-          MediaEngine::Instance(),
-          CAGEngineEventHandler::Instance(),
-          ProgramVersionText(),
+          media,
+          bridge,
+          std::move(version),
           [](DataHolder& target) { StartConfigRequest(target); },
           [](DataHolder& target, const std::string& code) { StartLogin(code, target); }};
+}
+
+MainWindowServices ProgramMainWindowServices(DataHolder& holder) {
+  return WithProgramRequests(holder, MediaEngine::Instance(), CAGEngineEventHandler::Instance(),
+                             ProgramVersionText());
 }
 
 std::unique_ptr<MainWindow> CreateMainWindow(MainWindowServices services) {

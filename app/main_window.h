@@ -46,6 +46,9 @@ struct MainWindowServices {
   std::function<void(DataHolder& holder)> start_config;
   std::function<void(DataHolder& holder, const std::string& code)> start_login;
 };
+// The given engine, bridge and version with the real request workers.
+MainWindowServices WithProgramRequests(DataHolder& holder, MediaEngine& media,
+                                       CAGEngineEventHandler& bridge, std::wstring version);
 // The process-wide engine and bridge, the program file's version, the real request workers.
 MainWindowServices ProgramMainWindowServices(DataHolder& holder);
 

@@ -14,8 +14,6 @@
 #include "classroom/meeting_view.h"
 #include "media/engine_event_bridge.h"
 #include "rtc/rtc_engine.h"
-#include "service/config_request.h"
-#include "service/login_request.h"
 #include "views/login_view.h"
 
 using DuiLib::CUiDriver;
@@ -95,14 +93,8 @@ ClassroomWorld::ClassroomWorld(Scene scene) : scene_(scene) {
   holder_ = std::make_unique<DataHolder>();
   holder_->chinese_ui = false;
   media_ = std::make_unique<MediaEngine>(createRtcEngine, CAGEngineEventHandler::Instance());
-  MainWindowServices services{
-      *holder_,
-      *media_,
-      CAGEngineEventHandler::Instance(),
-      L"1.1.7",
-      [](DataHolder& target) { StartConfigRequest(target); },
-      [](DataHolder& target, const std::string& code) { StartLogin(code, target); }};
-  main_ = CreateMainWindow(std::move(services));
+  main_ = CreateMainWindow(
+      WithProgramRequests(*holder_, *media_, CAGEngineEventHandler::Instance(), L"1.1.7"));
   main_->ShowWindow(true, true);
   main_->CenterWindow();
 }

@@ -147,6 +147,13 @@ class RealProgram : public ::testing::Test {
     WaitFor([&] { return (found = FindWindowW(L"QUORVEL_MAIN", nullptr)) != nullptr; });
     return found;
   }
+  // The first copy's main window, through the window calls and as the X window it shows.
+  void WaitForFirstWindow(HWND& running, ::Window& native) {
+    running = FindMain();
+    ASSERT_NE(running, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return MainWindows().size() == 1 && Mapped(MainWindows()[0]); }));
+    native = MainWindows()[0];
+  }
   std::string DragOptionFile() const {
     std::ifstream in(home_.path() / "quorvel-system" / "drag-full-windows");
     std::string value;
@@ -162,10 +169,9 @@ class RealProgram : public ::testing::Test {
 TEST_F(RealProgram, ASecondCopyRaisesAndActivatesTheMinimisedFirstAndEndsWithoutAWindow) {
   Program first;
   ASSERT_TRUE(first.started());
-  const HWND running = FindMain();
-  ASSERT_NE(running, nullptr);
-  ASSERT_TRUE(WaitFor([&] { return MainWindows().size() == 1 && Mapped(MainWindows()[0]); }));
-  const ::Window native = MainWindows()[0];
+  HWND running = nullptr;
+  ::Window native = 0;
+  ASSERT_NO_FATAL_FAILURE(WaitForFirstWindow(running, native));
   ASSERT_TRUE(PostMessageW(running, WM_SYSCOMMAND, SC_MINIMIZE, 0));
   ASSERT_TRUE(WaitFor([&] { return !Mapped(native); }));
 
@@ -201,10 +207,9 @@ TEST_F(RealProgram, ASecondCopyRaisesAndActivatesTheMinimisedFirstAndEndsWithout
 TEST_F(RealProgram, ASecondCopyBringsTheFirstAboveAnotherProgramsWindow) {
   Program first;
   ASSERT_TRUE(first.started());
-  const HWND running = FindMain();
-  ASSERT_NE(running, nullptr);
-  ASSERT_TRUE(WaitFor([&] { return MainWindows().size() == 1 && Mapped(MainWindows()[0]); }));
-  const ::Window native = MainWindows()[0];
+  HWND running = nullptr;
+  ::Window native = 0;
+  ASSERT_NO_FATAL_FAILURE(WaitForFirstWindow(running, native));
   // Another program's window over the whole screen.
   Display* d = screen_.get();
   const ::Window cover = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1280, 800, 0, 0, 0);

@@ -11,8 +11,6 @@
 #include "app/text_conversion.h"
 #include "classroom/meeting_view.h"
 #include "modal_hooks.h"
-#include "service/config_request.h"
-#include "service/login_request.h"
 #include "views/login_view.h"
 
 using DuiLib::CUiDriver;
@@ -68,14 +66,8 @@ void LessonWorld::Open(const WorldSetup& setup) {
   holder_->chinese_ui = chinese();
   holder_->language = chinese() ? "cn" : "us";
   engine_ = std::make_unique<LessonEngine>(ScenarioJson());
-  MainWindowServices services{
-      *holder_,
-      engine_->media(),
-      engine_->bridge(),
-      L"1.1.7",
-      [](DataHolder& target) { StartConfigRequest(target); },
-      [](DataHolder& target, const std::string& code) { StartLogin(code, target); }};
-  main_ = CreateMainWindow(std::move(services));
+  main_ = CreateMainWindow(
+      WithProgramRequests(*holder_, engine_->media(), engine_->bridge(), L"1.1.7"));
   main_->ShowWindow(true, true);
   main_->CenterWindow();
   CUiDriver::Pump();
