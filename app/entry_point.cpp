@@ -1,6 +1,6 @@
 #include "app/entry_point.h"
 
-#include <UIlib.h>
+#include <ui/ui.h>
 
 #include <cstdio>
 #include <string>
@@ -53,11 +53,11 @@ bool RaiseRunningCopy() {
 
 // The skin folder beside the program, and the archive of the user's language.
 void ChooseSkin() {
-  DuiLib::CPaintManagerUI::SetInstance(GetModuleHandleW(nullptr));
-  const std::wstring folder = DuiLib::CPaintManagerUI::GetInstancePath().str() + L"skin";
-  DuiLib::CPaintManagerUI::SetResourcePath(folder.c_str());
+  ui::CPaintManagerUI::SetInstance(GetModuleHandleW(nullptr));
+  const std::wstring folder = ui::CPaintManagerUI::GetInstancePath().str() + L"skin";
+  ui::CPaintManagerUI::SetResourcePath(folder.c_str());
   const wchar_t* archive = IsChineseLocale(GetUserDefaultLCID()) ? L"orbs.cn" : L"orbs.en";
-  DuiLib::CPaintManagerUI::SetResourceZip(archive, false, nullptr);
+  ui::CPaintManagerUI::SetResourceZip(archive, false, nullptr);
 }
 
 }  // namespace
@@ -74,7 +74,7 @@ int QuorvelMain(int argc, char** argv) {
   BOOL drag_full_windows = FALSE;
   SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &drag_full_windows, 0);
   SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, FALSE, nullptr, SPIF_UPDATEINIFILE);
-  DuiLib::CPaintManagerUI::MessageLoop();
+  ui::CPaintManagerUI::MessageLoop();
   SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, drag_full_windows, nullptr, SPIF_UPDATEINIFILE);
 
   // Before the statics go: the windows hold the engine and the data holder.

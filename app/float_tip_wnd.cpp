@@ -13,13 +13,13 @@ constexpr LONG kTipExtraHeight = 20;
 
 }  // namespace
 
-DuiLib::LPCTSTR FloatTipWnd::GetWindowClassName() const { return L"FloatTipWnd"; }
+ui::LPCTSTR FloatTipWnd::GetWindowClassName() const { return L"FloatTipWnd"; }
 
 void FloatTipWnd::OnFinalMessage(HWND) {}
 
 void FloatTipWnd::InitWindow() { tip_info_ = m_PaintManager.FindControl(L"tip_info"); }
 
-DuiLib::CDuiString FloatTipWnd::GetSkinFile() { return L"float_tip_wnd.xml"; }
+ui::CUiString FloatTipWnd::GetSkinFile() { return L"float_tip_wnd.xml"; }
 
 void FloatTipWnd::ShowTip(const std::wstring& text) {
   tip_info_->SetText(text.c_str());

@@ -4,21 +4,21 @@
 // it (TIMER_FLOAT_TIP is the tip's own, though nothing starts it today).
 #pragma once
 
-#include <UIlib.h>
+#include <ui/ui.h>
 
 #include <string>
 
-class FloatTipWnd : public DuiLib::WindowImplBase {
+class FloatTipWnd : public ui::WindowImplBase {
  public:
   void ShowTip(const std::wstring& text);
 
  protected:
-  DuiLib::LPCTSTR GetWindowClassName() const override;
+  ui::LPCTSTR GetWindowClassName() const override;
   void OnFinalMessage(HWND window) override;
   void InitWindow() override;
-  DuiLib::CDuiString GetSkinFile() override;
+  ui::CUiString GetSkinFile() override;
   LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
  private:
-  DuiLib::CControlUI* tip_info_ = nullptr;  // the layout's, owned by its tree
+  ui::CControlUI* tip_info_ = nullptr;  // the layout's, owned by its tree
 };

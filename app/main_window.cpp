@@ -68,11 +68,11 @@ MainWindow::~MainWindow() {
   DestroyWindow(GetHWND());
 }
 
-DuiLib::LPCTSTR MainWindow::GetWindowClassName() const { return kClassName; }
+ui::LPCTSTR MainWindow::GetWindowClassName() const { return kClassName; }
 
 void MainWindow::OnFinalMessage(HWND window) { UnregisterCameraHotkey(window); }
 
-DuiLib::CDuiString MainWindow::GetSkinFile() { return L"main_wnd.xml"; }
+ui::CUiString MainWindow::GetSkinFile() { return L"main_wnd.xml"; }
 
 LRESULT MainWindow::OnChar(UINT, WPARAM, LPARAM, BOOL& handled) {
   handled = FALSE;

@@ -15,7 +15,7 @@
 // engine and a holder of their own; GetMainWindow builds the program's.
 #pragma once
 
-#include <UIlib.h>
+#include <ui/ui.h>
 
 #include <array>
 #include <cstdint>
@@ -52,7 +52,7 @@ MainWindowServices WithProgramRequests(DataHolder& holder, MediaEngine& media,
 // The process-wide engine and bridge, the program file's version, the real request workers.
 MainWindowServices ProgramMainWindowServices(DataHolder& holder);
 
-class MainWindow : public DuiLib::WindowImplBase, public ClassroomShell {
+class MainWindow : public ui::WindowImplBase, public ClassroomShell {
  public:
   static constexpr int kWidth = 1080;
   static constexpr int kHeight = 675;
@@ -104,10 +104,10 @@ class MainWindow : public DuiLib::WindowImplBase, public ClassroomShell {
   void EnterClassroom();
 
  protected:
-  DuiLib::LPCTSTR GetWindowClassName() const override;
+  ui::LPCTSTR GetWindowClassName() const override;
   void OnFinalMessage(HWND window) override;
   void InitWindow() override;
-  DuiLib::CDuiString GetSkinFile() override;
+  ui::CUiString GetSkinFile() override;
   LRESULT OnChar(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
   LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
@@ -128,7 +128,7 @@ class MainWindow : public DuiLib::WindowImplBase, public ClassroomShell {
   void ShowHotkeyFailure();
 
   void PaintBelowCaptionBlack();
-  void ShowBar(DuiLib::CWindowWnd& bar, bool show, int x, int y, int width, int height);
+  void ShowBar(ui::CWindowWnd& bar, bool show, int x, int y, int width, int height);
   RECT ScreenRect() const;
 
   MainWindowServices services_;

@@ -1,7 +1,7 @@
 #include "app/main_window_notice.h"
 
 void NoticeWindow::SetNoticeText(const std::wstring& text) {
-  if (DuiLib::CControlUI* label = m_PaintManager.FindControl(L"overlay_info")) {
+  if (ui::CControlUI* label = m_PaintManager.FindControl(L"overlay_info")) {
     label->SetText(text.c_str());
   }
 }

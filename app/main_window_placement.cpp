@@ -43,7 +43,7 @@ void MainWindow::LayoutChildren() {
   const int caption_height = caption.bottom - caption.top;
   const int width = client.right - client.left - box.left - box.right;
   const int height = client.bottom - client.top - box.bottom - caption_height;
-  const auto place = [&](DuiLib::CWindowWnd* view) {
+  const auto place = [&](ui::CWindowWnd* view) {
     if (view != nullptr) MoveWindow(view->GetHWND(), box.left, caption_height, width, height, TRUE);
   };
   place(login_view_.get());
@@ -58,7 +58,7 @@ void MainWindow::PlaceBars() {
   PlaceFloatTip();
 }
 
-void MainWindow::ShowBar(DuiLib::CWindowWnd& bar, bool show, int x, int y, int width,
+void MainWindow::ShowBar(ui::CWindowWnd& bar, bool show, int x, int y, int width,
                          int height) {
   MoveWindow(bar.GetHWND(), x, y, width, height, TRUE);
   bar.ShowWindow(show, true);

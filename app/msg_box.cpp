@@ -4,7 +4,7 @@
 
 MsgBox::MsgBox(std::wstring layout) : layout_(std::move(layout)) {}
 
-DuiLib::LPCTSTR MsgBox::GetWindowClassName() const { return L"QV-MSGBOX"; }
+ui::LPCTSTR MsgBox::GetWindowClassName() const { return L"QV-MSGBOX"; }
 
 void MsgBox::OnFinalMessage(HWND window) {
   WindowImplBase::OnFinalMessage(window);
@@ -18,7 +18,7 @@ void MsgBox::InitWindow() {
   cancel_ = m_PaintManager.FindControl(L"cancel_btn");
 }
 
-DuiLib::CDuiString MsgBox::GetSkinFile() { return layout_.c_str(); }
+ui::CUiString MsgBox::GetSkinFile() { return layout_.c_str(); }
 
 // The whole box is client area: it is not dragged by its caption.
 LRESULT MsgBox::OnNcHitTest(UINT, WPARAM, LPARAM, BOOL& handled) {
@@ -26,12 +26,12 @@ LRESULT MsgBox::OnNcHitTest(UINT, WPARAM, LPARAM, BOOL& handled) {
   return HTCLIENT;
 }
 
-void MsgBox::Notify(DuiLib::TNotifyUI& msg) {
-  if (msg.sType == DuiLib::CDuiString(L"click") && msg.pSender != nullptr) {
-    const DuiLib::CDuiString sender = msg.pSender->GetName();
-    if (sender == DuiLib::CDuiString(L"closebtn") || sender == DuiLib::CDuiString(L"cancel_btn")) {
+void MsgBox::Notify(ui::TNotifyUI& msg) {
+  if (msg.sType == ui::CUiString(L"click") && msg.pSender != nullptr) {
+    const ui::CUiString sender = msg.pSender->GetName();
+    if (sender == ui::CUiString(L"closebtn") || sender == ui::CUiString(L"cancel_btn")) {
       Close(2);
-    } else if (sender == DuiLib::CDuiString(L"ok_btn")) {
+    } else if (sender == ui::CUiString(L"ok_btn")) {
       Close(1);
     }
   }

@@ -6,33 +6,33 @@
 // ShowModal and never touches it again.
 #pragma once
 
-#include <UIlib.h>
+#include <ui/ui.h>
 
 #include <string>
 
-class MsgBox : public DuiLib::WindowImplBase {
+class MsgBox : public ui::WindowImplBase {
  public:
   explicit MsgBox(std::wstring layout);
 
-  DuiLib::CControlUI* message() const { return message_; }
-  DuiLib::CControlUI* cancel() const { return cancel_; }
+  ui::CControlUI* message() const { return message_; }
+  ui::CControlUI* cancel() const { return cancel_; }
 
  protected:
   // Only the box itself ends its life, on its final message.
   ~MsgBox() override = default;
 
-  DuiLib::LPCTSTR GetWindowClassName() const override;
+  ui::LPCTSTR GetWindowClassName() const override;
   void OnFinalMessage(HWND window) override;
   void InitWindow() override;
-  DuiLib::CDuiString GetSkinFile() override;
+  ui::CUiString GetSkinFile() override;
   LRESULT OnNcHitTest(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
-  void Notify(DuiLib::TNotifyUI& msg) override;
+  void Notify(ui::TNotifyUI& msg) override;
 
  private:
   std::wstring layout_;
   // Controls of the layout, owned by its tree; any may be missing.
-  DuiLib::CControlUI* title_ = nullptr;
-  DuiLib::CControlUI* message_ = nullptr;
-  DuiLib::CControlUI* ok_ = nullptr;
-  DuiLib::CControlUI* cancel_ = nullptr;
+  ui::CControlUI* title_ = nullptr;
+  ui::CControlUI* message_ = nullptr;
+  ui::CControlUI* ok_ = nullptr;
+  ui::CControlUI* cancel_ = nullptr;
 };

@@ -5,7 +5,7 @@
 #include "app/app_messages.h"
 #include "classroom/lesson_time.h"
 
-DuiLib::LPCTSTR AlarmBar::GetWindowClassName() const { return L"QV-ALERMBAR"; }
+ui::LPCTSTR AlarmBar::GetWindowClassName() const { return L"QV-ALERMBAR"; }
 
 // The bar lives as long as the process; its owner keeps the object.
 void AlarmBar::OnFinalMessage(HWND) {}
@@ -16,7 +16,7 @@ void AlarmBar::InitWindow() {
   warn_format_ = m_PaintManager.FindControl(L"warn_info_format")->GetText().str();
 }
 
-DuiLib::CDuiString AlarmBar::GetSkinFile() { return layout_.c_str(); }
+ui::CUiString AlarmBar::GetSkinFile() { return layout_.c_str(); }
 
 // Nowhere: the bar lets every click through to the classroom under it.
 LRESULT AlarmBar::OnNcHitTest(UINT, WPARAM, LPARAM, BOOL& handled) {

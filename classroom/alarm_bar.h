@@ -7,21 +7,21 @@
 // takes the mouse; the moves and clicks it does get are sent on to its owner as the owner's own.
 #pragma once
 
-#include <UIlib.h>
+#include <ui/ui.h>
 
 #include <cstdint>
 #include <string>
 
-class AlarmBar : public DuiLib::WindowImplBase {
+class AlarmBar : public ui::WindowImplBase {
  public:
   // start_at: seconds since 1970-01-01 UTC.
   void Start(std::int64_t start_at);
 
  protected:
-  DuiLib::LPCTSTR GetWindowClassName() const override;
+  ui::LPCTSTR GetWindowClassName() const override;
   void OnFinalMessage(HWND window) override;
   void InitWindow() override;
-  DuiLib::CDuiString GetSkinFile() override;
+  ui::CUiString GetSkinFile() override;
   LRESULT OnNcHitTest(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
   LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
@@ -31,8 +31,8 @@ class AlarmBar : public DuiLib::WindowImplBase {
 
   std::wstring layout_ = L"alerm_bar.xml";
   // The layout's, owned by its tree.
-  DuiLib::CControlUI* alarm_icon_ = nullptr;
-  DuiLib::CControlUI* warn_info_ = nullptr;
+  ui::CControlUI* alarm_icon_ = nullptr;
+  ui::CControlUI* warn_info_ = nullptr;
   std::wstring warn_format_;
   std::int64_t start_at_ = 0;
 };

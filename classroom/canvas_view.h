@@ -8,14 +8,14 @@
 // destroyed first leaves its object inert, never deleted behind its owner's back.
 #pragma once
 
-#include <UIlib.h>
+#include <ui/ui.h>
 
 #include <memory>
 
 #include "classroom/network_indicator.h"
 #include "classroom/online_status_indicator.h"
 
-class CanvasView : public DuiLib::WindowImplBase {
+class CanvasView : public ui::WindowImplBase {
  public:
   // The style the meeting view creates tiles with, and the tile its indicators.
   static constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
@@ -39,8 +39,8 @@ class CanvasView : public DuiLib::WindowImplBase {
   bool present = false;
 
  protected:
-  DuiLib::LPCTSTR GetWindowClassName() const override { return L"CanvasView"; }
-  DuiLib::CDuiString GetSkinFile() override { return L"canvas_view.xml"; }
+  ui::LPCTSTR GetWindowClassName() const override { return L"CanvasView"; }
+  ui::CUiString GetSkinFile() override { return L"canvas_view.xml"; }
   void InitWindow() override;
   LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 

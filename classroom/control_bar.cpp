@@ -21,7 +21,7 @@ void ControlBar::ResetForLesson(bool screen_sharing_allowed) {
   share_screen_->SetAttribute(L"visible", screen_sharing_allowed ? L"true" : L"false");
 }
 
-DuiLib::LPCTSTR ControlBar::GetWindowClassName() const { return L"QV-CONTROLBAR"; }
+ui::LPCTSTR ControlBar::GetWindowClassName() const { return L"QV-CONTROLBAR"; }
 
 // The bar lives as long as the process; the main window keeps the object.
 void ControlBar::OnFinalMessage(HWND) {}
@@ -32,7 +32,7 @@ void ControlBar::InitWindow() {
   SetMuteImages(Microphone::On);
 }
 
-DuiLib::CDuiString ControlBar::GetSkinFile() { return layout_.c_str(); }
+ui::CUiString ControlBar::GetSkinFile() { return layout_.c_str(); }
 
 // No caption and no border: the bar is never dragged, and its outer edge is not its own.
 LRESULT ControlBar::OnNcHitTest(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
@@ -60,18 +60,18 @@ LRESULT ControlBar::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM, BOO
   return 0;
 }
 
-void ControlBar::Notify(DuiLib::TNotifyUI& msg) {
-  if (msg.sType == DuiLib::CDuiString(L"click") && msg.pSender != nullptr) {
-    const DuiLib::CDuiString sender = msg.pSender->GetName();
-    if (sender == DuiLib::CDuiString(L"hangup")) {
+void ControlBar::Notify(ui::TNotifyUI& msg) {
+  if (msg.sType == ui::CUiString(L"click") && msg.pSender != nullptr) {
+    const ui::CUiString sender = msg.pSender->GetName();
+    if (sender == ui::CUiString(L"hangup")) {
       OnHangUp();
-    } else if (sender == DuiLib::CDuiString(L"change_layout")) {
+    } else if (sender == ui::CUiString(L"change_layout")) {
       if (MeetingView* view = shell_.meeting_view()) view->ChangeLayout();
-    } else if (sender == DuiLib::CDuiString(L"share_screen")) {
+    } else if (sender == ui::CUiString(L"share_screen")) {
       OnShareScreen();
-    } else if (sender == DuiLib::CDuiString(L"mute")) {
+    } else if (sender == ui::CUiString(L"mute")) {
       OnMute();
-    } else if (sender == DuiLib::CDuiString(L"setting")) {
+    } else if (sender == ui::CUiString(L"setting")) {
       OnSetting();
     }
   }
@@ -91,7 +91,7 @@ bool ControlBar::Confirm(const wchar_t* layout) {
   box->Create(shell_.shell_window(), L"", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0,
               kConfirmWidth, kConfirmHeight);
   box->CenterWindow();
-  return box->ShowModal() == DuiLib::IDOK;
+  return box->ShowModal() == ui::IDOK;
 }
 
 bool ControlBar::StrictlyInside(POINT point) const {

@@ -8,14 +8,14 @@
 // a missing meeting view makes "mute" and "setting" do nothing beyond resetting the mute images.
 #pragma once
 
-#include <UIlib.h>
+#include <ui/ui.h>
 
 #include <string>
 
 class ClassroomShell;
 class MediaEngine;
 
-class ControlBar : public DuiLib::WindowImplBase {
+class ControlBar : public ui::WindowImplBase {
  public:
   ControlBar(ClassroomShell& shell, MediaEngine& media);
 
@@ -24,13 +24,13 @@ class ControlBar : public DuiLib::WindowImplBase {
   void ResetForLesson(bool screen_sharing_allowed);
 
  protected:
-  DuiLib::LPCTSTR GetWindowClassName() const override;
+  ui::LPCTSTR GetWindowClassName() const override;
   void OnFinalMessage(HWND window) override;
   void InitWindow() override;
-  DuiLib::CDuiString GetSkinFile() override;
+  ui::CUiString GetSkinFile() override;
   LRESULT OnNcHitTest(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
   LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
-  void Notify(DuiLib::TNotifyUI& msg) override;
+  void Notify(ui::TNotifyUI& msg) override;
 
  private:
   enum class Microphone { On, Off };
@@ -51,6 +51,6 @@ class ControlBar : public DuiLib::WindowImplBase {
   MediaEngine& media_;
   std::wstring layout_ = L"control_bar.xml";
   // The layout's, owned by its tree.
-  DuiLib::CControlUI* share_screen_ = nullptr;
-  DuiLib::CControlUI* mute_ = nullptr;
+  ui::CControlUI* share_screen_ = nullptr;
+  ui::CControlUI* mute_ = nullptr;
 };

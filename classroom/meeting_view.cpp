@@ -69,7 +69,7 @@ MeetingView::~MeetingView() {
 
 void MeetingView::OnFinalMessage(HWND) {}
 
-void MeetingView::Notify(DuiLib::TNotifyUI&) {}
+void MeetingView::Notify(ui::TNotifyUI&) {}
 
 LessonRole MeetingView::OwnRole() const {
   const long type = std::strtol(holder_.lesson().user_type.c_str(), nullptr, 10);

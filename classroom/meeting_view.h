@@ -7,7 +7,7 @@
 // always name three different tiles. Everything runs on the user-interface thread.
 #pragma once
 
-#include <UIlib.h>
+#include <ui/ui.h>
 
 #include <memory>
 
@@ -22,7 +22,7 @@ struct DeviceStateEvent;
 struct QualityEvent;
 struct UserEvent;
 
-class MeetingView : public DuiLib::WindowImplBase {
+class MeetingView : public ui::WindowImplBase {
  public:
   enum class LayoutMode { PictureInPicture = 0, SideBySide = 1 };
 
@@ -61,11 +61,11 @@ class MeetingView : public DuiLib::WindowImplBase {
   int QualityOf(LessonRole role) const;
 
  protected:
-  DuiLib::LPCTSTR GetWindowClassName() const override { return L"MeetingView"; }
-  DuiLib::CDuiString GetSkinFile() override { return L"meeting_view.xml"; }
+  ui::LPCTSTR GetWindowClassName() const override { return L"MeetingView"; }
+  ui::CUiString GetSkinFile() override { return L"meeting_view.xml"; }
   void InitWindow() override;
   void OnFinalMessage(HWND window) override;
-  void Notify(DuiLib::TNotifyUI& msg) override;
+  void Notify(ui::TNotifyUI& msg) override;
   LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
  private:

@@ -37,7 +37,7 @@ HRGN NetworkIndicator::SignalBarsRegion() {
 }
 
 void NetworkIndicator::SetQuality(unsigned level) {
-  DuiLib::CControlUI* background = m_PaintManager.FindControl(L"background");
+  ui::CControlUI* background = m_PaintManager.FindControl(L"background");
   if (background == nullptr) {
     DebugPrint(L"network_indicator.xml has no \"background\" control; quality %u not shown", level);
     return;

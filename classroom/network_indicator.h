@@ -2,9 +2,9 @@
 // in one colour that tells the participant's connection quality. The tile shows and hides it.
 #pragma once
 
-#include <UIlib.h>
+#include <ui/ui.h>
 
-class NetworkIndicator : public DuiLib::WindowImplBase {
+class NetworkIndicator : public ui::WindowImplBase {
  public:
   static constexpr int kWidth = 18;
   static constexpr int kHeight = 18;
@@ -18,6 +18,6 @@ class NetworkIndicator : public DuiLib::WindowImplBase {
   static HRGN SignalBarsRegion();
 
  protected:
-  DuiLib::LPCTSTR GetWindowClassName() const override { return L"NetworkIndicator"; }
-  DuiLib::CDuiString GetSkinFile() override { return L"network_indicator.xml"; }
+  ui::LPCTSTR GetWindowClassName() const override { return L"NetworkIndicator"; }
+  ui::CUiString GetSkinFile() override { return L"network_indicator.xml"; }
 };

@@ -3,24 +3,24 @@
 // tile relies on (moves, and the left-button release as a click).
 #pragma once
 
-#include <UIlib.h>
+#include <ui/ui.h>
 
-class OnlineStatusIndicator : public DuiLib::WindowImplBase {
+class OnlineStatusIndicator : public ui::WindowImplBase {
  public:
   static constexpr int kSize = 128;
 
   ~OnlineStatusIndicator() override;
 
   // The layout's picture layer; null until the window is built.
-  DuiLib::CControlUI* main_layer() const { return main_layer_; }
+  ui::CControlUI* main_layer() const { return main_layer_; }
 
  protected:
-  DuiLib::LPCTSTR GetWindowClassName() const override { return L"QV-ONLINESTATUSINDICATOR"; }
+  ui::LPCTSTR GetWindowClassName() const override { return L"QV-ONLINESTATUSINDICATOR"; }
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void InitWindow() override;
-  DuiLib::CDuiString GetSkinFile() override { return L"online_status_indicator.xml"; }
+  ui::CUiString GetSkinFile() override { return L"online_status_indicator.xml"; }
   LRESULT OnNcHitTest(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
  private:
-  DuiLib::CControlUI* main_layer_ = nullptr;
+  ui::CControlUI* main_layer_ = nullptr;
 };

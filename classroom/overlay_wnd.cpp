@@ -12,13 +12,13 @@ constexpr LONG kWindowExtra = 30;
 
 }  // namespace
 
-DuiLib::LPCTSTR OverlayWnd::GetWindowClassName() const { return L"QV-OVERLAY"; }
+ui::LPCTSTR OverlayWnd::GetWindowClassName() const { return L"QV-OVERLAY"; }
 
 void OverlayWnd::OnFinalMessage(HWND) {}
 
 void OverlayWnd::InitWindow() { overlay_info_ = m_PaintManager.FindControl(L"overlay_info"); }
 
-DuiLib::CDuiString OverlayWnd::GetSkinFile() { return layout_.c_str(); }
+ui::CUiString OverlayWnd::GetSkinFile() { return layout_.c_str(); }
 
 // Nowhere: the notice lets every click through to the work under it.
 LRESULT OverlayWnd::OnNcHitTest(UINT, WPARAM, LPARAM, BOOL& handled) {

@@ -3,24 +3,24 @@
 // its TIMER_NOTICE expires; the window is reused for the next notice.
 #pragma once
 
-#include <UIlib.h>
+#include <ui/ui.h>
 
 #include <string>
 
-class OverlayWnd : public DuiLib::WindowImplBase {
+class OverlayWnd : public ui::WindowImplBase {
  public:
   // Sizes the label and the window for text (wrapped at 400 pixels) and moves the window to
   // the screen's corner; the caller centres it afterwards.
   void FitToText(const std::wstring& text);
 
  protected:
-  DuiLib::LPCTSTR GetWindowClassName() const override;
+  ui::LPCTSTR GetWindowClassName() const override;
   void OnFinalMessage(HWND window) override;
   void InitWindow() override;
-  DuiLib::CDuiString GetSkinFile() override;
+  ui::CUiString GetSkinFile() override;
   LRESULT OnNcHitTest(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
  private:
   std::wstring layout_ = L"overlay_wnd.xml";
-  DuiLib::CControlUI* overlay_info_ = nullptr;  // the layout's, owned by its tree
+  ui::CControlUI* overlay_info_ = nullptr;  // the layout's, owned by its tree
 };

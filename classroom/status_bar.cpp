@@ -23,7 +23,7 @@ std::wstring ClockText(std::int64_t elapsed) {
   return text;
 }
 
-void ShowIfHidden(DuiLib::CControlUI* control) {
+void ShowIfHidden(ui::CControlUI* control) {
   if (!control->IsVisible()) control->SetVisible(true);
 }
 
@@ -56,7 +56,7 @@ void StatusBar::ShowRecording(bool recording) {
 
 void StatusBar::Stop() { KillTimer(GetHWND(), TIMER_LESSON_CLOCK); }
 
-DuiLib::LPCTSTR StatusBar::GetWindowClassName() const { return L"StatusBar"; }
+ui::LPCTSTR StatusBar::GetWindowClassName() const { return L"StatusBar"; }
 
 // The main window owns the object and its window's life, so the bar never deletes itself.
 void StatusBar::OnFinalMessage(HWND) {}
@@ -69,7 +69,7 @@ void StatusBar::InitWindow() {
   warn_format_ = m_PaintManager.FindControl(L"warn_info_format")->GetText().str();
 }
 
-DuiLib::CDuiString StatusBar::GetSkinFile() { return L"status_bar.xml"; }
+ui::CUiString StatusBar::GetSkinFile() { return L"status_bar.xml"; }
 
 // Nowhere: with its disabled style the bar never takes the mouse.
 LRESULT StatusBar::OnNcHitTest(UINT, WPARAM, LPARAM, BOOL& handled) {

@@ -8,7 +8,7 @@
 // left. The bar never takes the mouse.
 #pragma once
 
-#include <UIlib.h>
+#include <ui/ui.h>
 
 #include <cstdint>
 #include <string>
@@ -16,7 +16,7 @@
 class ClassroomShell;
 class DataHolder;
 
-class StatusBar : public DuiLib::WindowImplBase {
+class StatusBar : public ui::WindowImplBase {
  public:
   StatusBar(ClassroomShell& shell, DataHolder& holder);
 
@@ -30,10 +30,10 @@ class StatusBar : public DuiLib::WindowImplBase {
   void Stop();
 
  protected:
-  DuiLib::LPCTSTR GetWindowClassName() const override;
+  ui::LPCTSTR GetWindowClassName() const override;
   void OnFinalMessage(HWND window) override;
   void InitWindow() override;
-  DuiLib::CDuiString GetSkinFile() override;
+  ui::CUiString GetSkinFile() override;
   LRESULT OnNcHitTest(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
   LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
@@ -43,10 +43,10 @@ class StatusBar : public DuiLib::WindowImplBase {
   ClassroomShell& shell_;
   DataHolder& holder_;
   // The layout's, owned by its tree.
-  DuiLib::CControlUI* time_icon_ = nullptr;
-  DuiLib::CControlUI* time_counter_ = nullptr;
-  DuiLib::CControlUI* warn_info_ = nullptr;
-  DuiLib::CControlUI* record_status_ = nullptr;
+  ui::CControlUI* time_icon_ = nullptr;
+  ui::CControlUI* time_counter_ = nullptr;
+  ui::CControlUI* warn_info_ = nullptr;
+  ui::CControlUI* record_status_ = nullptr;
   std::wstring warn_format_;
   std::int64_t clock_start_ = 0;
   std::int64_t red_at_ = 0;

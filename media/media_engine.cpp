@@ -15,7 +15,7 @@ constexpr std::size_t kMuteTextBytes = 512;
 constexpr int kMaxSignalVolume = 400;
 constexpr int kScreenFramesPerSecond = 15;
 constexpr const char* kJoinInfo = R"({"owner":true,"width":640,"height":480,"bitrate":500})";
-constexpr const wchar_t* kLogFileName = L"AgoraSDK.log";
+constexpr const wchar_t* kLogFileName = L"MediaEngine.log";
 
 }  // namespace
 

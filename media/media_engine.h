@@ -35,7 +35,7 @@ class MediaEngine {
   // initialize with the bridge and the id (its result is not looked at); keeps the id.
   void Initialize(const std::wstring& app_id);
 
-  // "rtc.log_file" = "AgoraSDK.log" beside the program; true when the engine accepted it.
+  // "rtc.log_file" = "MediaEngine.log" beside the program; true when the engine accepted it.
   bool UseDefaultLogFile();
   bool Join(const std::wstring& channel, uint32_t uid, const std::string& channel_key);
   // region null: the whole screen. Off only stops the capture.

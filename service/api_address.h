@@ -9,7 +9,7 @@ constexpr const char* kLogin = "/User/loginCode";
 constexpr const char* kTeacherAccess = "/Meeting/teacherAccess";
 constexpr const char* kStudentAccess = "/Meeting/studentAccess";
 constexpr const char* kAssistantAccess = "/Meeting/assistantAccess";
-constexpr const char* kMediaLog = "/Log/agoraLog";
+constexpr const char* kMediaLog = "/Log/mediaLog";
 }  // namespace request_path
 
 // The environment variable QUORVEL_API_BASE when it is set and not empty (development and

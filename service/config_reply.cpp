@@ -9,7 +9,7 @@ ConfigResult ReadConfigReply(const std::string& reply) {
   try {
     ConfigResult result;
     const Json::Value& data = Member(envelope.root, "data", "");
-    result.app_id = Text(data, "agoraAppId", "data");
+    result.app_id = Text(data, "mediaAppId", "data");
     const Json::Value& app = Member(data, "app", "data");
     if (IsPresent(app)) {
       result.new_version = Text(app, "newVer", "data/app");

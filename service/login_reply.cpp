@@ -15,7 +15,7 @@ LoginData ReadLogin(const Json::Value& data) {
   if (IsPresent(config)) {
     const std::string path = "data/config";
     LessonMediaConfig media;
-    media.video_profile = Int32(config, "agora_video_profile", path);
+    media.video_profile = Int32(config, "media_video_profile", path);
     media.screen_sharing = Bool(config, "screen_sharing", path);
     media.recording = Bool(config, "recording", path);
     media.play_volume = Int32(config, "play_volume", path);

@@ -25,14 +25,14 @@ DeviceSource Microphones(MediaEngine& media) {
           }};
 }
 
-void AddDeviceItem(DuiLib::CComboUI& list, const std::wstring& name) {
-  auto* item = new DuiLib::CListLabelElementUI;
+void AddDeviceItem(ui::CComboUI& list, const std::wstring& name) {
+  auto* item = new ui::CListLabelElementUI;
   item->SetText(name.c_str());
   item->SetFixedHeight(kDeviceItemHeight);
   list.Add(item);
 }
 
-std::wstring SelectedDeviceId(const DuiLib::CComboUI& list, const DeviceSource& source) {
+std::wstring SelectedDeviceId(const ui::CComboUI& list, const DeviceSource& source) {
   std::wstring name;
   std::wstring id;
   source.at(list.GetCurSel(), name, id);

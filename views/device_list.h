@@ -2,7 +2,7 @@
 // one kind of device as the engine offers it, and the items both lists are made of.
 #pragma once
 
-#include <UIlib.h>
+#include <ui/ui.h>
 
 #include <functional>
 #include <string>
@@ -21,7 +21,7 @@ DeviceSource Cameras(MediaEngine& media);
 DeviceSource Microphones(MediaEngine& media);
 
 // Appends one item with the device's name, 30 pixels high.
-void AddDeviceItem(DuiLib::CComboUI& list, const std::wstring& name);
+void AddDeviceItem(ui::CComboUI& list, const std::wstring& name);
 
 // The engine's id of the selected item; empty without a selection, as the lookup then fails.
-std::wstring SelectedDeviceId(const DuiLib::CComboUI& list, const DeviceSource& source);
+std::wstring SelectedDeviceId(const ui::CComboUI& list, const DeviceSource& source);

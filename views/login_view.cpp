@@ -31,7 +31,7 @@ bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b) {
 // The device the closed box showed stays chosen while it is plugged in, wherever it lies in
 // the new list; only without it does the engine's current device get the selection. Among
 // equal names or ids the last one counts.
-void FillDeviceList(DuiLib::CComboUI& list, const DeviceSource& source) {
+void FillDeviceList(ui::CComboUI& list, const DeviceSource& source) {
   const std::wstring shown = list.GetText().str();
   list.RemoveAll();
   source.refresh();
@@ -65,17 +65,17 @@ bool IsLessonCodeValid(const std::wstring& text) {
 
 LoginView::LoginView(LoginServices services) : services_(std::move(services)) {}
 
-DuiLib::LPCTSTR LoginView::GetWindowClassName() const { return L"LoginView"; }
+ui::LPCTSTR LoginView::GetWindowClassName() const { return L"LoginView"; }
 
 void LoginView::OnFinalMessage(HWND) {}  // the main window owns the object
 
-DuiLib::CDuiString LoginView::GetSkinFile() { return L"login_view.xml"; }
+ui::CUiString LoginView::GetSkinFile() { return L"login_view.xml"; }
 
 void LoginView::InitWindow() {
-  code_field_ = dynamic_cast<DuiLib::CEditUI*>(m_PaintManager.FindControl(L"class_code"));
-  camera_list_ = dynamic_cast<DuiLib::CComboUI*>(m_PaintManager.FindControl(L"camera_device"));
-  microphone_list_ = dynamic_cast<DuiLib::CComboUI*>(m_PaintManager.FindControl(L"audin_device"));
-  join_button_ = dynamic_cast<DuiLib::CButtonUI*>(m_PaintManager.FindControl(L"join_class"));
+  code_field_ = dynamic_cast<ui::CEditUI*>(m_PaintManager.FindControl(L"class_code"));
+  camera_list_ = dynamic_cast<ui::CComboUI*>(m_PaintManager.FindControl(L"camera_device"));
+  microphone_list_ = dynamic_cast<ui::CComboUI*>(m_PaintManager.FindControl(L"audin_device"));
+  join_button_ = dynamic_cast<ui::CButtonUI*>(m_PaintManager.FindControl(L"join_class"));
   logo_ = m_PaintManager.FindControl(L"product_logo");
   background_ = m_PaintManager.FindControl(L"wnd_background");
 
@@ -121,7 +121,7 @@ LRESULT LoginView::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lPara
   return WindowImplBase::HandleCustomMessage(message, wParam, lParam, handled);
 }
 
-void LoginView::Notify(DuiLib::TNotifyUI& msg) {
+void LoginView::Notify(ui::TNotifyUI& msg) {
   const std::wstring type = msg.sType.str();
   const std::wstring sender = msg.pSender != nullptr ? msg.pSender->GetName().str() : L"";
   if (type == L"textchanged" && sender == L"class_code") {

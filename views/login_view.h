@@ -5,7 +5,7 @@
 // UM_NETWORK_TEST_RESULT, and fills the lists with UM_ENGINE_READY.
 #pragma once
 
-#include <UIlib.h>
+#include <ui/ui.h>
 
 #include <functional>
 #include <string>
@@ -26,7 +26,7 @@ LoginServices ProgramLoginServices(DataHolder& holder);
 // Not empty, not the Chinese placeholder in any letter case, not the English one exactly.
 bool IsLessonCodeValid(const std::wstring& text);
 
-class LoginView : public DuiLib::WindowImplBase {
+class LoginView : public ui::WindowImplBase {
  public:
   explicit LoginView(LoginServices services);
 
@@ -36,12 +36,12 @@ class LoginView : public DuiLib::WindowImplBase {
   void SetControlsEnabled(bool enabled);
 
  protected:
-  DuiLib::LPCTSTR GetWindowClassName() const override;
+  ui::LPCTSTR GetWindowClassName() const override;
   void OnFinalMessage(HWND window) override;
   void InitWindow() override;
-  DuiLib::CDuiString GetSkinFile() override;
+  ui::CUiString GetSkinFile() override;
   LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
-  void Notify(DuiLib::TNotifyUI& msg) override;
+  void Notify(ui::TNotifyUI& msg) override;
 
  private:
   bool CodeIsValid() const;
@@ -52,10 +52,10 @@ class LoginView : public DuiLib::WindowImplBase {
 
   LoginServices services_;
   // The layout's controls, owned by its tree.
-  DuiLib::CEditUI* code_field_ = nullptr;
-  DuiLib::CComboUI* camera_list_ = nullptr;
-  DuiLib::CComboUI* microphone_list_ = nullptr;
-  DuiLib::CButtonUI* join_button_ = nullptr;
-  DuiLib::CControlUI* logo_ = nullptr;
-  DuiLib::CControlUI* background_ = nullptr;
+  ui::CEditUI* code_field_ = nullptr;
+  ui::CComboUI* camera_list_ = nullptr;
+  ui::CComboUI* microphone_list_ = nullptr;
+  ui::CButtonUI* join_button_ = nullptr;
+  ui::CControlUI* logo_ = nullptr;
+  ui::CControlUI* background_ = nullptr;
 };

@@ -18,7 +18,7 @@ constexpr int kModeDisableMirror = 2;
 
 // Unlike the login view, only the exact id marks the engine's device: two cameras of one
 // model share a name.
-void FillSelectingCurrentById(DuiLib::CComboUI& list, const DeviceSource& source) {
+void FillSelectingCurrentById(ui::CComboUI& list, const DeviceSource& source) {
   list.RemoveAll();
   source.refresh();
   const std::wstring current = source.current();
@@ -37,22 +37,22 @@ void FillSelectingCurrentById(DuiLib::CComboUI& list, const DeviceSource& source
 SettingView::SettingView(DataHolder& holder, MediaEngine& media)
     : holder_(holder), media_(media) {}
 
-DuiLib::LPCTSTR SettingView::GetWindowClassName() const { return L"SettingView"; }
+ui::LPCTSTR SettingView::GetWindowClassName() const { return L"SettingView"; }
 
 void SettingView::OnFinalMessage(HWND window) {
   WindowImplBase::OnFinalMessage(window);
   delete this;
 }
 
-DuiLib::CDuiString SettingView::GetSkinFile() { return L"setting_view.xml"; }
+ui::CUiString SettingView::GetSkinFile() { return L"setting_view.xml"; }
 
 void SettingView::InitWindow() {
-  volume_slider_ = dynamic_cast<DuiLib::CSliderUI*>(m_PaintManager.FindControl(L"volume_slider"));
-  camera_list_ = dynamic_cast<DuiLib::CComboUI*>(m_PaintManager.FindControl(L"camera_device"));
-  microphone_list_ = dynamic_cast<DuiLib::CComboUI*>(m_PaintManager.FindControl(L"audin_device"));
-  mirror_list_ = dynamic_cast<DuiLib::CComboUI*>(m_PaintManager.FindControl(L"mirror_mode"));
+  volume_slider_ = dynamic_cast<ui::CSliderUI*>(m_PaintManager.FindControl(L"volume_slider"));
+  camera_list_ = dynamic_cast<ui::CComboUI*>(m_PaintManager.FindControl(L"camera_device"));
+  microphone_list_ = dynamic_cast<ui::CComboUI*>(m_PaintManager.FindControl(L"audin_device"));
+  mirror_list_ = dynamic_cast<ui::CComboUI*>(m_PaintManager.FindControl(L"mirror_mode"));
   hotkey_field_ =
-      dynamic_cast<DuiLib::CHotKeyUI*>(m_PaintManager.FindControl(L"switch_camera_hotykey"));
+      dynamic_cast<ui::CHotKeyUI*>(m_PaintManager.FindControl(L"switch_camera_hotykey"));
 
   LocalSettings& settings = holder_.settings();
   if (volume_slider_ != nullptr) {
@@ -72,14 +72,14 @@ void SettingView::InitWindow() {
   initialised_ = true;
 }
 
-void SettingView::Notify(DuiLib::TNotifyUI& msg) {
+void SettingView::Notify(ui::TNotifyUI& msg) {
   const std::wstring type = msg.sType.str();
   const std::wstring sender = msg.pSender != nullptr ? msg.pSender->GetName().str() : L"";
   if (type == L"click") {
     if (sender == L"ok_btn") {
-      SaveAndClose(DuiLib::IDOK);
+      SaveAndClose(ui::IDOK);
     } else if (sender == L"close_btn" || sender == L"cancel_btn") {
-      SaveAndClose(DuiLib::IDCANCEL);
+      SaveAndClose(ui::IDCANCEL);
     }
   } else if (type == L"valuechanged" && sender == L"volume_slider" && volume_slider_ != nullptr) {
     const int volume = volume_slider_->GetValue();

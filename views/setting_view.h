@@ -9,12 +9,12 @@
 // UM_HOTKEY_CHANGED to the main window.
 #pragma once
 
-#include <UIlib.h>
+#include <ui/ui.h>
 
 class DataHolder;
 class MediaEngine;
 
-class SettingView : public DuiLib::WindowImplBase {
+class SettingView : public ui::WindowImplBase {
  public:
   SettingView(DataHolder& holder, MediaEngine& media);
 
@@ -22,11 +22,11 @@ class SettingView : public DuiLib::WindowImplBase {
   // Only the dialog itself ends its life, on its final message.
   ~SettingView() override = default;
 
-  DuiLib::LPCTSTR GetWindowClassName() const override;
+  ui::LPCTSTR GetWindowClassName() const override;
   void OnFinalMessage(HWND window) override;
   void InitWindow() override;
-  DuiLib::CDuiString GetSkinFile() override;
-  void Notify(DuiLib::TNotifyUI& msg) override;
+  ui::CUiString GetSkinFile() override;
+  void Notify(ui::TNotifyUI& msg) override;
 
  private:
   void SaveAndClose(UINT result);
@@ -37,11 +37,11 @@ class SettingView : public DuiLib::WindowImplBase {
   DataHolder& holder_;
   MediaEngine& media_;
   // The layout's controls, owned by its tree; any may be missing.
-  DuiLib::CSliderUI* volume_slider_ = nullptr;
-  DuiLib::CComboUI* camera_list_ = nullptr;
-  DuiLib::CComboUI* microphone_list_ = nullptr;
-  DuiLib::CComboUI* mirror_list_ = nullptr;
-  DuiLib::CHotKeyUI* hotkey_field_ = nullptr;
+  ui::CSliderUI* volume_slider_ = nullptr;
+  ui::CComboUI* camera_list_ = nullptr;
+  ui::CComboUI* microphone_list_ = nullptr;
+  ui::CComboUI* mirror_list_ = nullptr;
+  ui::CHotKeyUI* hotkey_field_ = nullptr;
   // The selections made while the lists are filled raise "itemselect" too; they change nothing.
   bool initialised_ = false;
 };

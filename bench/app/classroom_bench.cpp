@@ -7,7 +7,7 @@
 // The backend follows DISPLAY unless QUORVEL_HEADLESS=1; each measurement builds its world
 // afresh, so every repetition starts the program's road from the beginning.
 #include <benchmark/benchmark.h>
-#include <duilib/ui_test_driver.h>
+#include <ui/ui_test_driver.h>
 
 #include <atomic>
 #include <chrono>
@@ -100,7 +100,7 @@ void MeasureClassroom(benchmark::State& state, Scene scene, const char* shot_nam
   // What was measured, to be looked at: QUORVEL_BENCH_SHOTS names a folder for the picture.
   if (const char* shots = std::getenv("QUORVEL_BENCH_SHOTS")) {
     const std::string path = std::string(shots) + "/" + shot_name + ".png";
-    if (!DuiLib::CUiDriver::SaveScreenshot(world->main().GetHWND(), path)) {
+    if (!ui::CUiDriver::SaveScreenshot(world->main().GetHWND(), path)) {
       state.SkipWithError("the screenshot could not be written");
     }
   }

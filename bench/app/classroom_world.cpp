@@ -1,7 +1,7 @@
 #include "bench/app/classroom_world.h"
 
-#include <UIlib.h>
-#include <duilib/ui_test_driver.h>
+#include <ui/ui.h>
+#include <ui/ui_test_driver.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -16,7 +16,7 @@
 #include "rtc/rtc_engine.h"
 #include "views/login_view.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 
 namespace bench {
 
@@ -87,8 +87,8 @@ ClassroomWorld::ClassroomWorld(Scene scene) : scene_(scene) {
   std::ofstream(config_path_) << EngineConfig();
   ::setenv("QUORVEL_RTC_CONFIG", config_path_.c_str(), 1);
 
-  DuiLib::CPaintManagerUI::SetResourcePath(QUORVEL_SKIN_DIR);
-  DuiLib::CPaintManagerUI::SetResourceZip(L"orbs.en", false, nullptr);
+  ui::CPaintManagerUI::SetResourcePath(QUORVEL_SKIN_DIR);
+  ui::CPaintManagerUI::SetResourceZip(L"orbs.en", false, nullptr);
   waker_ = CreateWaker();
   holder_ = std::make_unique<DataHolder>();
   holder_->chinese_ui = false;
@@ -162,7 +162,7 @@ bool ClassroomWorld::WaitForLoginReady() {
   return RunUntil(
       [this, login] {
         auto* microphones =
-            dynamic_cast<DuiLib::CComboUI*>(CUiDriver::FindControl(login, L"audin_device"));
+            dynamic_cast<ui::CComboUI*>(CUiDriver::FindControl(login, L"audin_device"));
         return !media_->engine_app_id.empty() && microphones != nullptr &&
                microphones->GetCount() > 0;
       },
@@ -177,7 +177,7 @@ bool ClassroomWorld::InClassroom() {
 std::optional<std::chrono::nanoseconds> ClassroomWorld::JoinAndTime() {
   const HWND login = main_->login_view()->GetHWND();
   const std::wstring code = AnsiToWide(service_->CodeOf(Role::kStudent));
-  if (!CUiDriver::PressKey(login, L"class_code", 'A', DuiLib::kModControl) ||
+  if (!CUiDriver::PressKey(login, L"class_code", 'A', ui::kModControl) ||
       !CUiDriver::PressKey(login, L"class_code", VK_DELETE) ||
       !CUiDriver::Type(login, L"class_code", code)) {
     return std::nullopt;

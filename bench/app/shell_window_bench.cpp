@@ -3,8 +3,8 @@
 // tip shown with a one-line and a wrapped text.
 #include <benchmark/benchmark.h>
 
-#include <UIlib.h>
-#include <duilib/ui_test_driver.h>
+#include <ui/ui.h>
+#include <ui/ui_test_driver.h>
 
 #include <string>
 
@@ -14,8 +14,8 @@
 namespace {
 
 void UseChineseSkin() {
-  DuiLib::CPaintManagerUI::SetResourcePath(QUORVEL_SKIN_DIR);
-  DuiLib::CPaintManagerUI::SetResourceZip(L"orbs.cn", false, nullptr);
+  ui::CPaintManagerUI::SetResourcePath(QUORVEL_SKIN_DIR);
+  ui::CPaintManagerUI::SetResourceZip(L"orbs.cn", false, nullptr);
 }
 
 void BM_AskAndAnswer(benchmark::State& state) {
@@ -24,7 +24,7 @@ void BM_AskAndAnswer(benchmark::State& state) {
     auto* box = new MsgBox(L"exit_meeting_confirm_dlg.xml");
     box->Create(nullptr, L"QV-MsgBox", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, 360, 220);
     box->CenterWindow();
-    DuiLib::CUiDriver::AnswerNextModal(L"ok_btn");
+    ui::CUiDriver::AnswerNextModal(L"ok_btn");
     if (box->ShowModal() != 1) state.SkipWithError("the box did not confirm");
   }
 }
@@ -43,7 +43,7 @@ void ShowTipRepeatedly(benchmark::State& state, const std::wstring& text) {
   BenchTip tip;
   for (auto _ : state) {
     tip.ShowTip(text);
-    DuiLib::CUiDriver::Pump();  // the repaint that the new size asks for
+    ui::CUiDriver::Pump();  // the repaint that the new size asks for
   }
 }
 

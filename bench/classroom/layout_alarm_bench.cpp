@@ -3,8 +3,8 @@
 // and set, and the bar repainted.
 #include <benchmark/benchmark.h>
 
-#include <UIlib.h>
-#include <duilib/ui_test_driver.h>
+#include <ui/ui.h>
+#include <ui/ui_test_driver.h>
 #include <win/headless.h>
 
 #include <cstdint>
@@ -48,8 +48,8 @@ class BenchAlarmBar : public AlarmBar {
 };
 
 void BM_AlarmBarTick(benchmark::State& state) {
-  DuiLib::CPaintManagerUI::SetResourcePath(QUORVEL_SKIN_DIR);
-  DuiLib::CPaintManagerUI::SetResourceZip(L"orbs.cn", false, nullptr);
+  ui::CPaintManagerUI::SetResourcePath(QUORVEL_SKIN_DIR);
+  ui::CPaintManagerUI::SetResourceZip(L"orbs.cn", false, nullptr);
   constexpr std::int64_t kNow = 1'800'000'000;
   win::headless::SetUnixTime(kNow);
   BenchAlarmBar bar;
@@ -57,7 +57,7 @@ void BM_AlarmBarTick(benchmark::State& state) {
   bar.Start(kNow + 365LL * 24 * 3600);
   for (auto _ : state) {
     win::headless::AdvanceClock(kLessonClockPeriodMs);
-    DuiLib::CUiDriver::Pump();
+    ui::CUiDriver::Pump();
   }
 }
 BENCHMARK(BM_AlarmBarTick)->Unit(benchmark::kMicrosecond);

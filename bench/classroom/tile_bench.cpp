@@ -3,8 +3,8 @@
 // placed again, black fill, repaint), and a quality change of the signal bars with its repaint.
 #include <benchmark/benchmark.h>
 
-#include <UIlib.h>
-#include <duilib/ui_test_driver.h>
+#include <ui/ui.h>
+#include <ui/ui_test_driver.h>
 
 #include <memory>
 
@@ -13,14 +13,14 @@
 namespace {
 
 void UseChineseSkin() {
-  DuiLib::CPaintManagerUI::SetResourcePath(QUORVEL_SKIN_DIR);
-  DuiLib::CPaintManagerUI::SetResourceZip(L"orbs.cn", false, nullptr);
+  ui::CPaintManagerUI::SetResourcePath(QUORVEL_SKIN_DIR);
+  ui::CPaintManagerUI::SetResourceZip(L"orbs.cn", false, nullptr);
 }
 
 std::unique_ptr<CanvasView> OpenTile() {
   auto tile = std::make_unique<CanvasView>();
   tile->Create(nullptr, L"t", WS_POPUP | WS_VISIBLE, 0, 0, 0, 240, 180);
-  DuiLib::CUiDriver::Pump();
+  ui::CUiDriver::Pump();
   return tile;
 }
 
@@ -41,7 +41,7 @@ void BM_ResizeTile(benchmark::State& state) {
   for (auto _ : state) {
     large = !large;
     MoveWindow(tile->GetHWND(), 0, 0, large ? 1080 : 240, large ? 643 : 180, TRUE);
-    DuiLib::CUiDriver::Pump();
+    ui::CUiDriver::Pump();
   }
 }
 BENCHMARK(BM_ResizeTile)->Unit(benchmark::kMicrosecond);
@@ -55,7 +55,7 @@ void BM_SetQuality(benchmark::State& state) {
   for (auto _ : state) {
     level = (level + 1) % 7;
     tile->network_indicator()->SetQuality(level);
-    DuiLib::CUiDriver::Pump();
+    ui::CUiDriver::Pump();
   }
 }
 BENCHMARK(BM_SetQuality)->Unit(benchmark::kMicrosecond);

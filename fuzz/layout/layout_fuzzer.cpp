@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   fuzz_support::UseHeadlessWindows();
   const std::string folder = fuzz_support::ScratchFolder() + "/";
   layout_path = folder + "fuzz.xml";
-  DuiLib::CPaintManagerUI::SetResourcePath(std::wstring(folder.begin(), folder.end()).c_str());
-  DuiLib::CPaintManagerUI::SetResourceZip(L"");
+  ui::CPaintManagerUI::SetResourcePath(std::wstring(folder.begin(), folder.end()).c_str());
+  ui::CPaintManagerUI::SetResourceZip(L"");
   fuzz_support::RequireProblemsNameTheLine(kLayout);
   return 0;
 }

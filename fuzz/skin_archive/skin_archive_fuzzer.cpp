@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   fuzz_support::UseHeadlessWindows();
   const std::string folder = fuzz_support::ScratchFolder() + "/";
   archive_path = folder + "fuzz.zip";
-  DuiLib::CPaintManagerUI::SetResourcePath(std::wstring(folder.begin(), folder.end()).c_str());
-  DuiLib::CPaintManagerUI::SetResourceZip(L"fuzz.zip");
+  ui::CPaintManagerUI::SetResourcePath(std::wstring(folder.begin(), folder.end()).c_str());
+  ui::CPaintManagerUI::SetResourceZip(L"fuzz.zip");
   fuzz_support::RequireProblemsNameTheLine(kLayout);
   return 0;
 }

@@ -3,8 +3,8 @@
 // destroyed.
 #pragma once
 
-#include <UIlib.h>
-#include <duilib/ui_test_driver.h>
+#include <ui/ui.h>
+#include <ui/ui_test_driver.h>
 #include <win/headless.h>
 
 #include <string>
@@ -13,7 +13,7 @@
 
 namespace fuzz_support {
 
-class FuzzWindow : public DuiLib::WindowImplBase {
+class FuzzWindow : public ui::WindowImplBase {
  public:
   explicit FuzzWindow(std::wstring layout) : layout_(std::move(layout)) {}
 
@@ -21,16 +21,16 @@ class FuzzWindow : public DuiLib::WindowImplBase {
   void ShowOnce() {
     const HWND window = Create(nullptr, L"fuzz", WS_POPUP | WS_VISIBLE, 0, 0, 0, 0, 0);
     Require(window != nullptr);
-    DuiLib::CUiDriver::Layout(window);
-    DuiLib::CUiDriver::Pump();
+    ui::CUiDriver::Layout(window);
+    ui::CUiDriver::Pump();
     win::headless::WindowPixel(window, 0, 0);
     DestroyWindow(window);
-    DuiLib::CUiDriver::Pump();
+    ui::CUiDriver::Pump();
   }
 
  protected:
-  DuiLib::LPCTSTR GetWindowClassName() const override { return L"QvFuzzWindow"; }
-  DuiLib::CDuiString GetSkinFile() override { return layout_.c_str(); }
+  ui::LPCTSTR GetWindowClassName() const override { return L"QvFuzzWindow"; }
+  ui::CUiString GetSkinFile() override { return layout_.c_str(); }
 
  private:
   std::wstring layout_;
@@ -38,7 +38,7 @@ class FuzzWindow : public DuiLib::WindowImplBase {
 
 // Every problem the library reports must read "LAYOUT:LINE: what"; anything else aborts.
 inline void RequireProblemsNameTheLine(const std::wstring& layout) {
-  DuiLib::CUiDriver::WatchProblems([layout](const std::wstring& line) {
+  ui::CUiDriver::WatchProblems([layout](const std::wstring& line) {
     Require(line.compare(0, layout.size() + 1, layout + L":") == 0);
     size_t at = layout.size() + 1;
     const size_t digits = at;

@@ -22,7 +22,7 @@
 #include "tests/app/main_window_fixture.h"
 #include "views/login_view.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 using main_window_test::MainWindowTest;
 
 namespace {
@@ -47,7 +47,7 @@ class ShellWindowsTest : public MainWindowTest {
     StartEngine();
   }
   void LockLoginView() {
-    ASSERT_TRUE(CUiDriver::PressKey(LoginView(), L"class_code", 'A', DuiLib::kModControl));
+    ASSERT_TRUE(CUiDriver::PressKey(LoginView(), L"class_code", 'A', ui::kModControl));
     ASSERT_TRUE(CUiDriver::PressKey(LoginView(), L"class_code", VK_DELETE));
     ASSERT_TRUE(CUiDriver::Type(LoginView(), L"class_code", L"204816"));
     ASSERT_TRUE(CUiDriver::Click(LoginView(), L"join_class"));

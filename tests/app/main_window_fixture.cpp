@@ -9,7 +9,7 @@
 #include "app/app_messages.h"
 #include "tests/support/quit_message.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 using ::testing::_;
 using ::testing::Invoke;
 using ::testing::Return;

@@ -4,8 +4,8 @@
 // messages itself, after writing the holder as a worker would.
 #pragma once
 
-#include <UIlib.h>
-#include <duilib/ui_test_driver.h>
+#include <ui/ui.h>
+#include <ui/ui_test_driver.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

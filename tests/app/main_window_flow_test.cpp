@@ -20,7 +20,7 @@
 #include "tests/support/scoped_env.h"
 #include "views/login_view.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 using main_window_test::MainWindowTest;
 using testing_support::TakeQuit;
 
@@ -29,7 +29,7 @@ namespace {
 constexpr const wchar_t* kUpdateAddress = L"https://example.org/quorvel/2.0";
 
 int ItemCount(HWND view, const wchar_t* list) {
-  return dynamic_cast<DuiLib::CComboUI*>(CUiDriver::FindControl(view, list))->GetCount();
+  return dynamic_cast<ui::CComboUI*>(CUiDriver::FindControl(view, list))->GetCount();
 }
 
 std::vector<std::wstring> OpenedSince(std::size_t before) {
@@ -340,7 +340,7 @@ TEST_P(NetworkTest, OtherEngineEventsDuringTheTestAreDroppedWithoutEffect) {
 }
 
 TEST_P(NetworkTest, AFailedVerdictLeavesTheLoginViewLockedUntilItsNoticeEnds) {
-  ASSERT_TRUE(CUiDriver::PressKey(LoginView(), L"class_code", 'A', DuiLib::kModControl));
+  ASSERT_TRUE(CUiDriver::PressKey(LoginView(), L"class_code", 'A', ui::kModControl));
   ASSERT_TRUE(CUiDriver::PressKey(LoginView(), L"class_code", VK_DELETE));
   ASSERT_TRUE(CUiDriver::Type(LoginView(), L"class_code", L"204816"));
   ASSERT_TRUE(CUiDriver::Click(LoginView(), L"join_class"));

@@ -11,7 +11,7 @@
 
 #include "tests/app/shell_window_support.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 
 namespace {
 

@@ -2,8 +2,8 @@
 // languages, an owner window standing in for the main window, and where screenshots go.
 #pragma once
 
-#include <UIlib.h>
-#include <duilib/ui_test_driver.h>
+#include <ui/ui.h>
+#include <ui/ui_test_driver.h>
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ inline std::string ScreenshotPath(const std::string& name) {
 
 // Draws the screen with every window on it, for screenshots of windows over their owner.
 inline bool SaveScreen(const std::string& name) {
-  DuiLib::CUiDriver::Pump();
+  ui::CUiDriver::Pump();
   return win::headless::SaveScreenPng(ScreenshotPath(name));
 }
 

@@ -14,7 +14,7 @@
 #include "tests/app/shell_window_support.h"
 #include "tests/platform/ui/ui_test_support.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 
 namespace {
 

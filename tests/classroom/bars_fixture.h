@@ -3,8 +3,8 @@
 // it asked.
 #pragma once
 
-#include <UIlib.h>
-#include <duilib/ui_test_driver.h>
+#include <ui/ui.h>
+#include <ui/ui_test_driver.h>
 
 #include <functional>
 #include <string>
@@ -36,7 +36,7 @@ class RecordingShell : public ClassroomShell {
   HWND owner = nullptr;
   bool classroom_open = true;
   MeetingView* view = nullptr;
-  DuiLib::CWindowWnd* control_bar = nullptr;
+  ui::CWindowWnd* control_bar = nullptr;
   int leaves = 0;
 };
 
@@ -81,14 +81,14 @@ class BoxAnswerer {
   static constexpr UINT kAnswerMessage = WM_USER + 0x7F17;  // none of the program's numbers
 
   void Answer() {
-    const HWND box = DuiLib::CUiDriver::FindWindowByClass(window_class_.c_str());
+    const HWND box = ui::CUiDriver::FindWindowByClass(window_class_.c_str());
     if (box == nullptr) return;
-    asked.push_back({DuiLib::CUiDriver::GetText(box, L"mb_msg").str(), GetWindow(box, GW_OWNER),
+    asked.push_back({ui::CUiDriver::GetText(box, L"mb_msg").str(), GetWindow(box, GW_OWNER),
                      shell_test::WindowSize(box),
                      static_cast<DWORD>(GetWindowLongPtrW(box, GWL_STYLE)),
                      static_cast<DWORD>(GetWindowLongPtrW(box, GWL_EXSTYLE))});
     if (while_open) while_open();
-    DuiLib::CUiDriver::Click(box, button_.c_str());
+    ui::CUiDriver::Click(box, button_.c_str());
   }
 
   ui_test::LayoutWindow window_{L"main_wnd.xml", L"QvBoxAnswerer"};
@@ -100,7 +100,7 @@ class BoxAnswerer {
 inline std::wstring MessageOf(const wchar_t* layout) {
   ui_test::LayoutWindow box(layout, L"QvBoxReader");
   box.Open(nullptr, WS_POPUP);
-  const std::wstring text = DuiLib::CUiDriver::GetText(box.GetHWND(), L"mb_msg").str();
+  const std::wstring text = ui::CUiDriver::GetText(box.GetHWND(), L"mb_msg").str();
   DestroyWindow(box.GetHWND());
   return text;
 }

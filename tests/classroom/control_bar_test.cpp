@@ -18,7 +18,7 @@
 #include "tests/classroom/bars_fixture.h"
 #include "tests/media/mock_engine.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 using ::testing::_;
 using ::testing::NiceMock;
 using ::testing::Return;

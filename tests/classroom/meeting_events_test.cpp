@@ -1,6 +1,6 @@
 // The meeting view's handling of the engine's events, posted by the program's own bridge as
 // the engine's callbacks arrive.
-#include <duilib/ui_test_driver.h>
+#include <ui/ui_test_driver.h>
 
 #include <algorithm>
 
@@ -16,7 +16,7 @@ using ::testing::AllOf;
 using ::testing::Field;
 using ::testing::StrEq;
 
-void Pump() { DuiLib::CUiDriver::Pump(); }
+void Pump() { ui::CUiDriver::Pump(); }
 
 bool HasReport(const std::vector<MediaLogReport>& reports, int32_t target, const char* action) {
   return std::any_of(reports.begin(), reports.end(), [&](const MediaLogReport& report) {
@@ -34,7 +34,7 @@ class EventTest : public MockedMeetingViewTest {
     return holder_.chinese_ui ? chinese : english;
   }
   std::wstring BarsColour(const CanvasView* tile) const {
-    return DuiLib::CUiDriver::GetAttribute(tile->network_indicator()->GetHWND(), L"background",
+    return ui::CUiDriver::GetAttribute(tile->network_indicator()->GetHWND(), L"background",
                                            L"bkcolor")
         .str();
   }

@@ -1,6 +1,6 @@
 // Whole lessons with the built-in engine: the scenario's participants join, their videos (the
 // engine's test pattern) arrive in the tiles, and the view is photographed in both layouts.
-#include <duilib/ui_test_driver.h>
+#include <ui/ui_test_driver.h>
 
 #include <fstream>
 
@@ -40,7 +40,7 @@ class LessonTest : public MeetingViewTest {
   bool BarsColoured() {
     for (const CanvasView* tile :
          {meeting().teacher_tile(), meeting().student_tile(), meeting().assistant_tile()}) {
-      const DuiLib::CDuiString colour = DuiLib::CUiDriver::GetAttribute(
+      const ui::CUiString colour = ui::CUiDriver::GetAttribute(
           tile->network_indicator()->GetHWND(), L"background", L"bkcolor");
       if (colour.str() == L"#ff888888") return false;
     }
@@ -60,7 +60,7 @@ class LessonTest : public MeetingViewTest {
   }
   void Shoot(const std::string& what) {
     EXPECT_TRUE(
-        DuiLib::CUiDriver::SaveScreenshot(view(), shell_test::ScreenshotPath(ShotName(what))));
+        ui::CUiDriver::SaveScreenshot(view(), shell_test::ScreenshotPath(ShotName(what))));
   }
 
   testing_support::TempDir folder_;

@@ -1,6 +1,6 @@
 // Every record the bridge posts to the meeting view is freed, whether the view acts on it or
 // not: the user-interface thread's allocations and frees balance over a round of events.
-#include <duilib/ui_test_driver.h>
+#include <ui/ui_test_driver.h>
 
 #include "tests/classroom/meeting_view_fixture.h"
 #include "tests/media/allocation_counter.h"
@@ -30,7 +30,7 @@ class RecordTest : public MockedMeetingViewTest {
     bridge_.onNetworkQuality(987654, 1, 2);
     bridge_.onUserOffline(987654, rtc::USER_OFFLINE_DROPPED);
     bridge_.onCameraReady();
-    DuiLib::CUiDriver::Pump();
+    ui::CUiDriver::Pump();
   }
 };
 

@@ -1,6 +1,6 @@
 #include "tests/classroom/meeting_view_fixture.h"
 
-#include <duilib/ui_test_driver.h>
+#include <ui/ui_test_driver.h>
 
 namespace meeting_test {
 
@@ -31,7 +31,7 @@ void MeetingViewTest::SetUp() {
 void MeetingViewTest::TearDown() {
   bridge_.SetTargetWindow(nullptr);
   view_.reset();
-  DuiLib::CUiDriver::Pump();
+  ui::CUiDriver::Pump();
   // Every report ends before the service it talks to.
   EXPECT_TRUE(PumpUntil([this] { return holder_.worker_gate()->running() == 0; }));
   shell_test::SkinTest::TearDown();
@@ -43,7 +43,7 @@ void MeetingViewTest::OpenView(MediaEngine& media) {
   view_->Create(owner_->hwnd(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
                 0, 0, 0, 0);
   MoveWindow(view_->GetHWND(), 0, 40, 1280, 720, TRUE);
-  DuiLib::CUiDriver::Pump();
+  ui::CUiDriver::Pump();
 }
 
 LessonUids MeetingViewTest::uids() const {
@@ -88,7 +88,7 @@ bool MeetingViewTest::PumpUntil(const std::function<bool()>& done, std::chrono::
   const auto deadline = std::chrono::steady_clock::now() + watchdog;
   while (!done()) {
     if (std::chrono::steady_clock::now() > deadline) return false;
-    DuiLib::CUiDriver::Pump();
+    ui::CUiDriver::Pump();
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   return true;
@@ -102,7 +102,7 @@ std::vector<MediaLogReport> MeetingViewTest::Reports() {
 void MockedMeetingViewTest::OwnJoinSucceeds() {
   bridge_.onJoinChannelSuccess(holder_.lesson().channel_name.c_str(),
                                static_cast<rtc::uid_t>(OwnUid()), 12);
-  DuiLib::CUiDriver::Pump();
+  ui::CUiDriver::Pump();
 }
 
 void MockedMeetingViewTest::EverybodyIn() {
@@ -115,7 +115,7 @@ void MockedMeetingViewTest::EverybodyIn() {
   bridge_.onFirstRemoteVideoDecoded(static_cast<rtc::uid_t>(ids.student), 640, 480, 20);
   bridge_.onUserJoined(static_cast<rtc::uid_t>(ids.assistant), 10);
   bridge_.onFirstRemoteVideoDecoded(static_cast<rtc::uid_t>(ids.assistant), 640, 360, 20);
-  DuiLib::CUiDriver::Pump();
+  ui::CUiDriver::Pump();
 }
 
 }  // namespace meeting_test

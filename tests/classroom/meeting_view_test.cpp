@@ -1,5 +1,5 @@
 // The meeting view itself: its slots, tile clicks, layouts, mouse moves, enter and leave.
-#include <duilib/ui_test_driver.h>
+#include <ui/ui_test_driver.h>
 #include <win/headless.h>
 
 #include <filesystem>
@@ -29,7 +29,7 @@ bool Same(const RECT& a, const RECT& b) {
 
 void PostClick(HWND view, int x, int y) {
   PostMessageW(view, UM_TILE_CLICKED, 0, MAKELPARAM(x, y));
-  DuiLib::CUiDriver::Pump();
+  ui::CUiDriver::Pump();
 }
 
 TEST_P(MockedMeetingViewTest, TheSlotsAreTheStudentsWhateverRoleLogsInLater) {
@@ -76,7 +76,7 @@ TEST_P(MockedMeetingViewTest, AClickOnTheLowerSmallTileMakesItTheMainTile) {
   POINT inside{10, 10};
   ClientToScreen(lower->GetHWND(), &inside);
   win::headless::Click(win::headless::Button::Left, inside.x, inside.y);
-  DuiLib::CUiDriver::Pump();
+  ui::CUiDriver::Pump();
 
   EXPECT_EQ(meeting().slot_main(), lower);
   EXPECT_EQ(meeting().slot_lower(), main);
@@ -149,7 +149,7 @@ TEST_P(MockedMeetingViewTest, SideBySideForATeacherPutsTheStudentLeftAndTheOther
 TEST_P(MockedMeetingViewTest, AResizeLaysTheTilesOutAgain) {
   EverybodyIn();
   MoveWindow(view(), 0, 40, 960, 540, TRUE);
-  DuiLib::CUiDriver::Pump();
+  ui::CUiDriver::Pump();
   EXPECT_TRUE(IsRect(PlaceOf(meeting().teacher_tile()), 120, 0, 720, 540));
   EXPECT_TRUE(IsRect(PlaceOf(meeting().assistant_tile()), 720, 0, 240, 135));
 }
@@ -158,14 +158,14 @@ TEST_P(MockedMeetingViewTest, MouseMovesInsideShowTheControlBarOncePerNewPositio
   POINT inside{300, 200};
   ClientToScreen(view(), &inside);
   win::headless::MoveCursor(inside.x, inside.y);
-  DuiLib::CUiDriver::Pump();
+  ui::CUiDriver::Pump();
   EXPECT_EQ(shell_.control_bar_shows, 1);
   // The same position again, as a tile forwarding its own move, is no news.
   PostMessageW(view(), WM_MOUSEMOVE, 0, MAKELPARAM(300, 200));
-  DuiLib::CUiDriver::Pump();
+  ui::CUiDriver::Pump();
   EXPECT_EQ(shell_.control_bar_shows, 1);
   win::headless::MoveCursor(inside.x + 1, inside.y);
-  DuiLib::CUiDriver::Pump();
+  ui::CUiDriver::Pump();
   EXPECT_EQ(shell_.control_bar_shows, 2);
 }
 
@@ -174,7 +174,7 @@ TEST_P(MockedMeetingViewTest, AMoveOnTheViewsEdgeShowsNoControlBar) {
   ClientToScreen(view(), &edge);
   SetCursorPos(edge.x, edge.y);
   PostMessageW(view(), WM_MOUSEMOVE, 0, MAKELPARAM(0, 200));
-  DuiLib::CUiDriver::Pump();
+  ui::CUiDriver::Pump();
   EXPECT_EQ(shell_.control_bar_shows, 0);
 }
 
@@ -184,19 +184,19 @@ TEST_P(MockedMeetingViewTest, AnAbsentMainTileHidesItsBadgeWhileTheAlarmBarCount
   EXPECT_TRUE(BadgeShown(meeting().slot_main()));
   shell_.alarm_bar_shown = true;  // as the main window shows it before the start
   MoveWindow(view(), 0, 40, 1280, 719, TRUE);
-  DuiLib::CUiDriver::Pump();
+  ui::CUiDriver::Pump();
   EXPECT_FALSE(BadgeShown(meeting().slot_main()));
   EXPECT_TRUE(BadgeShown(meeting().slot_lower()));
   shell_.alarm_bar_shown = false;
   MoveWindow(view(), 0, 40, 1280, 720, TRUE);
-  DuiLib::CUiDriver::Pump();
+  ui::CUiDriver::Pump();
   EXPECT_TRUE(BadgeShown(meeting().slot_main()));
 }
 
 TEST_P(MockedMeetingViewTest, TheCameraRestartEndsSharing) {
   meeting().sharing_on = true;
   PostMessageW(view(), UM_CAMERA_RESTARTED, 0, 0);
-  DuiLib::CUiDriver::Pump();
+  ui::CUiDriver::Pump();
   EXPECT_FALSE(meeting().sharing_on);
 }
 
@@ -275,13 +275,13 @@ TEST_P(MockedMeetingViewTest, TheLayoutModeOutlivesALesson) {
 TEST_P(MockedMeetingViewTest, TheSettingsDialogRunsModallyOverTheView) {
   const std::filesystem::path saved = profile_.settings_file();
   std::filesystem::remove(saved);
-  DuiLib::CUiDriver::AnswerNextModal(L"cancel_btn");
+  ui::CUiDriver::AnswerNextModal(L"cancel_btn");
   meeting().OpenSettings();
   // Closed by its cancel button, which saves the settings as every close does.
   EXPECT_TRUE(std::filesystem::exists(saved));
   EXPECT_TRUE(IsWindowEnabled(view()));
-  DuiLib::CUiDriver::Pump();
-  EXPECT_EQ(DuiLib::CUiDriver::FindWindowByClass(L"SettingView"), nullptr);
+  ui::CUiDriver::Pump();
+  EXPECT_EQ(ui::CUiDriver::FindWindowByClass(L"SettingView"), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSkins, MockedMeetingViewTest,

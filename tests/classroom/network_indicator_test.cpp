@@ -28,7 +28,7 @@ class SignalBarsTest : public TileTest {
     tile_.present = true;
     tile_.UpdateIndicators(true);
     tile_.network_indicator()->SetQuality(level);
-    DuiLib::CUiDriver::Pump();
+    ui::CUiDriver::Pump();
   }
   // Pixels of the tile under the bars' 18 x 18 window that do not show what they should:
   // the level's colour inside a bar, the tile's black in the gaps.
@@ -52,7 +52,7 @@ TEST_P(SignalBarsTest, EachLevelColoursExactlyTheFourBars) {
 TEST_P(SignalBarsTest, TheBarsStartGrey) {
   tile_.present = true;
   tile_.UpdateIndicators(true);
-  DuiLib::CUiDriver::Pump();
+  ui::CUiDriver::Pump();
   EXPECT_EQ(WrongPixels(0x888888), 0);
 }
 

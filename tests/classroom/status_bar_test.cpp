@@ -14,7 +14,7 @@
 #include "service/data_holder.h"
 #include "tests/classroom/bars_fixture.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 
 namespace {
 

@@ -39,7 +39,7 @@ class TileTest : public ::testing::TestWithParam<const wchar_t*> {
     MoveWindow(meeting_view_.GetHWND(), 100, 50, 1320, 720, TRUE);
     tile_.Create(meeting_view_.GetHWND(), L"t", CanvasView::kChildStyle, 0, kTileX, kTileY,
                  kTileWidth, kTileHeight);
-    DuiLib::CUiDriver::Pump();
+    ui::CUiDriver::Pump();
     seen_.clear();
   }
   void TearDown() override { DestroyWindow(meeting_view_.GetHWND()); }
@@ -50,7 +50,7 @@ class TileTest : public ::testing::TestWithParam<const wchar_t*> {
 
   // The messages of that number that reached the stand-in since the last pump in SetUp.
   std::vector<Seen> Received(UINT message) {
-    DuiLib::CUiDriver::Pump();
+    ui::CUiDriver::Pump();
     std::vector<Seen> found;
     for (const Seen& seen : seen_) {
       if (seen.message == message) found.push_back(seen);

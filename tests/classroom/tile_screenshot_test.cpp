@@ -27,11 +27,11 @@ TEST_P(TileScreenshotTest, BothIndicatorsAreDrawnOverTheBlackTile) {
   tile_.present = true;
   tile_.UpdateIndicators(false);
   tile_.network_indicator()->SetQuality(1);
-  DuiLib::CUiDriver::Pump();  // the indicators paint in their own windows
+  ui::CUiDriver::Pump();  // the indicators paint in their own windows
   mkdir(QUORVEL_SCREENSHOT_DIR, 0755);
   const std::string path = std::string(QUORVEL_SCREENSHOT_DIR) + "/tile_" +
                            (std::wstring(GetParam()) == L"orbs.cn" ? "cn" : "en") + ".png";
-  ASSERT_TRUE(DuiLib::CUiDriver::SaveScreenshot(Tile(), path));
+  ASSERT_TRUE(ui::CUiDriver::SaveScreenshot(Tile(), path));
   struct stat info {};
   ASSERT_EQ(stat(path.c_str(), &info), 0);
 

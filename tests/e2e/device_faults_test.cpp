@@ -19,7 +19,7 @@
 #include "tests/e2e/lesson_world.h"
 #include "tests/support/quit_message.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 
 namespace e2e {
 namespace {

@@ -20,7 +20,7 @@
 #include "tests/e2e/lesson_world.h"
 #include "views/login_view.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 
 namespace e2e {
 namespace {
@@ -273,7 +273,7 @@ TEST_P(LessonRoadTest, TwoLessonsFromStartToTheLoginViewAgain) {
     EXPECT_EQ(dialog, WindowOfClass(L"SettingView"));
     EXPECT_FALSE(Visible(control_bar()));
     CUiDriver::Layout(dialog);
-    auto* cameras = dynamic_cast<DuiLib::CComboUI*>(CUiDriver::FindControl(dialog, L"camera_device"));
+    auto* cameras = dynamic_cast<ui::CComboUI*>(CUiDriver::FindControl(dialog, L"camera_device"));
     ASSERT_NE(cameras, nullptr);
     EXPECT_EQ(cameras->GetCount(), 2);
     Screenshot(Shot("settings"));

@@ -179,7 +179,7 @@ session_private_program() {
   cp "$session_build/bin/quorvel" "$session_dir/bin/quorvel"
   ln -sfn "$session_build/bin/skin" "$session_dir/bin/skin"
   session_quorvel_bin=$session_dir/bin/quorvel
-  session_engine_log=$session_dir/bin/AgoraSDK.log
+  session_engine_log=$session_dir/bin/MediaEngine.log
 }
 
 # session_run_quorvel: the program in the foreground, its diagnostics in quorvel.log.

@@ -13,7 +13,7 @@
 #include "modal_hooks.h"
 #include "views/login_view.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 
 namespace e2e {
 
@@ -60,8 +60,8 @@ void LessonWorld::Open(const WorldSetup& setup) {
   }
   if (setup.hotkey_taken) win::headless::TakeHotKeyElsewhere(MOD_ALT, 'S');
 
-  DuiLib::CPaintManagerUI::SetResourcePath(QUORVEL_SKIN_DIR);
-  DuiLib::CPaintManagerUI::SetResourceZip(chinese() ? L"orbs.cn" : L"orbs.en", false, nullptr);
+  ui::CPaintManagerUI::SetResourcePath(QUORVEL_SKIN_DIR);
+  ui::CPaintManagerUI::SetResourceZip(chinese() ? L"orbs.cn" : L"orbs.en", false, nullptr);
   holder_ = std::make_unique<DataHolder>();
   holder_->chinese_ui = chinese();
   holder_->language = chinese() ? "cn" : "us";
@@ -201,7 +201,7 @@ HWND LessonWorld::login_hwnd() const { return main_->login_view()->GetHWND(); }
 HWND LessonWorld::meeting_hwnd() { return main_->meeting_view()->GetHWND(); }
 
 int LessonWorld::CameraItems() const {
-  auto* list = dynamic_cast<DuiLib::CComboUI*>(CUiDriver::FindControl(login_hwnd(), L"camera_device"));
+  auto* list = dynamic_cast<ui::CComboUI*>(CUiDriver::FindControl(login_hwnd(), L"camera_device"));
   return list != nullptr ? list->GetCount() : 0;
 }
 
@@ -214,7 +214,7 @@ bool LessonWorld::TipShown() { return Visible(WindowOfClass(L"FloatTipWnd")); }
 std::wstring LessonWorld::TipText() { return Text(WindowOfClass(L"FloatTipWnd"), L"tip_info"); }
 
 void LessonWorld::OnNextModal(std::function<void(HWND)> handler) {
-  DuiLib::SetModalStartObserver(std::move(handler));
+  ui::SetModalStartObserver(std::move(handler));
 }
 
 void LessonWorld::WaitForEngineReady() {
@@ -223,7 +223,7 @@ void LessonWorld::WaitForEngineReady() {
 
 void LessonWorld::JoinWithCode(const std::string& code) {
   const HWND login = login_hwnd();
-  ASSERT_TRUE(CUiDriver::PressKey(login, L"class_code", 'A', DuiLib::kModControl));
+  ASSERT_TRUE(CUiDriver::PressKey(login, L"class_code", 'A', ui::kModControl));
   ASSERT_TRUE(CUiDriver::PressKey(login, L"class_code", VK_DELETE));
   ASSERT_TRUE(CUiDriver::Type(login, L"class_code", AnsiToWide(code)));
   ASSERT_TRUE(CUiDriver::PressKey(login, L"class_code", VK_RETURN));

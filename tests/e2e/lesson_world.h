@@ -10,8 +10,8 @@
 // test instead of hanging.
 #pragma once
 
-#include <UIlib.h>
-#include <duilib/ui_test_driver.h>
+#include <ui/ui.h>
+#include <ui/ui_test_driver.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -112,16 +112,16 @@ class LessonWorld : public ::testing::Test {
   HWND meeting_hwnd();
   // An owned window's handle, null before the main window has built it.
   static HWND WindowOfClass(const wchar_t* class_name) {
-    return DuiLib::CUiDriver::FindWindowByClass(class_name);
+    return ui::CUiDriver::FindWindowByClass(class_name);
   }
   static bool Visible(HWND window) { return window != nullptr && IsWindowVisible(window); }
   static std::wstring Text(HWND window, const wchar_t* control) {
-    return DuiLib::CUiDriver::GetText(window, control).str();
+    return ui::CUiDriver::GetText(window, control).str();
   }
   // Some pixel of a grid over the window is not black.
   static bool ShowsVideo(HWND tile);
   static bool ControlVisible(HWND window, const wchar_t* control) {
-    return DuiLib::CUiDriver::IsVisible(window, control);
+    return ui::CUiDriver::IsVisible(window, control);
   }
   int CameraItems() const;
   std::wstring NoticeText();

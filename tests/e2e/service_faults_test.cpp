@@ -16,7 +16,7 @@
 #include "service/settings_file.h"
 #include "tests/e2e/lesson_world.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 using testing_support::SimpleFault;
 
 namespace e2e {

@@ -37,7 +37,7 @@
 #include "media/engine_events.h"
 #include "tests/e2e/lesson_world.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 
 namespace e2e {
 namespace {

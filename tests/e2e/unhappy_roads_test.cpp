@@ -7,7 +7,7 @@
 #include "app/text_conversion.h"
 #include "tests/e2e/lesson_world.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 
 namespace e2e {
 namespace {

@@ -190,14 +190,14 @@ TEST_F(MediaEngineTest, TheLogFileLiesBesideTheProgram) {
   GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size()));
   std::wstring wide(program.data());
   std::string expected(wide.begin(), wide.begin() + static_cast<long>(wide.rfind(L'/') + 1));
-  expected += "AgoraSDK.log";
+  expected += "MediaEngine.log";
   EXPECT_CALL(parameters, convertPath(StrEq(expected), _, _))
       .WillOnce(Invoke([](const char*, char* out, std::size_t) {
-        std::strcpy(out, "/converted/AgoraSDK.log");
+        std::strcpy(out, "/converted/MediaEngine.log");
         return 0;
       }))
       .WillOnce(Return(-1));
-  EXPECT_CALL(parameters, setString(StrEq("rtc.log_file"), StrEq("/converted/AgoraSDK.log")))
+  EXPECT_CALL(parameters, setString(StrEq("rtc.log_file"), StrEq("/converted/MediaEngine.log")))
       .WillOnce(Return(0));
   EXPECT_CALL(parameters, setString(StrEq("rtc.log_file"), StrEq(expected))).WillOnce(Return(-1));
   EXPECT_TRUE(media.UseDefaultLogFile());

@@ -78,7 +78,7 @@ TEST(HttpPost, AnEmptyBodyGivesAnEmptyResult) {
 TEST(HttpPost, ARedirectIsFollowedWithTheSameForm) {
   RunningLessonService service({{kConfigPath, SimpleFault(FaultKind::kRedirect)}});
   std::string reply = PostWithin(std::chrono::seconds(20), service.Url(kConfigPath), kBaseQuery);
-  EXPECT_NE(reply.find("\"agoraAppId\""), std::string::npos) << reply;
+  EXPECT_NE(reply.find("\"mediaAppId\""), std::string::npos) << reply;
   auto requests = service.store().Requests();
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[0].path, kConfigPath);

@@ -81,7 +81,7 @@ TEST(MediaLogReport, SeveralReportsAtOnceAreAllStored) {
 }
 
 TEST(MediaLogReport, FailuresOnlyReachTheDebuggerOutput) {
-  RunningLessonService service({{"/Log/agoraLog", SimpleFault(FaultKind::kCode, 9)}});
+  RunningLessonService service({{"/Log/mediaLog", SimpleFault(FaultKind::kCode, 9)}});
   WorkerHarness harness;
   harness.holder().lesson().meeting_id = service.lesson().lesson.meeting_id;
   std::string output =

@@ -65,7 +65,7 @@ TEST(ReplyEnvelope, WrongShapesAreVerdictsNotExceptions) {
 
 TEST(ConfigReply, TakesTheIdAndTheUpdateNotice) {
   ConfigResult result = ReadConfigReply(
-      "{\"code\":0,\"data\":{\"agoraAppId\":\"abc\",\"app\":{\"newVer\":\"1.2.0\",\"update\":2,"
+      "{\"code\":0,\"data\":{\"mediaAppId\":\"abc\",\"app\":{\"newVer\":\"1.2.0\",\"update\":2,"
       "\"updateMsg\":\"新版本\",\"updateUrl\":\"http://u\"}}}");
   EXPECT_TRUE(result.accepted);
   EXPECT_EQ(result.app_id, "abc");
@@ -76,7 +76,7 @@ TEST(ConfigReply, TakesTheIdAndTheUpdateNotice) {
 }
 
 TEST(ConfigReply, AnIdAloneOffersNoUpdate) {
-  ConfigResult result = ReadConfigReply("{\"code\":0,\"data\":{\"agoraAppId\":\"abc\"}}");
+  ConfigResult result = ReadConfigReply("{\"code\":0,\"data\":{\"mediaAppId\":\"abc\"}}");
   EXPECT_EQ(result.app_id, "abc");
   EXPECT_EQ(result.update, 0);
   EXPECT_EQ(result.new_version, "");
@@ -91,12 +91,12 @@ TEST(ConfigReply, AnAppWithoutIdGivesAnEmptyId) {
 
 TEST(ConfigReply, EveryFailureFallsBackToTheBuiltInId) {
   for (const char* reply :
-       {"NETWORK ERROR,CODE:7", "", "garbage", "{\"code\":5,\"data\":{\"agoraAppId\":\"x\"}}",
+       {"NETWORK ERROR,CODE:7", "", "garbage", "{\"code\":5,\"data\":{\"mediaAppId\":\"x\"}}",
         "{\"code\":0,\"data\":{}}", "{\"code\":0,\"data\":\"x\"}",
-        "{\"code\":0,\"data\":{\"agoraAppId\":[\"x\"]}}",
-        "{\"code\":0,\"data\":{\"agoraAppId\":\"x\",\"app\":7}}",
-        "{\"code\":0,\"data\":{\"agoraAppId\":\"x\",\"app\":{\"update\":\"1\"}}}",
-        "{\"code\":0,\"data\":{\"agoraAppId\":\"x\",\"app\":{\"update\":3000000000}}}"}) {
+        "{\"code\":0,\"data\":{\"mediaAppId\":[\"x\"]}}",
+        "{\"code\":0,\"data\":{\"mediaAppId\":\"x\",\"app\":7}}",
+        "{\"code\":0,\"data\":{\"mediaAppId\":\"x\",\"app\":{\"update\":\"1\"}}}",
+        "{\"code\":0,\"data\":{\"mediaAppId\":\"x\",\"app\":{\"update\":3000000000}}}"}) {
     ConfigResult result = ReadConfigReply(reply);
     EXPECT_FALSE(result.accepted) << reply;
     EXPECT_EQ(result.app_id, kBuiltInAppId) << reply;
@@ -131,7 +131,7 @@ TEST(LoginReply, ConfigIsReadOnlyWhenPresent) {
 
   StepOutcome<LoginData> with = ReadLoginReply(
       "{\"code\":0,\"data\":{\"user_type\":0,\"token\":\"t\",\"meeting_id\":42,\"config\":"
-      "{\"agora_video_profile\":40,\"screen_sharing\":true,\"play_volume\":120}}}",
+      "{\"media_video_profile\":40,\"screen_sharing\":true,\"play_volume\":120}}}",
       kEnglish);
   ASSERT_TRUE(with.succeeded());
   EXPECT_EQ(with.data->meeting_id, "42");

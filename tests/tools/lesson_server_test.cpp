@@ -83,11 +83,11 @@ TEST(LessonServer, MistypedKeepsTheKeysButChangesTheirTypes) {
   EXPECT_TRUE(data["user_type"].isString());
   EXPECT_TRUE(data["token"].isArray());
   EXPECT_TRUE(data["config"].isObject());
-  EXPECT_TRUE(data["config"]["agora_video_profile"].isString());
+  EXPECT_TRUE(data["config"]["media_video_profile"].isString());
   EXPECT_TRUE(data["config"]["screen_sharing"].isString());
 
-  ServerScope log(Plan("/Log/agoraLog=mistyped"));
-  Json::Value log_reply = ParseJson(log.Post("/Log/agoraLog", "")->body);
+  ServerScope log(Plan("/Log/mediaLog=mistyped"));
+  Json::Value log_reply = ParseJson(log.Post("/Log/mediaLog", "")->body);
   EXPECT_TRUE(log_reply["code"].isString()) << "a reply without data values mistypes its code";
 }
 

@@ -191,7 +191,7 @@ TEST_F(LessonApiTest, ATokenOnlyOpensItsOwnRoleAndLesson) {
 
 TEST_F(LessonApiTest, MediaLogReportsAreCheckedAndStored) {
   const std::string meeting = created_.lesson.meeting_id;
-  EXPECT_EQ(Ask("/Log/agoraLog",
+  EXPECT_EQ(Ask("/Log/mediaLog",
                 "meeting_id=" + meeting + "&target_uid=-7&upload_uid=3&action=exit")["code"]
                 .asInt(),
             0);
@@ -199,11 +199,11 @@ TEST_F(LessonApiTest, MediaLogReportsAreCheckedAndStored) {
        {"meeting_id=" + meeting + "&target_uid=x&upload_uid=3&action=exit",
         "meeting_id=" + meeting + "&target_uid=1&upload_uid=3&action=dance",
         "meeting_id=" + meeting + "&target_uid=4294967296&upload_uid=3&action=enter"}) {
-    EXPECT_EQ(Ask("/Log/agoraLog", bad)["code"].asInt(),
+    EXPECT_EQ(Ask("/Log/mediaLog", bad)["code"].asInt(),
               static_cast<int>(Refusal::kMalformedReport))
         << bad;
   }
-  EXPECT_EQ(Ask("/Log/agoraLog", "meeting_id=nope&target_uid=1&upload_uid=3&action=enter")["code"]
+  EXPECT_EQ(Ask("/Log/mediaLog", "meeting_id=nope&target_uid=1&upload_uid=3&action=enter")["code"]
                 .asInt(),
             static_cast<int>(Refusal::kUnknownLesson));
   ASSERT_EQ(store_->Reports().size(), 1u);
@@ -212,7 +212,7 @@ TEST_F(LessonApiTest, MediaLogReportsAreCheckedAndStored) {
 
 TEST_F(LessonApiTest, TheConfigurationAnnouncesAnUpdateOnlyWhenOneIsSet) {
   Json::Value plain = Ask("/init/getPCConfig", "lan=us");
-  EXPECT_EQ(plain["data"]["agoraAppId"].asString(), ServiceConfig{}.app_id);
+  EXPECT_EQ(plain["data"]["mediaAppId"].asString(), ServiceConfig{}.app_id);
   EXPECT_FALSE(plain["data"].isMember("app"));
   ServiceConfig config;
   config.new_version = "2.0.0";

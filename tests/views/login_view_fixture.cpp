@@ -1,9 +1,9 @@
 #include "tests/views/login_view_fixture.h"
 
-#include <UIlib.h>
-#include <duilib/ui_test_driver.h>
+#include <ui/ui.h>
+#include <ui/ui_test_driver.h>
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 using ::testing::_;
 using ::testing::Invoke;
 using ::testing::Return;
@@ -81,7 +81,7 @@ void LoginViewTest::TypeCode(const std::wstring& text) {
 }
 
 void LoginViewTest::ClearCode() {
-  ASSERT_TRUE(CUiDriver::PressKey(view_, L"class_code", 'A', DuiLib::kModControl));
+  ASSERT_TRUE(CUiDriver::PressKey(view_, L"class_code", 'A', ui::kModControl));
   ASSERT_TRUE(CUiDriver::PressKey(view_, L"class_code", VK_DELETE));
 }
 
@@ -101,15 +101,15 @@ std::wstring LoginViewTest::Text(const wchar_t* name) const {
 }
 
 int LoginViewTest::Selection(const wchar_t* list) const {
-  return dynamic_cast<DuiLib::CComboUI*>(CUiDriver::FindControl(view_, list))->GetCurSel();
+  return dynamic_cast<ui::CComboUI*>(CUiDriver::FindControl(view_, list))->GetCurSel();
 }
 
 int LoginViewTest::ItemCount(const wchar_t* list) const {
-  return dynamic_cast<DuiLib::CComboUI*>(CUiDriver::FindControl(view_, list))->GetCount();
+  return dynamic_cast<ui::CComboUI*>(CUiDriver::FindControl(view_, list))->GetCount();
 }
 
 std::wstring LoginViewTest::FocusedName() const {
-  const DuiLib::CControlUI* focus = CUiDriver::ManagerOf(view_)->GetFocus();
+  const ui::CControlUI* focus = CUiDriver::ManagerOf(view_)->GetFocus();
   return focus != nullptr ? focus->GetName().str() : L"";
 }
 

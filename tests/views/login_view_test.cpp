@@ -10,7 +10,7 @@
 #include "app/app_messages.h"
 #include "tests/views/login_view_fixture.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 using login_test::LoginViewTest;
 
 namespace {
@@ -158,7 +158,7 @@ TEST_P(LoginViewSkinTest, JoinWithEmptyListsSelectsEmptyIds) {
 TEST_P(LoginViewSkinTest, AFailedLoginWithAnEmptiedFieldGivesTheButtonBackEnabledButGrey) {
   TypeCode(L"QV-2024");
   ASSERT_TRUE(CUiDriver::Click(view(), L"join_class"));
-  dynamic_cast<DuiLib::CEditUI*>(CUiDriver::FindControl(view(), L"class_code"))->SetText(L"");
+  dynamic_cast<ui::CEditUI*>(CUiDriver::FindControl(view(), L"class_code"))->SetText(L"");
   Post(UM_NOTICE_CLOSED);
   for (const wchar_t* name : {L"class_code", L"camera_device", L"audin_device", L"join_class"}) {
     EXPECT_TRUE(Enabled(name)) << name;

@@ -1,7 +1,7 @@
 #include "tests/views/setting_view_fixture.h"
 
-#include <UIlib.h>
-#include <duilib/ui_test_driver.h>
+#include <ui/ui.h>
+#include <ui/ui_test_driver.h>
 
 #include <fstream>
 
@@ -10,7 +10,7 @@
 #include "tests/platform/win/window_test_support.h"
 #include "views/setting_view.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 
 namespace settings_test {
 
@@ -80,15 +80,15 @@ std::wstring SettingViewTest::Text(const wchar_t* name) const {
 }
 
 int SettingViewTest::Selection(const wchar_t* list) const {
-  return dynamic_cast<DuiLib::CComboUI*>(CUiDriver::FindControl(dialog_, list))->GetCurSel();
+  return dynamic_cast<ui::CComboUI*>(CUiDriver::FindControl(dialog_, list))->GetCurSel();
 }
 
 int SettingViewTest::ItemCount(const wchar_t* list) const {
-  return dynamic_cast<DuiLib::CComboUI*>(CUiDriver::FindControl(dialog_, list))->GetCount();
+  return dynamic_cast<ui::CComboUI*>(CUiDriver::FindControl(dialog_, list))->GetCount();
 }
 
 int SettingViewTest::SliderValue() const {
-  return dynamic_cast<DuiLib::CSliderUI*>(CUiDriver::FindControl(dialog_, L"volume_slider"))
+  return dynamic_cast<ui::CSliderUI*>(CUiDriver::FindControl(dialog_, L"volume_slider"))
       ->GetValue();
 }
 

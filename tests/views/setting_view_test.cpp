@@ -4,8 +4,8 @@
 // app.conf holds once it closes, its modal results, layouts that lack controls, screenshots.
 #include "views/setting_view.h"
 
-#include <UIlib.h>
-#include <duilib/ui_test_driver.h>
+#include <ui/ui.h>
+#include <ui/ui_test_driver.h>
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 #include "tests/views/setting_view_fixture.h"
 #include "views/system_volume.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 using settings_test::SettingViewTest;
 
 namespace {
@@ -156,11 +156,11 @@ TEST_P(SettingViewTest, TheShortcutFieldShowsTheSavedShortcut) {
 TEST_P(SettingViewTest, CtrlShiftAIsPostedToTheMainWindowInTheFieldsForm) {
   OpenDialog();
   ASSERT_TRUE(CUiDriver::PressHotKey(dialog(), L"switch_camera_hotykey", 'A',
-                                     DuiLib::kModControl | DuiLib::kModShift));
+                                     ui::kModControl | ui::kModShift));
   CUiDriver::Pump();
   EXPECT_EQ(Text(L"switch_camera_hotykey"), L"Ctrl + Shift + A");
   ASSERT_EQ(CountPosted(UM_HOTKEY_CHANGED), 1);
-  EXPECT_EQ(posted_[0].wParam, static_cast<WPARAM>(DuiLib::kModShift | DuiLib::kModControl));
+  EXPECT_EQ(posted_[0].wParam, static_cast<WPARAM>(ui::kModShift | ui::kModControl));
   EXPECT_EQ(posted_[0].lParam, 'A');
   EXPECT_EQ(holder_.settings().hotkey, "Alt + S");  // saved only on closing
 }
@@ -171,7 +171,7 @@ TEST_P(SettingViewTest, AClearedFieldOrOneShowingOnlyModifiersPostsNothing) {
   CUiDriver::Pump();
   EXPECT_EQ(Text(L"switch_camera_hotykey"), L"");
   ASSERT_TRUE(CUiDriver::PressHotKey(dialog(), L"switch_camera_hotykey", VK_CONTROL,
-                                     DuiLib::kModControl | DuiLib::kModAlt));
+                                     ui::kModControl | ui::kModAlt));
   CUiDriver::Pump();
   EXPECT_NE(Text(L"switch_camera_hotykey"), L"");
   EXPECT_EQ(CountPosted(UM_HOTKEY_CHANGED), 0);
@@ -184,7 +184,7 @@ TEST_P(SettingViewTest, OkWritesVolumeMirrorAndShortcutAsTheDialogShowedThem) {
   ASSERT_TRUE(CUiDriver::MoveSlider(dialog(), L"volume_slider", 45));
   ASSERT_TRUE(CUiDriver::PickItem(dialog(), L"mirror_mode", kMirrorOn));
   ASSERT_TRUE(CUiDriver::PressHotKey(dialog(), L"switch_camera_hotykey", 'A',
-                                     DuiLib::kModControl | DuiLib::kModShift));
+                                     ui::kModControl | ui::kModShift));
   const int shown_volume = SliderValue();
   const std::wstring shown_hotkey = Text(L"switch_camera_hotykey");
   CloseWith(L"ok_btn");
@@ -243,8 +243,8 @@ TEST_P(SettingViewTest, Screenshot) {
   EXPECT_TRUE(CUiDriver::SaveScreenshot(
       dialog(), shell_test::ScreenshotPath(std::string("setting_view_") + GetParam().language)));
   ASSERT_TRUE(CUiDriver::PressHotKey(dialog(), L"switch_camera_hotykey", 'A',
-                                     DuiLib::kModControl | DuiLib::kModShift));
-  dynamic_cast<DuiLib::CComboUI*>(CUiDriver::FindControl(dialog(), L"camera_device"))
+                                     ui::kModControl | ui::kModShift));
+  dynamic_cast<ui::CComboUI*>(CUiDriver::FindControl(dialog(), L"camera_device"))
       ->OpenDropDown();
   EXPECT_TRUE(shell_test::SaveScreen(std::string("setting_view_open_list_") + GetParam().language));
 }
@@ -259,8 +259,8 @@ class SparseLayoutTest : public SettingViewTest {
     std::ofstream(std::filesystem::path(folder_.path()) / "setting_view.xml")
         << R"(<?xml version="1.0" encoding="utf-8"?><Window size="400,430"><VerticalLayout>)"
         << body << "</VerticalLayout></Window>";
-    DuiLib::CPaintManagerUI::SetResourcePath((folder_.path().wstring() + L"/").c_str());
-    DuiLib::CPaintManagerUI::SetResourceZip(L"");
+    ui::CPaintManagerUI::SetResourcePath((folder_.path().wstring() + L"/").c_str());
+    ui::CPaintManagerUI::SetResourceZip(L"");
   }
 
   testing_support::TempDir folder_;

@@ -82,7 +82,7 @@ std::optional<Json::Value> LessonApi::Answer(const std::string& path, const Form
 Json::Value LessonApi::Config() {
   ServiceConfig config = store_.Config();
   Json::Value data(Json::objectValue);
-  data["agoraAppId"] = config.app_id;
+  data["mediaAppId"] = config.app_id;
   if (!config.new_version.empty()) {
     Json::Value& app = data["app"];
     app["newVer"] = config.new_version;
@@ -104,7 +104,7 @@ Json::Value LessonApi::Login(const FormFields& fields) {
   data["token"] = store_.TokenFor(*participant);
   data["meeting_id"] = participant->meeting_id;
   Json::Value& config = data["config"];
-  config["agora_video_profile"] = media_.video_profile;
+  config["media_video_profile"] = media_.video_profile;
   config["screen_sharing"] = lesson->screen_sharing;
   config["recording"] = lesson->recording;
   config["play_volume"] = media_.play_volume;

@@ -1,8 +1,8 @@
 // Speed of the window library: loading and building a 50-control layout from a skin archive,
 // and a full repaint of a 1080 x 675 window built from the gallery layout.
-#include <UIlib.h>
+#include <ui/ui.h>
 #include <benchmark/benchmark.h>
-#include <duilib/ui_test_driver.h>
+#include <ui/ui_test_driver.h>
 #include <zip.h>
 
 #include <cstdlib>
@@ -57,7 +57,7 @@ std::wstring WriteBenchArchive() {
   const char* names[] = {"button_normal.png", "button_hot.png", "button_pushed.png"};
   for (int i = 0; i < 3; ++i) {
     const std::wstring wide(names[i], names[i] + std::char_traits<char>::length(names[i]));
-    images[i] = DuiLib::ReadSkinFile(DuiLib::ResourceLocation{kSkinFolder, L"orbs.en"}, wide).bytes;
+    images[i] = ui::ReadSkinFile(ui::ResourceLocation{kSkinFolder, L"orbs.en"}, wide).bytes;
     zip_file_add(archive, names[i],
                  zip_source_buffer(archive, images[i].data(), images[i].size(), 0),
                  ZIP_FL_OVERWRITE);
@@ -67,29 +67,29 @@ std::wstring WriteBenchArchive() {
 }
 
 void LoadAndBuildFiftyControls(benchmark::State& state) {
-  const DuiLib::ResourceLocation where{L"/tmp/", WriteBenchArchive()};
+  const ui::ResourceLocation where{L"/tmp/", WriteBenchArchive()};
   for (auto _ : state) {
-    DuiLib::CPaintManagerUI manager;
-    std::unique_ptr<DuiLib::CControlUI> root = DuiLib::LoadLayout(where, L"fifty.xml", manager);
+    ui::CPaintManagerUI manager;
+    std::unique_ptr<ui::CControlUI> root = ui::LoadLayout(where, L"fifty.xml", manager);
     root->SetPos(RECT{0, 0, 800, 600});
     benchmark::DoNotOptimize(root.get());
   }
 }
 BENCHMARK(LoadAndBuildFiftyControls)->Unit(benchmark::kMillisecond);
 
-class GalleryWindow : public DuiLib::WindowImplBase {
+class GalleryWindow : public ui::WindowImplBase {
  public:
-  DuiLib::CPaintManagerUI& manager() { return m_PaintManager; }
+  ui::CPaintManagerUI& manager() { return m_PaintManager; }
 
  protected:
-  DuiLib::LPCTSTR GetWindowClassName() const override { return L"QvBenchGallery"; }
-  DuiLib::CDuiString GetSkinFile() override { return L"gallery.xml"; }
+  ui::LPCTSTR GetWindowClassName() const override { return L"QvBenchGallery"; }
+  ui::CUiString GetSkinFile() override { return L"gallery.xml"; }
 };
 
 void FullRepaint1080x675(benchmark::State& state) {
   setenv("QUORVEL_HEADLESS", "1", 1);
-  DuiLib::CPaintManagerUI::SetResourcePath(kSkinFolder.c_str());
-  DuiLib::CPaintManagerUI::SetResourceZip(L"orbs.cn");
+  ui::CPaintManagerUI::SetResourcePath(kSkinFolder.c_str());
+  ui::CPaintManagerUI::SetResourceZip(L"orbs.cn");
   GalleryWindow window;
   window.Create(nullptr, L"", WS_POPUP | WS_VISIBLE, 0, 0, 0, 1080, 675);
   MoveWindow(window.GetHWND(), 0, 0, 1080, 675, TRUE);

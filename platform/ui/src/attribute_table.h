@@ -6,9 +6,9 @@
 #include <string>
 
 #include "attribute_values.h"
-#include "duilib/ui_control.h"
+#include "ui/ui_control.h"
 
-namespace DuiLib {
+namespace ui {
 
 template <typename Kind>
 class AttributeTable {
@@ -29,4 +29,4 @@ class AttributeTable {
   std::map<std::wstring, Setter> setters_;
 };
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <vector>
 
-namespace DuiLib {
+namespace ui {
 
 namespace {
 
@@ -116,4 +116,4 @@ std::optional<ImageDescription> ParseImage(const std::wstring& text) {
   return image;
 }
 
-}  // namespace DuiLib
+}  // namespace ui

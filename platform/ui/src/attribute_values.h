@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace DuiLib {
+namespace ui {
 
 std::optional<int> ParseInt(const std::wstring& text);
 std::optional<bool> ParseBool(const std::wstring& text);
@@ -24,4 +24,4 @@ struct ImageDescription {
 };
 std::optional<ImageDescription> ParseImage(const std::wstring& text);
 
-}  // namespace DuiLib
+}  // namespace ui

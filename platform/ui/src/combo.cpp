@@ -2,11 +2,11 @@
 
 #include "attribute_table.h"
 #include "combo_window.h"
-#include "duilib/ui_controls.h"
-#include "duilib/ui_manager.h"
+#include "ui/ui_controls.h"
+#include "ui/ui_manager.h"
 #include "render.h"
 
-namespace DuiLib {
+namespace ui {
 
 namespace {
 
@@ -179,9 +179,9 @@ bool CComboUI::SelectItem(int index, bool take_focus) {
   return true;
 }
 
-CDuiString CComboUI::GetText() const {
+CUiString CComboUI::GetText() const {
   const CControlUI* item = GetItemAt(cur_sel_);
-  return item != nullptr ? item->GetText() : CDuiString();
+  return item != nullptr ? item->GetText() : CUiString();
 }
 
 void CComboUI::SetEnabled(bool enabled) {
@@ -294,4 +294,4 @@ void CComboUI::DoPaint(CRenderContext& context) {
 
 LPCTSTR CListLabelElementUI::GetClass() const { return L"ListLabelElement"; }
 
-}  // namespace DuiLib
+}  // namespace ui

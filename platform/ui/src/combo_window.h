@@ -2,10 +2,10 @@
 // list's items (which the list keeps owning) and picking one on a click.
 #pragma once
 
-#include "duilib/ui_controls.h"
-#include "duilib/ui_window.h"
+#include "ui/ui_controls.h"
+#include "ui/ui_window.h"
 
-namespace DuiLib {
+namespace ui {
 
 class CComboWnd : public CWindowWnd {
  public:
@@ -35,4 +35,4 @@ class CComboWnd : public CWindowWnd {
   bool picked_ = false;
 };
 
-}  // namespace DuiLib
+}  // namespace ui

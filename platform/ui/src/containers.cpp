@@ -1,11 +1,11 @@
 #include <algorithm>
 
 #include "attribute_table.h"
-#include "duilib/ui_containers.h"
-#include "duilib/ui_manager.h"
+#include "ui/ui_containers.h"
+#include "ui/ui_manager.h"
 #include "render.h"
 
-namespace DuiLib {
+namespace ui {
 
 namespace {
 
@@ -218,7 +218,7 @@ CControlUI* CContainerUI::FindControlAt(POINT point) {
   return this;
 }
 
-CControlUI* CContainerUI::FindControlByName(const CDuiString& name) {
+CControlUI* CContainerUI::FindControlByName(const CUiString& name) {
   if (CControlUI* self = CControlUI::FindControlByName(name)) return self;
   for (auto& child : items_) {
     if (CControlUI* found = child->FindControlByName(name)) return found;
@@ -234,4 +234,4 @@ LPCTSTR CHorizontalLayoutUI::GetClass() const { return L"HorizontalLayout"; }
 
 void CHorizontalLayoutUI::LayoutChildren(RECT inner) { StackChildren(inner, Axis::Horizontal); }
 
-}  // namespace DuiLib
+}  // namespace ui

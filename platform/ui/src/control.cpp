@@ -1,10 +1,10 @@
 #include "attribute_table.h"
 #include "diagnostics.h"
-#include "duilib/ui_control.h"
-#include "duilib/ui_manager.h"
+#include "ui/ui_control.h"
+#include "ui/ui_manager.h"
 #include "render.h"
 
-namespace DuiLib {
+namespace ui {
 
 namespace {
 
@@ -49,7 +49,7 @@ CControlUI::~CControlUI() {
 LPCTSTR CControlUI::GetClass() const { return L"Control"; }
 
 void CControlUI::SetText(LPCTSTR text) {
-  if (text_ == CDuiString(text)) return;
+  if (text_ == CUiString(text)) return;
   text_ = text;
   Invalidate();
 }
@@ -151,7 +151,7 @@ AttributeStatus CControlUI::ApplyAttribute(LPCTSTR name, LPCTSTR value) {
   return status;
 }
 
-CDuiString CControlUI::GetAttribute(LPCTSTR name) const {
+CUiString CControlUI::GetAttribute(LPCTSTR name) const {
   const std::wstring key = name != nullptr ? name : L"";
   if (key == L"text") return GetText();
   if (key == L"visible") return BoolText(visible_);
@@ -159,7 +159,7 @@ CDuiString CControlUI::GetAttribute(LPCTSTR name) const {
   if (key == L"width") return std::to_wstring(fixed_width_);
   if (key == L"height") return std::to_wstring(fixed_height_);
   const auto found = attributes_.find(key);
-  return found == attributes_.end() ? CDuiString() : CDuiString(found->second);
+  return found == attributes_.end() ? CUiString() : CUiString(found->second);
 }
 
 AttributeStatus CControlUI::ApplyOwnAttribute(const std::wstring& name, const std::wstring& value) {
@@ -302,7 +302,7 @@ CControlUI* CControlUI::FindControlAt(POINT point) {
   return inside ? this : nullptr;
 }
 
-CControlUI* CControlUI::FindControlByName(const CDuiString& name) {
+CControlUI* CControlUI::FindControlByName(const CUiString& name) {
   return name_ == name ? this : nullptr;
 }
 
@@ -312,7 +312,7 @@ void CControlUI::PaintBkImage(CRenderContext& context) {
   if (!bk_image_.IsEmpty()) DrawImage(context, bk_image_, pos_);
 }
 
-bool CControlUI::DrawImage(CRenderContext& context, const CDuiString& image, RECT rect) {
+bool CControlUI::DrawImage(CRenderContext& context, const CUiString& image, RECT rect) {
   const auto description = ParseImage(image.str());
   return description && context.DrawImage(*description, rect);
 }
@@ -330,4 +330,4 @@ void CControlUI::Notify(LPCTSTR type, WPARAM wParam, LPARAM lParam) {
   if (manager_ != nullptr) manager_->SendNotify(this, type, wParam, lParam);
 }
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -2,9 +2,9 @@
 
 #include <map>
 
-#include "duilib/ui_controls.h"
+#include "ui/ui_controls.h"
 
-namespace DuiLib {
+namespace ui {
 
 namespace {
 
@@ -36,4 +36,4 @@ std::unique_ptr<CControlUI> CreateControl(const std::wstring& kind) {
   return found == kinds.end() ? nullptr : found->second();
 }
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -4,11 +4,11 @@
 #include <memory>
 #include <string>
 
-#include "duilib/ui_control.h"
+#include "ui/ui_control.h"
 
-namespace DuiLib {
+namespace ui {
 
 // A new control of the kind an element names ("Button", "VerticalLayout", ...), or null.
 std::unique_ptr<CControlUI> CreateControl(const std::wstring& kind);
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-namespace DuiLib {
+namespace ui {
 
 namespace {
 
@@ -16,7 +16,7 @@ std::function<void(const std::wstring&)>& Sink() {
 }  // namespace
 
 void ReportProblem(const std::wstring& line) {
-  OutputDebugStringW((L"DuiLib: " + line + L"\n").c_str());
+  OutputDebugStringW((L"ui: " + line + L"\n").c_str());
   if (Sink()) Sink()(line);
 }
 
@@ -41,4 +41,4 @@ std::string Narrow(const std::wstring& wide) {
   return narrow;
 }
 
-}  // namespace DuiLib
+}  // namespace ui

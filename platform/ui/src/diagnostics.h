@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-namespace DuiLib {
+namespace ui {
 
 void ReportProblem(const std::wstring& line);
 
@@ -14,4 +14,4 @@ void SetProblemSink(std::function<void(const std::wstring&)> sink);
 std::wstring Widen(const std::string& utf8);
 std::string Narrow(const std::wstring& wide);
 
-}  // namespace DuiLib
+}  // namespace ui

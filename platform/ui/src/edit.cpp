@@ -1,11 +1,11 @@
 #include <algorithm>
 
 #include "attribute_table.h"
-#include "duilib/ui_controls.h"
-#include "duilib/ui_manager.h"
+#include "ui/ui_controls.h"
+#include "ui/ui_manager.h"
 #include "render.h"
 
-namespace DuiLib {
+namespace ui {
 
 LPCTSTR CEditUI::GetClass() const { return L"Edit"; }
 
@@ -175,4 +175,4 @@ void CEditUI::DoPaint(CRenderContext& context) {
   }
 }
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -9,7 +9,7 @@
 
 #include "diagnostics.h"
 
-namespace DuiLib {
+namespace ui {
 
 namespace {
 
@@ -38,4 +38,4 @@ void NoteWindowPainted(HWND window) {
   _exit(0);
 }
 
-}  // namespace DuiLib
+}  // namespace ui

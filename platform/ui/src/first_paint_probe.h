@@ -6,9 +6,9 @@
 
 #include <windows.h>
 
-namespace DuiLib {
+namespace ui {
 
 // Called after every present of a window's painted surface; does nothing unless armed.
 void NoteWindowPainted(HWND window);
 
-}  // namespace DuiLib
+}  // namespace ui

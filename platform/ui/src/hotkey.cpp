@@ -1,11 +1,11 @@
 #include <cwctype>
 #include <string>
 
-#include "duilib/ui_controls.h"
-#include "duilib/ui_manager.h"
+#include "ui/ui_controls.h"
+#include "ui/ui_manager.h"
 #include "render.h"
 
-namespace DuiLib {
+namespace ui {
 
 namespace {
 
@@ -119,7 +119,7 @@ void CHotKeyUI::DoEvent(TEventUI& event) {
     const WORD key = IsModifierKey(event.wParam) ? 0 : static_cast<WORD>(event.wParam);
     const WORD before_key = key_;
     const WORD before_modifiers = modifiers_;
-    const CDuiString before_text = GetText();
+    const CUiString before_text = GetText();
     // Backspace or Delete alone clears the field.
     if ((key == VK_BACK || key == VK_DELETE) && event.wKeyState == 0) {
       key_ = 0;
@@ -141,4 +141,4 @@ void CHotKeyUI::DoPaint(CRenderContext& context) {
   if (IsFocused()) context.FrameRect(GetPos(), 0xFF3C8CE7);
 }
 
-}  // namespace DuiLib
+}  // namespace ui

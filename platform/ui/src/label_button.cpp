@@ -1,9 +1,9 @@
 #include "attribute_table.h"
-#include "duilib/ui_controls.h"
-#include "duilib/ui_manager.h"
+#include "ui/ui_controls.h"
+#include "ui/ui_manager.h"
 #include "render.h"
 
-namespace DuiLib {
+namespace ui {
 
 namespace {
 
@@ -65,7 +65,7 @@ void CButtonUI::SetDisabledImage(LPCTSTR image) {
   Invalidate();
 }
 
-CDuiString CButtonUI::GetAttribute(LPCTSTR name) const {
+CUiString CButtonUI::GetAttribute(LPCTSTR name) const {
   const std::wstring key = name != nullptr ? name : L"";
   if (key == L"normalimage") return normal_image_;
   if (key == L"hotimage") return hot_image_;
@@ -154,7 +154,7 @@ void CButtonUI::DoPaint(CRenderContext& context) {
     context.FillRect(GetPos(), hot_bk_color_);
   PaintBkImage(context);
   // The state's own image, falling back to the normal one when the state has none.
-  const CDuiString* image = &normal_image_;
+  const CUiString* image = &normal_image_;
   if (!IsEnabled() && !disabled_image_.IsEmpty())
     image = &disabled_image_;
   else if (IsEnabled() && pushed_ && !pushed_image_.IsEmpty())
@@ -167,4 +167,4 @@ void CButtonUI::DoPaint(CRenderContext& context) {
   PaintText(context, GetText().str(), color);
 }
 
-}  // namespace DuiLib
+}  // namespace ui

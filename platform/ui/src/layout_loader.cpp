@@ -7,10 +7,10 @@
 #include "attribute_values.h"
 #include "control_registry.h"
 #include "diagnostics.h"
-#include "duilib/ui_containers.h"
+#include "ui/ui_containers.h"
 #include "render.h"
 
-namespace DuiLib {
+namespace ui {
 
 namespace {
 
@@ -167,4 +167,4 @@ std::unique_ptr<CControlUI> LoadLayout(const ResourceLocation& where, const std:
   return loader.BuildWindow(window);
 }
 
-}  // namespace DuiLib
+}  // namespace ui

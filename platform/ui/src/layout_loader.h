@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
-#include "duilib/ui_manager.h"
+#include "ui/ui_manager.h"
 #include "skin_archive.h"
 
-namespace DuiLib {
+namespace ui {
 
 // Reads the layout, applies the Window element's attributes and fonts to manager, and returns
 // the root control (null for a missing or unreadable layout). Every problem (missing file,
@@ -16,4 +16,4 @@ namespace DuiLib {
 std::unique_ptr<CControlUI> LoadLayout(const ResourceLocation& where, const std::wstring& file,
                                        CPaintManagerUI& manager);
 
-}  // namespace DuiLib
+}  // namespace ui

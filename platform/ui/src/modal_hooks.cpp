@@ -2,7 +2,7 @@
 
 #include <utility>
 
-namespace DuiLib {
+namespace ui {
 
 namespace {
 
@@ -22,4 +22,4 @@ void NotifyModalStart(HWND window) {
   if (observer) observer(window);
 }
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -5,9 +5,9 @@
 
 #include <functional>
 
-namespace DuiLib {
+namespace ui {
 
 void SetModalStartObserver(std::function<void(HWND)> observer);
 void NotifyModalStart(HWND window);
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -4,12 +4,12 @@
 #include <map>
 
 #include "diagnostics.h"
-#include "duilib/ui_manager.h"
+#include "ui/ui_manager.h"
 #include "first_paint_probe.h"
 #include "render.h"
 #include "resources.h"
 
-namespace DuiLib {
+namespace ui {
 
 namespace {
 
@@ -61,25 +61,25 @@ void CPaintManagerUI::SetInstance(HINSTANCE instance) { Settings().instance = in
 
 HINSTANCE CPaintManagerUI::GetInstance() { return Settings().instance; }
 
-CDuiString CPaintManagerUI::GetInstancePath() {
+CUiString CPaintManagerUI::GetInstancePath() {
   wchar_t path[MAX_PATH + 1] = {};
   const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::wstring folder(path, length);
   const size_t slash = folder.find_last_of(L"/\\");
-  return slash == std::wstring::npos ? CDuiString() : CDuiString(folder.substr(0, slash + 1));
+  return slash == std::wstring::npos ? CUiString() : CUiString(folder.substr(0, slash + 1));
 }
 
 void CPaintManagerUI::SetResourcePath(LPCTSTR path) {
   Settings().resource_path = WithSeparator(path != nullptr ? path : L"");
 }
 
-CDuiString CPaintManagerUI::GetResourcePath() { return Settings().resource_path; }
+CUiString CPaintManagerUI::GetResourcePath() { return Settings().resource_path; }
 
 void CPaintManagerUI::SetResourceZip(LPCTSTR zip_name, bool, const char*) {
   Settings().resource_zip = zip_name != nullptr ? zip_name : L"";
 }
 
-CDuiString CPaintManagerUI::GetResourceZip() { return Settings().resource_zip; }
+CUiString CPaintManagerUI::GetResourceZip() { return Settings().resource_zip; }
 
 void CPaintManagerUI::MessageLoop() {
   MSG msg{};
@@ -381,4 +381,4 @@ bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
   }
 }
 
-}  // namespace DuiLib
+}  // namespace ui

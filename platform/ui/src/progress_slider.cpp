@@ -1,11 +1,11 @@
 #include <algorithm>
 
 #include "attribute_table.h"
-#include "duilib/ui_controls.h"
-#include "duilib/ui_manager.h"
+#include "ui/ui_controls.h"
+#include "ui/ui_manager.h"
 #include "render.h"
 
-namespace DuiLib {
+namespace ui {
 
 LPCTSTR CProgressUI::GetClass() const { return L"Progress"; }
 
@@ -26,7 +26,7 @@ void CProgressUI::SetValue(int value) {
   Invalidate();
 }
 
-CDuiString CProgressUI::GetAttribute(LPCTSTR name) const {
+CUiString CProgressUI::GetAttribute(LPCTSTR name) const {
   const std::wstring key = name != nullptr ? name : L"";
   if (key == L"value") return std::to_wstring(value_);
   if (key == L"min") return std::to_wstring(min_);
@@ -192,4 +192,4 @@ void CSliderUI::DoPaint(CRenderContext& context) {
   }
 }
 
-}  // namespace DuiLib
+}  // namespace ui

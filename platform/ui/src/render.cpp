@@ -14,7 +14,7 @@
 #include "diagnostics.h"
 #include "resources.h"
 
-namespace DuiLib {
+namespace ui {
 
 namespace {
 
@@ -282,4 +282,4 @@ void CRenderContext::DrawText(const std::wstring& text, const RECT& rect, DWORD 
   cairo_restore(cr_);
 }
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -9,10 +9,10 @@
 #include <string>
 
 #include "attribute_values.h"
-#include "duilib/ui_manager.h"
+#include "ui/ui_manager.h"
 #include "skin_archive.h"
 
-namespace DuiLib {
+namespace ui {
 
 struct CairoDestroyer {
   void operator()(cairo_t* cr) const { cairo_destroy(cr); }
@@ -64,4 +64,4 @@ class CRenderContext {
   CPaintManagerUI& manager_;
 };
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -1,6 +1,6 @@
 #include "resources.h"
 
-namespace DuiLib {
+namespace ui {
 
 LibrarySettings& Settings() {
   static LibrarySettings settings;
@@ -11,4 +11,4 @@ ResourceLocation CurrentSkinLocation() {
   return ResourceLocation{Settings().resource_path, Settings().resource_zip};
 }
 
-}  // namespace DuiLib
+}  // namespace ui

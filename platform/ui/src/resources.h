@@ -7,7 +7,7 @@
 
 #include "skin_archive.h"
 
-namespace DuiLib {
+namespace ui {
 
 struct LibrarySettings {
   HINSTANCE instance = nullptr;
@@ -18,4 +18,4 @@ struct LibrarySettings {
 LibrarySettings& Settings();
 ResourceLocation CurrentSkinLocation();
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -11,7 +11,7 @@
 
 #include "diagnostics.h"
 
-namespace DuiLib {
+namespace ui {
 
 namespace {
 
@@ -127,4 +127,4 @@ ResourceData ReadSkinFile(const ResourceLocation& where, const std::wstring& nam
   return ReadFromFolder(where.folder + name);
 }
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace DuiLib {
+namespace ui {
 
 struct ResourceLocation {
   std::wstring folder;   // ends with a separator, or is empty
@@ -21,4 +21,4 @@ struct ResourceData {
 // Reads one entry of the skin. A missing archive or entry is an error value, never a throw.
 ResourceData ReadSkinFile(const ResourceLocation& where, const std::wstring& name);
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -6,10 +6,10 @@
 
 #include "combo_window.h"
 #include "diagnostics.h"
-#include "duilib/ui_test_driver.h"
+#include "ui/ui_test_driver.h"
 #include "modal_hooks.h"
 
-namespace DuiLib {
+namespace ui {
 
 namespace {
 
@@ -146,9 +146,9 @@ void CUiDriver::AnswerNextModal(LPCTSTR button_name) {
   SetModalStartObserver([name](HWND window) { Click(window, name.c_str()); });
 }
 
-CDuiString CUiDriver::GetText(HWND window, LPCTSTR name) {
+CUiString CUiDriver::GetText(HWND window, LPCTSTR name) {
   const CControlUI* control = FindControl(window, name);
-  return control != nullptr ? control->GetText() : CDuiString();
+  return control != nullptr ? control->GetText() : CUiString();
 }
 
 bool CUiDriver::IsVisible(HWND window, LPCTSTR name) {
@@ -161,9 +161,9 @@ bool CUiDriver::IsEnabled(HWND window, LPCTSTR name) {
   return control != nullptr && control->IsEnabled();
 }
 
-CDuiString CUiDriver::GetAttribute(HWND window, LPCTSTR name, LPCTSTR attribute) {
+CUiString CUiDriver::GetAttribute(HWND window, LPCTSTR name, LPCTSTR attribute) {
   const CControlUI* control = FindControl(window, name);
-  return control != nullptr ? control->GetAttribute(attribute) : CDuiString();
+  return control != nullptr ? control->GetAttribute(attribute) : CUiString();
 }
 
 bool CUiDriver::SaveScreenshot(HWND window, const std::string& path) {
@@ -196,4 +196,4 @@ void CUiDriver::WatchProblems(std::function<void(const std::wstring&)> sink) {
   SetProblemSink(std::move(sink));
 }
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -1,8 +1,8 @@
-#include "duilib/ui_string.h"
+#include "ui/ui_string.h"
 
 #include <cwctype>
 
-namespace DuiLib {
+namespace ui {
 
 namespace {
 
@@ -10,11 +10,11 @@ int Sign(long difference) { return difference < 0 ? -1 : (difference > 0 ? 1 : 0
 
 }  // namespace
 
-int CDuiString::Compare(LPCTSTR other) const {
+int CUiString::Compare(LPCTSTR other) const {
   return Sign(text_.compare(other != nullptr ? other : L""));
 }
 
-int CDuiString::CompareNoCase(LPCTSTR other) const {
+int CUiString::CompareNoCase(LPCTSTR other) const {
   const wchar_t* a = text_.c_str();
   const wchar_t* b = other != nullptr ? other : L"";
   for (;; ++a, ++b) {
@@ -24,4 +24,4 @@ int CDuiString::CompareNoCase(LPCTSTR other) const {
   }
 }
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -1,10 +1,10 @@
 #include <memory>
 
-#include "duilib/ui_window.h"
+#include "ui/ui_window.h"
 #include "layout_loader.h"
 #include "resources.h"
 
-namespace DuiLib {
+namespace ui {
 
 namespace {
 
@@ -79,7 +79,7 @@ LRESULT WindowImplBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
 LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
   m_PaintManager.Init(GetHWND());
   ResourceLocation where = CurrentSkinLocation();
-  const CDuiString folder = GetSkinFolder();
+  const CUiString folder = GetSkinFolder();
   if (!folder.IsEmpty() && where.archive.empty()) where.folder += folder.str() + L"/";
   std::unique_ptr<CControlUI> root = LoadLayout(where, GetSkinFile().str(), m_PaintManager);
   m_PaintManager.AttachDialog(root.release());
@@ -221,4 +221,4 @@ void WindowImplBase::ContinueFrameDrag() {
   MoveWindow(GetHWND(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
 }
 
-}  // namespace DuiLib
+}  // namespace ui

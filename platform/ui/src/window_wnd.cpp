@@ -1,10 +1,10 @@
 #include <set>
 #include <string>
 
-#include "duilib/ui_window.h"
+#include "ui/ui_window.h"
 #include "modal_hooks.h"
 
-namespace DuiLib {
+namespace ui {
 
 bool CWindowWnd::RegisterWindowClass() {
   static std::set<std::wstring> registered;
@@ -137,4 +137,4 @@ LRESULT CWindowWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return window_ != nullptr ? SendMessageW(window_, message, wParam, lParam) : 0;
 }
 
-}  // namespace DuiLib
+}  // namespace ui

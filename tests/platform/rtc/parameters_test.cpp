@@ -104,7 +104,7 @@ TEST_F(ParameterFixture, TheMirrorSettingKnowsItsThreeValues) {
 
 TEST_F(ParameterFixture, TheLogFileReceivesTheEngineLog) {
   testing_support::TempDir folder;
-  std::string path = (folder.path() / "AgoraSDK.log").string();
+  std::string path = (folder.path() / "MediaEngine.log").string();
   char converted[512];
   ASSERT_EQ(parameters->convertPath(path.c_str(), converted, sizeof converted), 0);
   EXPECT_EQ(std::string(converted), path);

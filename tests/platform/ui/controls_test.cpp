@@ -5,7 +5,7 @@
 #include "combo_window.h"
 #include "ui_test_support.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 using ui_test::LayoutWindow;
 
 namespace {
@@ -58,7 +58,7 @@ TEST_F(ControlsTest, DisabledButtonRaisesNothingUntilEnabled) {
 }
 
 TEST_F(ControlsTest, ButtonImageSettersAndAttributes) {
-  auto* button = Get<DuiLib::CButtonUI>(L"push_button");
+  auto* button = Get<ui::CButtonUI>(L"push_button");
   ASSERT_NE(button, nullptr);
   EXPECT_EQ(button->GetNormalImage().str(), L"button_normal.png");
   button->SetNormalImage(L"unmute_button.png");
@@ -72,7 +72,7 @@ TEST_F(ControlsTest, ButtonImageSettersAndAttributes) {
 }
 
 TEST_F(ControlsTest, SetAttributeForTheNamesTheProgramUses) {
-  DuiLib::CControlUI* label = window_.Find(L"plain_label");
+  ui::CControlUI* label = window_.Find(L"plain_label");
   label->SetAttribute(L"text", L"changed");
   EXPECT_EQ(label->GetText().str(), L"changed");
   label->SetAttribute(L"bkcolor", L"#ff333333");
@@ -96,7 +96,7 @@ TEST_F(ControlsTest, SetAttributeForTheNamesTheProgramUses) {
 
 TEST_F(ControlsTest, BadAttributeValuesChangeNothingAndAreReported) {
   ui_test::ProblemLog log;
-  DuiLib::CControlUI* label = window_.Find(L"plain_label");
+  ui::CControlUI* label = window_.Find(L"plain_label");
   const DWORD colour = label->GetBkColor();
   label->SetAttribute(L"bkcolor", L"purple");
   label->SetAttribute(L"glitter", L"1");
@@ -107,7 +107,7 @@ TEST_F(ControlsTest, BadAttributeValuesChangeNothingAndAreReported) {
 }
 
 TEST_F(ControlsTest, EditTypingBackspaceDeleteAndSelection) {
-  auto* edit = Get<DuiLib::CEditUI>(L"class_code");
+  auto* edit = Get<ui::CEditUI>(L"class_code");
   ASSERT_NE(edit, nullptr);
   EXPECT_EQ(edit->GetText().str(), L"Please input lesson code");
   edit->SetText(L"");
@@ -122,14 +122,14 @@ TEST_F(ControlsTest, EditTypingBackspaceDeleteAndSelection) {
   CUiDriver::PressKey(hwnd_, L"class_code", VK_DELETE);
   EXPECT_EQ(edit->GetText().str(), L"234");
   // Shift+Right twice selects "23"; typing replaces the selection.
-  CUiDriver::PressKey(hwnd_, L"class_code", VK_RIGHT, DuiLib::kModShift);
-  CUiDriver::PressKey(hwnd_, L"class_code", VK_RIGHT, DuiLib::kModShift);
+  CUiDriver::PressKey(hwnd_, L"class_code", VK_RIGHT, ui::kModShift);
+  CUiDriver::PressKey(hwnd_, L"class_code", VK_RIGHT, ui::kModShift);
   EXPECT_EQ(edit->GetSelectionStart(), 0);
   EXPECT_EQ(edit->GetSelectionEnd(), 2);
   CUiDriver::Type(hwnd_, L"class_code", L"x");
   EXPECT_EQ(edit->GetText().str(), L"x4");
   // Ctrl+A and Backspace empty it.
-  CUiDriver::PressKey(hwnd_, L"class_code", 'A', DuiLib::kModControl);
+  CUiDriver::PressKey(hwnd_, L"class_code", 'A', ui::kModControl);
   CUiDriver::Type(hwnd_, L"class_code", L"\b");
   EXPECT_TRUE(edit->GetText().IsEmpty());
   // Backspace on an empty field changes nothing and raises nothing.
@@ -139,7 +139,7 @@ TEST_F(ControlsTest, EditTypingBackspaceDeleteAndSelection) {
 }
 
 TEST_F(ControlsTest, EditKeepsToMaxCharAndTakesChineseText) {
-  auto* edit = Get<DuiLib::CEditUI>(L"class_code");
+  auto* edit = Get<ui::CEditUI>(L"class_code");
   edit->SetText(L"");
   CUiDriver::Type(hwnd_, L"class_code", std::wstring(40, L'7'));
   EXPECT_EQ(edit->GetText().GetLength(), 32);
@@ -149,7 +149,7 @@ TEST_F(ControlsTest, EditKeepsToMaxCharAndTakesChineseText) {
 }
 
 TEST_F(ControlsTest, ClickingPlacesTheCaretAndMovesFocus) {
-  auto* edit = Get<DuiLib::CEditUI>(L"class_code");
+  auto* edit = Get<ui::CEditUI>(L"class_code");
   edit->SetText(L"abcdef");
   CUiDriver::Layout(hwnd_);
   const RECT pos = edit->GetPos();
@@ -166,7 +166,7 @@ TEST_F(ControlsTest, ClickingPlacesTheCaretAndMovesFocus) {
 }
 
 TEST_F(ControlsTest, DropDownRaisesPredropdownThenItemselect) {
-  auto* combo = Get<DuiLib::CComboUI>(L"camera_device");
+  auto* combo = Get<ui::CComboUI>(L"camera_device");
   ASSERT_NE(combo, nullptr);
   EXPECT_EQ(combo->GetCount(), 3);
   EXPECT_EQ(combo->GetCurSel(), -1);
@@ -180,10 +180,10 @@ TEST_F(ControlsTest, DropDownRaisesPredropdownThenItemselect) {
 }
 
 TEST_F(ControlsTest, PredropdownComesBeforeThePopUpOpens) {
-  auto* combo = Get<DuiLib::CComboUI>(L"camera_device");
+  auto* combo = Get<ui::CComboUI>(L"camera_device");
   bool dropped_at_notice = true;
-  window_.on_notify = [&](DuiLib::TNotifyUI& msg) {
-    if (msg.sType == DuiLib::CDuiString(L"predropdown")) dropped_at_notice = combo->IsDropped();
+  window_.on_notify = [&](ui::TNotifyUI& msg) {
+    if (msg.sType == ui::CUiString(L"predropdown")) dropped_at_notice = combo->IsDropped();
   };
   CUiDriver::Click(hwnd_, L"camera_device");
   EXPECT_FALSE(dropped_at_notice);
@@ -193,12 +193,12 @@ TEST_F(ControlsTest, PredropdownComesBeforeThePopUpOpens) {
 }
 
 TEST_F(ControlsTest, ListRefilledFromCodeOwnsItsItems) {
-  auto* combo = Get<DuiLib::CComboUI>(L"camera_device");
+  auto* combo = Get<ui::CComboUI>(L"camera_device");
   combo->RemoveAll();
   EXPECT_EQ(combo->GetCount(), 0);
   EXPECT_EQ(combo->GetCurSel(), -1);
   for (const wchar_t* name : {L"USB camera", L"Test pattern"}) {
-    auto* item = new DuiLib::CListLabelElementUI;
+    auto* item = new ui::CListLabelElementUI;
     item->SetText(name);
     item->SetFixedHeight(30);
     EXPECT_TRUE(combo->Add(item));
@@ -214,7 +214,7 @@ TEST_F(ControlsTest, ListRefilledFromCodeOwnsItsItems) {
 }
 
 TEST_F(ControlsTest, SliderReportsTheUsersChangesOnly) {
-  auto* slider = Get<DuiLib::CSliderUI>(L"volume_slider");
+  auto* slider = Get<ui::CSliderUI>(L"volume_slider");
   ASSERT_NE(slider, nullptr);
   EXPECT_EQ(slider->GetValue(), 80);
   slider->SetValue(30);
@@ -235,7 +235,7 @@ TEST_F(ControlsTest, SliderReportsTheUsersChangesOnly) {
 }
 
 TEST_F(ControlsTest, ProgressValueIsKeptInItsRange) {
-  auto* progress = Get<DuiLib::CProgressUI>(L"progress_bar");
+  auto* progress = Get<ui::CProgressUI>(L"progress_bar");
   ASSERT_NE(progress, nullptr);
   EXPECT_EQ(progress->GetValue(), 4);
   progress->SetValue(11);
@@ -245,7 +245,7 @@ TEST_F(ControlsTest, ProgressValueIsKeptInItsRange) {
 }
 
 TEST_F(ControlsTest, HotKeyFieldCapturesACombination) {
-  auto* hotkey = Get<DuiLib::CHotKeyUI>(L"switch_camera_hotykey");
+  auto* hotkey = Get<ui::CHotKeyUI>(L"switch_camera_hotykey");
   ASSERT_NE(hotkey, nullptr);
   WORD key = 0;
   WORD modifiers = 0;
@@ -253,13 +253,13 @@ TEST_F(ControlsTest, HotKeyFieldCapturesACombination) {
   EXPECT_EQ(key, 'S');
   EXPECT_EQ(modifiers, 4);
   ASSERT_TRUE(CUiDriver::PressHotKey(hwnd_, L"switch_camera_hotykey", 'K',
-                                     DuiLib::kModControl | DuiLib::kModShift));
+                                     ui::kModControl | ui::kModShift));
   hotkey->GetHotKey(key, modifiers);
   EXPECT_EQ(key, 'K');
   EXPECT_EQ(modifiers, 3);
   EXPECT_EQ(hotkey->GetText().str(), L"Ctrl + Shift + K");
   EXPECT_TRUE(window_.HasNote(L"textchanged", L"switch_camera_hotykey"));
-  CUiDriver::PressHotKey(hwnd_, L"switch_camera_hotykey", 'S', DuiLib::kModAlt);
+  CUiDriver::PressHotKey(hwnd_, L"switch_camera_hotykey", 'S', ui::kModAlt);
   EXPECT_EQ(hotkey->GetText().str(), L"Alt + S");
   hotkey->GetHotKey(key, modifiers);
   EXPECT_EQ(key, 'S');
@@ -267,8 +267,8 @@ TEST_F(ControlsTest, HotKeyFieldCapturesACombination) {
 }
 
 TEST_F(ControlsTest, HotKeyWithOnlyModifiersHasNoKey) {
-  auto* hotkey = Get<DuiLib::CHotKeyUI>(L"switch_camera_hotykey");
-  CUiDriver::PressHotKey(hwnd_, L"switch_camera_hotykey", VK_CONTROL, DuiLib::kModControl);
+  auto* hotkey = Get<ui::CHotKeyUI>(L"switch_camera_hotykey");
+  CUiDriver::PressHotKey(hwnd_, L"switch_camera_hotykey", VK_CONTROL, ui::kModControl);
   WORD key = 1;
   WORD modifiers = 0;
   hotkey->GetHotKey(key, modifiers);
@@ -279,7 +279,7 @@ TEST_F(ControlsTest, HotKeyWithOnlyModifiersHasNoKey) {
 }
 
 TEST_F(ControlsTest, DraggingAcrossTheEditSelects) {
-  auto* edit = Get<DuiLib::CEditUI>(L"class_code");
+  auto* edit = Get<ui::CEditUI>(L"class_code");
   edit->SetText(L"abcdef");
   CUiDriver::Layout(hwnd_);
   const RECT pos = edit->GetPos();
@@ -294,7 +294,7 @@ TEST_F(ControlsTest, DraggingAcrossTheEditSelects) {
 }
 
 TEST_F(ControlsTest, DisabledEditTakesNoTyping) {
-  auto* edit = Get<DuiLib::CEditUI>(L"class_code");
+  auto* edit = Get<ui::CEditUI>(L"class_code");
   edit->SetText(L"1");
   edit->SetEnabled(false);
   EXPECT_FALSE(CUiDriver::Type(hwnd_, L"class_code", L"2"));
@@ -304,7 +304,7 @@ TEST_F(ControlsTest, DisabledEditTakesNoTyping) {
 }
 
 TEST_F(ControlsTest, PopUpListFollowsTheKeyboard) {
-  auto* combo = Get<DuiLib::CComboUI>(L"camera_device");
+  auto* combo = Get<ui::CComboUI>(L"camera_device");
   CUiDriver::Click(hwnd_, L"camera_device");
   ASSERT_TRUE(combo->IsDropped());
   const HWND pop_up = combo->GetDropDown()->GetHWND();
@@ -325,7 +325,7 @@ TEST_F(ControlsTest, PopUpListFollowsTheKeyboard) {
 }
 
 TEST_F(ControlsTest, ClickingElsewhereClosesAnOpenList) {
-  auto* combo = Get<DuiLib::CComboUI>(L"camera_device");
+  auto* combo = Get<ui::CComboUI>(L"camera_device");
   CUiDriver::Click(hwnd_, L"camera_device");
   ASSERT_TRUE(combo->IsDropped());
   CUiDriver::Click(hwnd_, L"plain_label");
@@ -335,7 +335,7 @@ TEST_F(ControlsTest, ClickingElsewhereClosesAnOpenList) {
 }
 
 TEST_F(ControlsTest, DestroyingTheWindowClosesAnOpenList) {
-  auto* combo = Get<DuiLib::CComboUI>(L"camera_device");
+  auto* combo = Get<ui::CComboUI>(L"camera_device");
   CUiDriver::Click(hwnd_, L"camera_device");
   const HWND pop_up = combo->GetDropDown()->GetHWND();
   DestroyWindow(hwnd_);
@@ -344,7 +344,7 @@ TEST_F(ControlsTest, DestroyingTheWindowClosesAnOpenList) {
 }
 
 TEST_F(ControlsTest, HotKeyBackspaceClearsTheField) {
-  auto* hotkey = Get<DuiLib::CHotKeyUI>(L"switch_camera_hotykey");
+  auto* hotkey = Get<ui::CHotKeyUI>(L"switch_camera_hotykey");
   CUiDriver::PressHotKey(hwnd_, L"switch_camera_hotykey", VK_BACK, 0);
   EXPECT_TRUE(hotkey->GetText().IsEmpty());
   WORD key = 1;
@@ -373,12 +373,12 @@ TEST_F(ControlsTest, InputFromTheWindowSystemReachesTheControls) {
   CUiDriver::Pump();
   WORD key = 0;
   WORD modifiers = 0;
-  Get<DuiLib::CHotKeyUI>(L"switch_camera_hotykey")->GetHotKey(key, modifiers);
+  Get<ui::CHotKeyUI>(L"switch_camera_hotykey")->GetHotKey(key, modifiers);
   EXPECT_EQ(key, 'Q');
-  EXPECT_EQ(modifiers, DuiLib::kModControl | DuiLib::kModAlt);
+  EXPECT_EQ(modifiers, ui::kModControl | ui::kModAlt);
   EXPECT_EQ(CUiDriver::GetText(hwnd_, L"switch_camera_hotykey").str(), L"Ctrl + Alt + Q");
 
-  auto* edit = Get<DuiLib::CEditUI>(L"class_code");
+  auto* edit = Get<ui::CEditUI>(L"class_code");
   edit->SetText(L"");
   edit->SetFocus();
   for (UINT key : {UINT{'4'}, UINT{'2'}, VK_BACK, UINT{'7'}}) {

@@ -8,7 +8,7 @@
 #include "combo_window.h"
 #include "ui_test_support.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 using ui_test::LayoutWindow;
 
 namespace {
@@ -134,7 +134,7 @@ TEST_P(DrawingTest, ChangesRepaintOncePerLoopTurn) {
 }
 
 TEST_P(DrawingTest, OpenDropDownShowsItsItems) {
-  auto* combo = dynamic_cast<DuiLib::CComboUI*>(window_.Find(L"camera_device"));
+  auto* combo = dynamic_cast<ui::CComboUI*>(window_.Find(L"camera_device"));
   combo->SelectItem(0);
   CUiDriver::Click(hwnd_, L"camera_device");
   ASSERT_TRUE(combo->IsDropped());

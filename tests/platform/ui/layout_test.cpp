@@ -8,7 +8,7 @@
 
 #include "ui_test_support.h"
 
-using DuiLib::CControlUI;
+using ui::CControlUI;
 using ui_test::LayoutWindow;
 
 namespace {
@@ -25,8 +25,8 @@ class LooseSkin {
     char pattern[] = "/tmp/quorvel-ui-skin-XXXXXX";
     folder_ = mkdtemp(pattern);
     std::ofstream(folder_ + "/broken.xml") << xml;
-    DuiLib::CPaintManagerUI::SetResourcePath(std::wstring(folder_.begin(), folder_.end()).c_str());
-    DuiLib::CPaintManagerUI::SetResourceZip(L"");
+    ui::CPaintManagerUI::SetResourcePath(std::wstring(folder_.begin(), folder_.end()).c_str());
+    ui::CPaintManagerUI::SetResourceZip(L"");
   }
   ~LooseSkin() {
     std::remove((folder_ + "/broken.xml").c_str());
@@ -38,7 +38,7 @@ class LooseSkin {
 };
 
 RECT PosOf(LayoutWindow& window, const wchar_t* name) {
-  DuiLib::CUiDriver::Layout(window.GetHWND());
+  ui::CUiDriver::Layout(window.GetHWND());
   CControlUI* control = window.Find(name);
   return control != nullptr ? control->GetPos() : RECT{-1, -1, -1, -1};
 }
@@ -127,7 +127,7 @@ TEST_F(LayoutTest, SetFixedHeightRelaysOutTheWindow) {
 
 TEST_F(LayoutTest, MissingArchiveGivesAnEmptyWindowAndADiagnostic) {
   ui_test::ProblemLog log;
-  DuiLib::CPaintManagerUI::SetResourceZip(L"orbs.missing");
+  ui::CPaintManagerUI::SetResourceZip(L"orbs.missing");
   LayoutWindow window(L"main_wnd.xml");
   ASSERT_NE(window.Open(), nullptr);
   EXPECT_EQ(window.manager().GetRoot(), nullptr);
@@ -182,7 +182,7 @@ TEST_F(LayoutTest, UnknownElementsAndAttributesAreReportedAndSkipped) {
   EXPECT_EQ(window.Find(L"kept")->GetText().str(), L"hello");
   EXPECT_EQ(window.Find(L"g"), nullptr);
   // Painting a control whose image is missing draws the rest and does not crash.
-  EXPECT_TRUE(DuiLib::CUiDriver::SaveScreenshot(window.GetHWND(), "/tmp/quorvel-ui-broken.png"));
+  EXPECT_TRUE(ui::CUiDriver::SaveScreenshot(window.GetHWND(), "/tmp/quorvel-ui-broken.png"));
   std::remove("/tmp/quorvel-ui-broken.png");
   DestroyWindow(window.GetHWND());
 }

@@ -16,8 +16,8 @@
 
 namespace {
 
-DuiLib::ResourceLocation Skin(const wchar_t* archive) {
-  return DuiLib::ResourceLocation{std::wstring(QUORVEL_SKIN_DIR) + L"/", archive};
+ui::ResourceLocation Skin(const wchar_t* archive) {
+  return ui::ResourceLocation{std::wstring(QUORVEL_SKIN_DIR) + L"/", archive};
 }
 
 }  // namespace
@@ -25,7 +25,7 @@ DuiLib::ResourceLocation Skin(const wchar_t* archive) {
 TEST(SkinArchive, BothArchivesHoldTheMainAndGalleryLayouts) {
   for (const wchar_t* archive : {L"orbs.cn", L"orbs.en"}) {
     for (const wchar_t* layout : {L"main_wnd.xml", L"gallery.xml"}) {
-      const DuiLib::ResourceData data = DuiLib::ReadSkinFile(Skin(archive), layout);
+      const ui::ResourceData data = ui::ReadSkinFile(Skin(archive), layout);
       ASSERT_TRUE(data.ok()) << std::string(data.error.begin(), data.error.end());
       EXPECT_NE(data.bytes.find("<Window"), std::string::npos);
     }
@@ -33,28 +33,28 @@ TEST(SkinArchive, BothArchivesHoldTheMainAndGalleryLayouts) {
 }
 
 TEST(SkinArchive, ChineseAndEnglishWordingDiffer) {
-  const auto cn = DuiLib::ReadSkinFile(Skin(L"orbs.cn"), L"gallery.xml");
-  const auto en = DuiLib::ReadSkinFile(Skin(L"orbs.en"), L"gallery.xml");
+  const auto cn = ui::ReadSkinFile(Skin(L"orbs.cn"), L"gallery.xml");
+  const auto en = ui::ReadSkinFile(Skin(L"orbs.en"), L"gallery.xml");
   EXPECT_NE(cn.bytes.find("请输入上课码"), std::string::npos);
   EXPECT_NE(en.bytes.find("Please input lesson code"), std::string::npos);
 }
 
 TEST(SkinArchive, ImagesDecodeFromPngAndJpeg) {
   for (const wchar_t* name : {L"logo_quorvel.png", L"wnd_bg_quorvel.jpg", L"button_normal.png"}) {
-    const DuiLib::ResourceData data = DuiLib::ReadSkinFile(Skin(L"orbs.en"), name);
+    const ui::ResourceData data = ui::ReadSkinFile(Skin(L"orbs.en"), name);
     ASSERT_TRUE(data.ok());
-    const DuiLib::SurfacePtr image = DuiLib::DecodeImage(data.bytes);
+    const ui::SurfacePtr image = ui::DecodeImage(data.bytes);
     ASSERT_TRUE(image);
     EXPECT_GT(cairo_image_surface_get_width(image.get()), 0);
   }
-  EXPECT_FALSE(DuiLib::DecodeImage("not an image"));
+  EXPECT_FALSE(ui::DecodeImage("not an image"));
 }
 
 TEST(SkinArchive, MissingEntryAndArchiveAreErrorsNamingThem) {
-  const auto entry = DuiLib::ReadSkinFile(Skin(L"orbs.en"), L"nothing_here.xml");
+  const auto entry = ui::ReadSkinFile(Skin(L"orbs.en"), L"nothing_here.xml");
   EXPECT_FALSE(entry.ok());
   EXPECT_NE(entry.error.find(L"nothing_here.xml"), std::wstring::npos);
-  const auto archive = DuiLib::ReadSkinFile(Skin(L"orbs.xx"), L"main_wnd.xml");
+  const auto archive = ui::ReadSkinFile(Skin(L"orbs.xx"), L"main_wnd.xml");
   EXPECT_FALSE(archive.ok());
   EXPECT_NE(archive.error.find(L"orbs.xx"), std::wstring::npos);
 }
@@ -90,8 +90,8 @@ TEST(SkinArchive, AnEntryClaimingAHugeSizeIsRefusedBeforeItIsAllocated) {
   bytes.replace(record + 24, 4, "\xf0\xff\xff\xff");
   std::ofstream(folder + name, std::ios::binary | std::ios::trunc) << bytes;
 
-  const DuiLib::ResourceData data =
-      DuiLib::ReadSkinFile({std::wstring(folder.begin(), folder.end()),
+  const ui::ResourceData data =
+      ui::ReadSkinFile({std::wstring(folder.begin(), folder.end()),
                             std::wstring(name.begin(), name.end())},
                            L"entry.xml");
   EXPECT_FALSE(data.ok());
@@ -125,7 +125,7 @@ class RewrittenArchive : public ::testing::Test {
                             ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
                             std::to_string(::getpid()) + ".zip";
   const std::string path_ = folder_ + name_;
-  const DuiLib::ResourceLocation where_{std::wstring(folder_.begin(), folder_.end()),
+  const ui::ResourceLocation where_{std::wstring(folder_.begin(), folder_.end()),
                                         std::wstring(name_.begin(), name_.end())};
 };
 
@@ -134,29 +134,29 @@ class RewrittenArchive : public ::testing::Test {
 // Entries of the same size throughout, so that only the file itself tells the archives apart.
 TEST_F(RewrittenArchive, AReplacedArchiveIsReadAnew) {
   WriteArchive(path_, "<Window first/>");
-  EXPECT_EQ(DuiLib::ReadSkinFile(where_, L"entry.xml").bytes, "<Window first/>");
+  EXPECT_EQ(ui::ReadSkinFile(where_, L"entry.xml").bytes, "<Window first/>");
   WriteArchive(path_, "<Window again/>");
-  EXPECT_EQ(DuiLib::ReadSkinFile(where_, L"entry.xml").bytes, "<Window again/>");
+  EXPECT_EQ(ui::ReadSkinFile(where_, L"entry.xml").bytes, "<Window again/>");
   // Another archive between two reads of the same one.
-  EXPECT_TRUE(DuiLib::ReadSkinFile(Skin(L"orbs.en"), L"main_wnd.xml").ok());
-  EXPECT_EQ(DuiLib::ReadSkinFile(where_, L"entry.xml").bytes, "<Window again/>");
+  EXPECT_TRUE(ui::ReadSkinFile(Skin(L"orbs.en"), L"main_wnd.xml").ok());
+  EXPECT_EQ(ui::ReadSkinFile(where_, L"entry.xml").bytes, "<Window again/>");
 }
 
 TEST_F(RewrittenArchive, AKeptArchiveRewrittenInPlaceIsReadAnew) {
   WriteArchive(path_, "<Window first/>");
   AgeFile(path_, 60);  // settled: the reads keep it open
-  EXPECT_EQ(DuiLib::ReadSkinFile(where_, L"entry.xml").bytes, "<Window first/>");
-  EXPECT_EQ(DuiLib::ReadSkinFile(where_, L"entry.xml").bytes, "<Window first/>");
+  EXPECT_EQ(ui::ReadSkinFile(where_, L"entry.xml").bytes, "<Window first/>");
+  EXPECT_EQ(ui::ReadSkinFile(where_, L"entry.xml").bytes, "<Window first/>");
   WriteArchive(path_ + ".next", "<Window again/>");
   // The same file (same inode) with new bytes, as a tool that writes in place leaves it.
   std::ofstream(path_, std::ios::binary | std::ios::trunc) << ReadBytes(path_ + ".next");
-  EXPECT_EQ(DuiLib::ReadSkinFile(where_, L"entry.xml").bytes, "<Window again/>");
+  EXPECT_EQ(ui::ReadSkinFile(where_, L"entry.xml").bytes, "<Window again/>");
 }
 
 TEST_F(RewrittenArchive, AKeptArchiveRemovedIsAnError) {
   WriteArchive(path_, "<Window first/>");
   AgeFile(path_, 60);
-  EXPECT_TRUE(DuiLib::ReadSkinFile(where_, L"entry.xml").ok());
+  EXPECT_TRUE(ui::ReadSkinFile(where_, L"entry.xml").ok());
   std::remove(path_.c_str());
-  EXPECT_FALSE(DuiLib::ReadSkinFile(where_, L"entry.xml").ok());
+  EXPECT_FALSE(ui::ReadSkinFile(where_, L"entry.xml").ok());
 }

@@ -2,8 +2,8 @@
 // archive that records its notifications, and a watchdog for loops that must end.
 #pragma once
 
-#include <UIlib.h>
-#include <duilib/ui_test_driver.h>
+#include <ui/ui.h>
+#include <ui/ui_test_driver.h>
 #include <win/headless.h>
 
 #include <condition_variable>
@@ -18,8 +18,8 @@ namespace ui_test {
 
 // Points the library at the built skin folder and archive ("orbs.cn" or "orbs.en").
 inline void UseSkin(const wchar_t* archive) {
-  DuiLib::CPaintManagerUI::SetResourcePath(QUORVEL_SKIN_DIR);
-  DuiLib::CPaintManagerUI::SetResourceZip(archive, false, nullptr);
+  ui::CPaintManagerUI::SetResourcePath(QUORVEL_SKIN_DIR);
+  ui::CPaintManagerUI::SetResourceZip(archive, false, nullptr);
 }
 
 struct Note {
@@ -27,7 +27,7 @@ struct Note {
   std::wstring sender;
 };
 
-class LayoutWindow : public DuiLib::WindowImplBase {
+class LayoutWindow : public ui::WindowImplBase {
  public:
   explicit LayoutWindow(std::wstring layout, std::wstring class_name = L"QvLayoutWindow")
       : layout_(std::move(layout)), class_name_(std::move(class_name)) {}
@@ -35,8 +35,8 @@ class LayoutWindow : public DuiLib::WindowImplBase {
   HWND Open(HWND parent = nullptr, DWORD style = WS_POPUP | WS_VISIBLE) {
     return Create(parent, L"test", style, 0, 0, 0, 0, 0);
   }
-  DuiLib::CPaintManagerUI& manager() { return m_PaintManager; }
-  DuiLib::CControlUI* Find(const wchar_t* name) { return m_PaintManager.FindControl(name); }
+  ui::CPaintManagerUI& manager() { return m_PaintManager; }
+  ui::CControlUI* Find(const wchar_t* name) { return m_PaintManager.FindControl(name); }
   bool HasNote(const std::wstring& type, const std::wstring& sender) const {
     for (const Note& note : notes) {
       if (note.type == type && note.sender == sender) return true;
@@ -54,17 +54,17 @@ class LayoutWindow : public DuiLib::WindowImplBase {
   int init_count = 0;
   bool final_message = false;
   std::function<void()> on_init;
-  std::function<void(DuiLib::TNotifyUI&)> on_notify;
+  std::function<void(ui::TNotifyUI&)> on_notify;
   std::function<LRESULT(UINT, WPARAM, LPARAM, BOOL&)> on_message;
 
  protected:
-  DuiLib::LPCTSTR GetWindowClassName() const override { return class_name_.c_str(); }
-  DuiLib::CDuiString GetSkinFile() override { return layout_.c_str(); }
+  ui::LPCTSTR GetWindowClassName() const override { return class_name_.c_str(); }
+  ui::CUiString GetSkinFile() override { return layout_.c_str(); }
   void InitWindow() override {
     ++init_count;
     if (on_init) on_init();
   }
-  void Notify(DuiLib::TNotifyUI& msg) override {
+  void Notify(ui::TNotifyUI& msg) override {
     notes.push_back({msg.sType.str(), msg.pSender != nullptr ? msg.pSender->GetName().str() : L""});
     if (on_notify) on_notify(msg);
   }
@@ -116,9 +116,9 @@ class Watchdog {
 class ProblemLog {
  public:
   ProblemLog() {
-    DuiLib::CUiDriver::WatchProblems([this](const std::wstring& line) { lines.push_back(line); });
+    ui::CUiDriver::WatchProblems([this](const std::wstring& line) { lines.push_back(line); });
   }
-  ~ProblemLog() { DuiLib::CUiDriver::WatchProblems(nullptr); }
+  ~ProblemLog() { ui::CUiDriver::WatchProblems(nullptr); }
   bool Has(const std::wstring& part) const {
     for (const auto& line : lines) {
       if (line.find(part) != std::wstring::npos) return true;

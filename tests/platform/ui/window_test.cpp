@@ -6,7 +6,7 @@
 
 #include "ui_test_support.h"
 
-using DuiLib::CUiDriver;
+using ui::CUiDriver;
 using ui_test::LayoutWindow;
 
 namespace {
@@ -30,12 +30,12 @@ class CodeBox : public LayoutWindow {
       }
       return 0;
     };
-    on_notify = [this](DuiLib::TNotifyUI& msg) {
-      if (msg.sType == DuiLib::CDuiString(L"click") &&
-          msg.pSender->GetName() == DuiLib::CDuiString(L"closebtn"))
+    on_notify = [this](ui::TNotifyUI& msg) {
+      if (msg.sType == ui::CUiString(L"click") &&
+          msg.pSender->GetName() == ui::CUiString(L"closebtn"))
         Close(2);
-      if (msg.sType == DuiLib::CDuiString(L"click") &&
-          msg.pSender->GetName() == DuiLib::CDuiString(L"push_button"))
+      if (msg.sType == ui::CUiString(L"click") &&
+          msg.pSender->GetName() == ui::CUiString(L"push_button"))
         Close(1);
     };
   }
@@ -64,7 +64,7 @@ TEST_F(WindowTest, ABoxThatDeletesItselfReturnsItsCodeSafely) {
   auto* box = new SelfDeletingBox(deleted);
   box->Create(nullptr, L"", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, 360, 220);
   ui_test::Watchdog watchdog(box->GetHWND());
-  DuiLib::CUiDriver::AnswerNextModal(L"closebtn");
+  ui::CUiDriver::AnswerNextModal(L"closebtn");
   EXPECT_EQ(box->ShowModal(), 2u);
   EXPECT_TRUE(deleted);
 }
@@ -122,7 +122,7 @@ TEST_F(WindowTest, CenterWindowOverItsOwner) {
 TEST_F(WindowTest, ControlsOutliveTheirWindowSafely) {
   LayoutWindow window(L"gallery.xml");
   window.Open();
-  DuiLib::CControlUI* label = window.Find(L"plain_label");
+  ui::CControlUI* label = window.Find(L"plain_label");
   DestroyWindow(window.GetHWND());
   // The object (and its controls) may live on after its window, as the program's bars do.
   label->SetText(L"later");
@@ -133,7 +133,7 @@ TEST_F(WindowTest, ControlsOutliveTheirWindowSafely) {
 }
 
 TEST_F(WindowTest, InstancePathIsTheProgramFolderWithItsSeparator) {
-  const std::wstring path = DuiLib::CPaintManagerUI::GetInstancePath().str();
+  const std::wstring path = ui::CPaintManagerUI::GetInstancePath().str();
   ASSERT_FALSE(path.empty());
   EXPECT_EQ(path.back(), L'/');
   wchar_t program[MAX_PATH] = {};
@@ -141,8 +141,8 @@ TEST_F(WindowTest, InstancePathIsTheProgramFolderWithItsSeparator) {
   EXPECT_EQ(std::wstring(program).rfind(path, 0), 0u);
   EXPECT_EQ(std::wstring(program).find(L'/', path.size()), std::wstring::npos);
   // The resource path gains its separator too.
-  DuiLib::CPaintManagerUI::SetResourcePath((path + L"skin").c_str());
-  EXPECT_EQ(DuiLib::CPaintManagerUI::GetResourcePath().str(), path + L"skin/");
+  ui::CPaintManagerUI::SetResourcePath((path + L"skin").c_str());
+  EXPECT_EQ(ui::CPaintManagerUI::GetResourcePath().str(), path + L"skin/");
 }
 
 TEST_F(WindowTest, MessageLoopReturnsOnTheQuitMessage) {
@@ -156,7 +156,7 @@ TEST_F(WindowTest, MessageLoopReturnsOnTheQuitMessage) {
   };
   window.PostMessage(WM_USER + 9);
   window.Close();
-  DuiLib::CPaintManagerUI::MessageLoop();
+  ui::CPaintManagerUI::MessageLoop();
   EXPECT_NE(std::find(window.messages_seen.begin(), window.messages_seen.end(), WM_USER + 9),
             window.messages_seen.end());
   EXPECT_FALSE(IsWindow(hwnd));
@@ -181,7 +181,7 @@ TEST_F(WindowTest, ShowModalReturnsTheCodeGivenToCloseWithTheOwnerDisabled) {
   box->CenterWindow();
   const HWND box_window = box->GetHWND();
   bool owner_enabled_inside = true;
-  box->on_notify = [&](DuiLib::TNotifyUI&) {};
+  box->on_notify = [&](ui::TNotifyUI&) {};
   box->on_message = [&, box](UINT message, WPARAM wParam, LPARAM, BOOL& handled) -> LRESULT {
     handled = FALSE;
     if (message == kCloseWith) {
@@ -222,8 +222,8 @@ TEST_F(WindowTest, NestedModalLoopsEndInnerFirst) {
   outer.Create(owner.GetHWND(), L"", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, 360, 220);
   UINT inner_result = 0;
   bool outer_alive_after_inner = false;
-  outer.on_notify = [&](DuiLib::TNotifyUI& msg) {
-    if (msg.sType != DuiLib::CDuiString(L"click")) return;
+  outer.on_notify = [&](ui::TNotifyUI& msg) {
+    if (msg.sType != ui::CUiString(L"click")) return;
     CodeBox inner;
     inner.Create(outer.GetHWND(), L"", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, 300, 200);
     ui_test::Watchdog inner_watchdog(inner.GetHWND());

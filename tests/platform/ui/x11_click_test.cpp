@@ -81,7 +81,7 @@ bool PumpUntil(Done done, std::chrono::milliseconds timeout) {
   const auto until = std::chrono::steady_clock::now() + timeout;
   while (!done()) {
     if (std::chrono::steady_clock::now() > until) return false;
-    DuiLib::CUiDriver::Pump();
+    ui::CUiDriver::Pump();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return true;
@@ -106,7 +106,7 @@ TEST(X11Window, ARealClickOnARealButtonRaisesClick) {
   const HWND hwnd = window.GetHWND();
   server.LeaveToTheLastClient();
   ASSERT_NE(hwnd, nullptr);
-  DuiLib::CUiDriver::Layout(hwnd);
+  ui::CUiDriver::Layout(hwnd);
   PumpUntil([] { return false; }, std::chrono::milliseconds(300));
 
   const RECT button = window.Find(L"push_button")->GetPos();

@@ -12,12 +12,12 @@
 #include <memory>
 #include <vector>
 
-#include "duilib/ui_control.h"
+#include "ui/ui_control.h"
 
-namespace DuiLib {
+namespace ui {
 
 struct TNotifyUI {
-  CDuiString sType;
+  CUiString sType;
   CControlUI* pSender = nullptr;
   DWORD dwTimestamp = 0;
   POINT ptMouse{};
@@ -35,7 +35,7 @@ class INotifyUI {
 
 // A font of a layout's <Font> element, referred to by its id.
 struct FontInfo {
-  CDuiString face;
+  CUiString face;
   int size = 12;  // character height in pixels
   bool bold = false;
   bool italic = false;
@@ -52,13 +52,13 @@ class CPaintManagerUI {
   static void SetInstance(HINSTANCE instance);
   static HINSTANCE GetInstance();
   // The program file's folder, with its trailing separator.
-  static CDuiString GetInstancePath();
+  static CUiString GetInstancePath();
   static void SetResourcePath(LPCTSTR path);
-  static CDuiString GetResourcePath();
+  static CUiString GetResourcePath();
   // Layouts and images come from this archive inside the resource folder. The archive is read
   // afresh on each load (never cached) and carries no password.
   static void SetResourceZip(LPCTSTR zip_name, bool cached = false, const char* password = nullptr);
-  static CDuiString GetResourceZip();
+  static CUiString GetResourceZip();
   // Gets and dispatches messages until the quit message.
   static void MessageLoop();
 
@@ -145,4 +145,4 @@ class CPaintManagerUI {
   std::vector<std::pair<int, FontInfo>> fonts_;
 };
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -2,9 +2,9 @@
 // bars, sliders and hotkey fields.
 #pragma once
 
-#include "duilib/ui_containers.h"
+#include "ui/ui_containers.h"
 
-namespace DuiLib {
+namespace ui {
 
 class CLabelUI : public CControlUI {
  public:
@@ -27,15 +27,15 @@ class CButtonUI : public CLabelUI {
   LPCTSTR GetClass() const override;
   bool IsFocusable() const override { return true; }
 
-  CDuiString GetNormalImage() const { return normal_image_; }
+  CUiString GetNormalImage() const { return normal_image_; }
   void SetNormalImage(LPCTSTR image);
-  CDuiString GetHotImage() const { return hot_image_; }
+  CUiString GetHotImage() const { return hot_image_; }
   void SetHotImage(LPCTSTR image);
-  CDuiString GetPushedImage() const { return pushed_image_; }
+  CUiString GetPushedImage() const { return pushed_image_; }
   void SetPushedImage(LPCTSTR image);
-  CDuiString GetDisabledImage() const { return disabled_image_; }
+  CUiString GetDisabledImage() const { return disabled_image_; }
   void SetDisabledImage(LPCTSTR image);
-  CDuiString GetAttribute(LPCTSTR name) const override;
+  CUiString GetAttribute(LPCTSTR name) const override;
 
   void DoEvent(TEventUI& event) override;
   void DoPaint(CRenderContext& context) override;
@@ -44,10 +44,10 @@ class CButtonUI : public CLabelUI {
   AttributeStatus ApplyOwnAttribute(const std::wstring& name, const std::wstring& value) override;
 
  private:
-  CDuiString normal_image_;
-  CDuiString hot_image_;
-  CDuiString pushed_image_;
-  CDuiString disabled_image_;
+  CUiString normal_image_;
+  CUiString hot_image_;
+  CUiString pushed_image_;
+  CUiString disabled_image_;
   DWORD hot_text_color_ = 0;
   DWORD hot_bk_color_ = 0;
   DWORD pushed_bk_color_ = 0;
@@ -116,7 +116,7 @@ class CComboUI : public CContainerUI {
   int GetCurSel() const { return cur_sel_; }
   // Selects the item at index (-1 clears) and raises "itemselect"; false when out of range.
   bool SelectItem(int index, bool take_focus = false);
-  CDuiString GetText() const override;
+  CUiString GetText() const override;
   void SetEnabled(bool enabled = true) override;
   void SetVisible(bool visible = true) override;
 
@@ -160,7 +160,7 @@ class CProgressUI : public CLabelUI {
   int GetValue() const { return value_; }
   // Clamped into [min, max].
   virtual void SetValue(int value);
-  CDuiString GetAttribute(LPCTSTR name) const override;
+  CUiString GetAttribute(LPCTSTR name) const override;
   void DoPaint(CRenderContext& context) override;
 
  protected:
@@ -169,7 +169,7 @@ class CProgressUI : public CLabelUI {
   int ValueToX(int value) const;
 
   DWORD fore_color_ = 0xFF3C8CE7;
-  CDuiString fore_image_;
+  CUiString fore_image_;
 
  private:
   int min_ = 0;
@@ -198,7 +198,7 @@ class CSliderUI : public CProgressUI {
   int step_ = 1;
   SIZE thumb_size_{12, 12};
   DWORD thumb_color_ = 0xFFFFFFFF;
-  CDuiString thumb_image_;
+  CUiString thumb_image_;
   int value_at_press_ = 0;
 };
 
@@ -220,4 +220,4 @@ class CHotKeyUI : public CLabelUI {
   WORD modifiers_ = 0;
 };
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -7,12 +7,12 @@
 // control is missing, hidden or disabled, instead of acting on something else.
 #pragma once
 
-#include <UIlib.h>
+#include <ui/ui.h>
 
 #include <functional>
 #include <string>
 
-namespace DuiLib {
+namespace ui {
 
 class CUiDriver {
  public:
@@ -39,10 +39,10 @@ class CUiDriver {
   // The next modal loop to start gets a click on its control of that name.
   static void AnswerNextModal(LPCTSTR button_name);
 
-  static CDuiString GetText(HWND window, LPCTSTR name);
+  static CUiString GetText(HWND window, LPCTSTR name);
   static bool IsVisible(HWND window, LPCTSTR name);
   static bool IsEnabled(HWND window, LPCTSTR name);
-  static CDuiString GetAttribute(HWND window, LPCTSTR name, LPCTSTR attribute);
+  static CUiString GetAttribute(HWND window, LPCTSTR name, LPCTSTR attribute);
 
   // Paints what is pending and writes the window as a PNG file.
   static bool SaveScreenshot(HWND window, const std::string& path);
@@ -56,4 +56,4 @@ class CUiDriver {
   static bool SendKey(HWND window, UINT virtual_key, WORD modifiers);
 };
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
-#include "duilib/ui_control.h"
+#include "ui/ui_control.h"
 
-namespace DuiLib {
+namespace ui {
 
 // Places every child over its whole inner area (or at its fixed size from the top-left);
 // floating children go to their "pos" whatever the kind of container.
@@ -33,7 +33,7 @@ class CContainerUI : public CControlUI {
   void SetManager(CPaintManagerUI* manager, CControlUI* parent) override;
   void DoPaint(CRenderContext& context) override;
   CControlUI* FindControlAt(POINT point) override;
-  CControlUI* FindControlByName(const CDuiString& name) override;
+  CControlUI* FindControlByName(const CUiString& name) override;
 
  protected:
   AttributeStatus ApplyOwnAttribute(const std::wstring& name, const std::wstring& value) override;
@@ -69,4 +69,4 @@ class CHorizontalLayoutUI : public CContainerUI {
   void LayoutChildren(RECT inner) override;
 };
 
-}  // namespace DuiLib
+}  // namespace ui

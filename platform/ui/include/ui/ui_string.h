@@ -1,20 +1,20 @@
-// CDuiString: the library's wide text, a thin value type over std::wstring.
+// CUiString: the library's wide text, a thin value type over std::wstring.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-namespace DuiLib {
+namespace ui {
 
 using LPCTSTR = const wchar_t*;
 
-class CDuiString {
+class CUiString {
  public:
-  CDuiString() = default;
-  CDuiString(LPCTSTR text)
+  CUiString() = default;
+  CUiString(LPCTSTR text)
       : text_(text != nullptr ? text : L"") {}               // NOLINT: implicit as in the contract
-  CDuiString(std::wstring text) : text_(std::move(text)) {}  // NOLINT
+  CUiString(std::wstring text) : text_(std::move(text)) {}  // NOLINT
 
   bool IsEmpty() const { return text_.empty(); }
   int GetLength() const { return static_cast<int>(text_.size()); }
@@ -28,21 +28,21 @@ class CDuiString {
   int CompareNoCase(LPCTSTR other) const;
 
   void Empty() { text_.clear(); }
-  CDuiString& operator+=(const CDuiString& other) {
+  CUiString& operator+=(const CUiString& other) {
     text_ += other.text_;
     return *this;
   }
-  CDuiString& operator+=(wchar_t ch) {
+  CUiString& operator+=(wchar_t ch) {
     text_ += ch;
     return *this;
   }
-  friend CDuiString operator+(CDuiString a, const CDuiString& b) { return a += b; }
-  friend bool operator==(const CDuiString& a, const CDuiString& b) { return a.text_ == b.text_; }
-  friend bool operator!=(const CDuiString& a, const CDuiString& b) { return a.text_ != b.text_; }
-  friend bool operator<(const CDuiString& a, const CDuiString& b) { return a.text_ < b.text_; }
+  friend CUiString operator+(CUiString a, const CUiString& b) { return a += b; }
+  friend bool operator==(const CUiString& a, const CUiString& b) { return a.text_ == b.text_; }
+  friend bool operator!=(const CUiString& a, const CUiString& b) { return a.text_ != b.text_; }
+  friend bool operator<(const CUiString& a, const CUiString& b) { return a.text_ < b.text_; }
 
  private:
   std::wstring text_;
 };
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
-#include "duilib/ui_manager.h"
+#include "ui/ui_manager.h"
 
-namespace DuiLib {
+namespace ui {
 
 // Results given to Close by the library's own callers.
 constexpr UINT IDOK = 1;
@@ -63,8 +63,8 @@ class WindowImplBase : public CWindowWnd, public INotifyUI {
   void Notify(TNotifyUI& msg) override;
 
  protected:
-  virtual CDuiString GetSkinFile() = 0;
-  virtual CDuiString GetSkinFolder() { return CDuiString(); }
+  virtual CUiString GetSkinFile() = 0;
+  virtual CUiString GetSkinFolder() { return CUiString(); }
   virtual void InitWindow() {}
   virtual LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -97,4 +97,4 @@ class WindowImplBase : public CWindowWnd, public INotifyUI {
   FrameDrag drag_;
 };
 
-}  // namespace DuiLib
+}  // namespace ui

@@ -12,9 +12,9 @@
 #include <map>
 #include <string>
 
-#include "duilib/ui_string.h"
+#include "ui/ui_string.h"
 
-namespace DuiLib {
+namespace ui {
 
 class CPaintManagerUI;
 class CRenderContext;  // one paint's drawing target; defined inside the library
@@ -69,9 +69,9 @@ class CControlUI {
   // The element name that builds this kind in a layout ("Control", "Button", ...).
   virtual LPCTSTR GetClass() const;
 
-  CDuiString GetName() const { return name_; }
+  CUiString GetName() const { return name_; }
   void SetName(LPCTSTR name) { name_ = name; }
-  virtual CDuiString GetText() const { return text_; }
+  virtual CUiString GetText() const { return text_; }
   virtual void SetText(LPCTSTR text);
 
   bool IsVisible() const { return visible_; }
@@ -99,7 +99,7 @@ class CControlUI {
   void SetBkColor(DWORD argb);
   DWORD GetTextColor() const { return text_color_; }
   void SetTextColor(DWORD argb);
-  CDuiString GetBkImage() const { return bk_image_; }
+  CUiString GetBkImage() const { return bk_image_; }
   void SetBkImage(LPCTSTR image);
   int GetFont() const { return font_; }
   void SetFont(int font_id);
@@ -116,7 +116,7 @@ class CControlUI {
   void SetAttribute(LPCTSTR name, LPCTSTR value);
   // The attribute's text as last set; for "text", "visible", "enabled", "width" and "height"
   // the control's current state. Empty when never set.
-  virtual CDuiString GetAttribute(LPCTSTR name) const;
+  virtual CUiString GetAttribute(LPCTSTR name) const;
   // Applies one attribute and says how it went; the layout loader reports the failures.
   AttributeStatus ApplyAttribute(LPCTSTR name, LPCTSTR value);
 
@@ -132,7 +132,7 @@ class CControlUI {
   virtual void DoEvent(TEventUI& event);
   virtual void DoPaint(CRenderContext& context);
   virtual CControlUI* FindControlAt(POINT point);
-  virtual CControlUI* FindControlByName(const CDuiString& name);
+  virtual CControlUI* FindControlByName(const CUiString& name);
   bool IsHot() const { return hot_; }
   bool IsPushed() const { return pushed_; }
 
@@ -143,7 +143,7 @@ class CControlUI {
   void PaintBkColor(CRenderContext& context);
   void PaintBkImage(CRenderContext& context);
   // Draws an image description (a file or "file='..' corner='..'") over rect; false when missing.
-  bool DrawImage(CRenderContext& context, const CDuiString& image, RECT rect);
+  bool DrawImage(CRenderContext& context, const CUiString& image, RECT rect);
   void PaintText(CRenderContext& context, const std::wstring& text, DWORD color);
   void Notify(LPCTSTR type, WPARAM wParam = 0, LPARAM lParam = 0);
 
@@ -153,8 +153,8 @@ class CControlUI {
  private:
   CPaintManagerUI* manager_ = nullptr;
   CControlUI* parent_ = nullptr;
-  CDuiString name_;
-  CDuiString text_;
+  CUiString name_;
+  CUiString text_;
   bool visible_ = true;
   bool enabled_ = true;
   bool float_ = false;
@@ -165,11 +165,11 @@ class CControlUI {
   RECT pos_{};
   DWORD bk_color_ = 0;
   DWORD text_color_ = 0xFF000000;
-  CDuiString bk_image_;
+  CUiString bk_image_;
   int font_ = -1;
   UINT text_align_ = kAlignLeft | kAlignVCenter;
   RECT text_padding_{};
   std::map<std::wstring, std::wstring> attributes_;
 };
 
-}  // namespace DuiLib
+}  // namespace ui
