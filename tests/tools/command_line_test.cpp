@@ -175,6 +175,23 @@ TEST(CommandLine, MistakesAreReportedWithUsage) {
   EXPECT_EQ(Command({"reports", "--db", "/nonexistent-folder/x.db"}).exit_code, 1);
 }
 
+TEST(CommandLine, MediaServersNeedAPlainHttpAddressEachAndTheAdminKey) {
+  const std::string url = "http://127.0.0.1:8088/janus";
+  const std::pair<std::vector<std::string>, const char*> mistakes[] = {
+      {{"--media-server", url}, "--media-server needs --media-admin-key"},
+      {{"--media-admin-key", "k"}, "--media-admin-key needs --media-server"},
+      {{"--media-server", "https://127.0.0.1/janus", "--media-admin-key", "k"}, "only http://"},
+      {{"--media-server", url, "--media-server", url, "--media-admin-key", "k"}, "given twice"},
+  };
+  for (const auto& [options, reason] : mistakes) {
+    std::vector<std::string> arguments = {"serve", "--db", "/tmp/x.db", "--port", "0"};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    CommandRun run = Command(arguments);
+    EXPECT_EQ(run.exit_code, 2) << reason;
+    EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+  }
+}
+
 TEST(CommandLine, ServeAnswersOnTheAnnouncedPortAndStopsOnSigterm) {
   TempDir folder;
   std::string db = (folder.path() / "l.db").string();

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
+
 #include "tests/support/scoped_env.h"
 #include "tools/lesson-service/fault_plan.h"
 #include "tools/lesson-service/form_fields.h"
@@ -130,6 +133,46 @@ TEST(LessonStore, KeepsConfigReportsAndRequestBodies) {
   EXPECT_EQ(store->Requests()[0].body, std::string("a\0b", 3));
 }
 
+TEST(LessonStore, PlacesALessonOnTheMediaServerWithFewestAndKeepsItThere) {
+  const std::string a = "http://10.0.0.1:8088/janus";
+  const std::string b = "http://10.0.0.2:8088/janus";
+  const std::string c = "http://10.0.0.3:8088/janus";
+  struct Step {
+    size_t lesson;
+    std::vector<std::string> given;
+    std::string placed;
+    bool restarted_before = false;
+  };
+  const std::pair<const char*, std::vector<Step>> cases[] = {
+      {"fewest first, ties by order",
+       {{0, {a, b, c}, a}, {1, {a, b, c}, b}, {2, {a, b, c}, c}, {3, {a, b, c}, a}}},
+      {"the order given breaks ties, not the name", {{0, {c, a}, c}, {1, {c, a}, a}}},
+      {"sticky across requests", {{0, {a, b}, a}, {0, {a, b}, a}, {1, {a, b}, b}, {0, {a, b}, a}}},
+      {"sticky across a restart",
+       {{0, {a, b}, a}, {1, {a, b}, b, true}, {0, {a, b}, a, true}, {2, {a, b}, a}}},
+      {"a server added takes the next lessons",
+       {{0, {a}, a}, {1, {a}, a}, {2, {a, b}, b}, {3, {a, b}, b}, {4, {a, b}, a}}},
+      {"a server no longer given hands its lessons on",
+       {{0, {a, b}, a}, {1, {a, b}, b}, {0, {b, c}, c}, {1, {b, c}, b}}},
+  };
+  for (const auto& [name, steps] : cases) {
+    TempDir folder;
+    auto store = OpenStore(folder);
+    std::vector<std::string> lessons;
+    for (int i = 0; i < 5; ++i) lessons.push_back(store->CreateLesson({}).lesson.meeting_id);
+    std::map<size_t, MediaRoom> first_placed;
+    for (size_t i = 0; i < steps.size(); ++i) {
+      const Step& step = steps[i];
+      if (step.restarted_before) store = OpenStore(folder);
+      MediaRoom room = store->PlaceLesson(lessons[step.lesson], step.given);
+      EXPECT_EQ(room.media_server, step.placed) << name << ", step " << i;
+      const MediaRoom& first = first_placed.emplace(step.lesson, room).first->second;
+      EXPECT_EQ(room.keys, first.keys) << name << ", step " << i << ": keys are kept";
+      EXPECT_EQ(std::set<std::string>(room.keys.begin(), room.keys.end()).size(), 3u);
+    }
+  }
+}
+
 TEST(LessonStore, AFileThatCannotBeOpenedIsAnError) {
   auto opened = LessonStore::Open("/nonexistent-folder/lessons.db");
   EXPECT_TRUE(std::holds_alternative<std::string>(opened));
@@ -165,6 +208,8 @@ TEST_F(LessonApiTest, LoginThenAccessForEachRole) {
     EXPECT_EQ(access["data"]["uid"].asInt(), created_.lesson.UidOf(kRoles[i]));
     EXPECT_EQ(access["data"]["channel_name"].asString(), created_.lesson.channel_name);
     EXPECT_EQ(access["data"]["start_time"].asInt64(), created_.lesson.start_time);
+    EXPECT_EQ(access["data"]["channel_key"].asString(), created_.lesson.channel_key);
+    EXPECT_FALSE(access["data"].isMember("media_server")) << "no media server was given";
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <functional>
@@ -12,6 +13,7 @@
 #include <thread>
 
 #include "tools/lesson-service/lesson_server.h"
+#include "tools/lesson-service/media_room.h"
 
 namespace {
 
@@ -19,6 +21,7 @@ constexpr const char* kUsage =
     "usage:\n"
     "  quorvel-lesson-service serve --db FILE --port PORT [--host 127.0.0.1]"
     " [--fault PATH=KIND]...\n"
+    "      [--media-server URL... --media-admin-key KEY]\n"
     "  quorvel-lesson-service create-lesson --db FILE [--start-in SECONDS] [--duration SECONDS]\n"
     "      [--countdown SECONDS] [--forceclose SECONDS] [--screen-sharing] [--recording]\n"
     "  quorvel-lesson-service set-config --db FILE [--app-id ID] [--new-version V --update 0|1|2\n"
@@ -95,7 +98,10 @@ class Command {
 
   int Serve(const std::vector<std::string>& arguments) {
     Options options;
-    if (auto error = ParseOptions(arguments, {"--db", "--port", "--host", "--fault"}, {}, options)) {
+    if (auto error = ParseOptions(
+            arguments,
+            {"--db", "--port", "--host", "--fault", "--media-server", "--media-admin-key"}, {},
+            options)) {
       return Fail(*error);
     }
     std::optional<long long> port = ParseInteger(options.Value("--port").value_or(""));
@@ -107,10 +113,12 @@ class Command {
         if (auto error = AddFault(faults, given)) return Fail(*error);
       }
     }
+    MediaServers media_servers;
+    if (auto error = ReadMediaServers(options, media_servers)) return Fail(*error);
     std::unique_ptr<LessonStore> store = OpenStore(options);
     if (!store) return 1;
     std::string host = options.Value("--host").value_or("127.0.0.1");
-    LessonServer server(*store, std::move(faults));
+    LessonServer server(*store, std::move(faults), std::move(media_servers));
     int bound = server.Bind(host, static_cast<int>(*port));
     if (bound < 0) {
       err_ << "quorvel-lesson-service: cannot listen on " << host << ":" << *port << "\n";
@@ -222,6 +230,29 @@ class Command {
   }
 
  private:
+  std::optional<std::string> ReadMediaServers(const Options& options, MediaServers& media_servers) {
+    auto urls = options.values.find("--media-server");
+    std::optional<std::string> admin_key = options.Value("--media-admin-key");
+    if (urls == options.values.end()) {
+      if (admin_key) return std::string("--media-admin-key needs --media-server");
+      return std::nullopt;
+    }
+    if (!admin_key || admin_key->empty()) {
+      return std::string("--media-server needs --media-admin-key");
+    }
+    for (const std::string& url : urls->second) {
+      auto address = ParseMediaServerUrl(url);
+      if (auto* reason = std::get_if<std::string>(&address)) return *reason;
+      if (std::count(urls->second.begin(), urls->second.end(), url) > 1) {
+        return "--media-server " + url + " is given twice";
+      }
+    }
+    media_servers.urls = urls->second;
+    media_servers.admin_key = *admin_key;
+    media_servers.log = &err_;
+    return std::nullopt;
+  }
+
   using LinePrinter = std::function<void(const Json::Value&)>;
 
   // A command that only takes --db and prints stored records, one JSON object a line.

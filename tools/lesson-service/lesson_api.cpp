@@ -3,6 +3,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <ostream>
+
+#include "tools/lesson-service/media_room.h"
 
 namespace {
 
@@ -22,6 +25,9 @@ Json::Value Refuse(Refusal refusal, const FormFields& fields) {
   static const Texts kWrongRole = {"This lesson code is not for this role", "该课程码不属于此角色"};
   static const Texts kUnknownLesson = {"Unknown lesson", "课程不存在"};
   static const Texts kMalformedReport = {"Malformed media log report", "日志参数有误"};
+  static const Texts kMediaServerUnavailable = {
+      "The lesson's media server is not available, please try again later",
+      "课程的媒体服务器暂时不可用，请稍后再试"};
   const Texts* texts = &kMalformedReport;
   switch (refusal) {
     case Refusal::kUnknownCode: texts = &kUnknownCode; break;
@@ -29,6 +35,7 @@ Json::Value Refuse(Refusal refusal, const FormFields& fields) {
     case Refusal::kWrongRole: texts = &kWrongRole; break;
     case Refusal::kUnknownLesson: texts = &kUnknownLesson; break;
     case Refusal::kMalformedReport: texts = &kMalformedReport; break;
+    case Refusal::kMediaServerUnavailable: texts = &kMediaServerUnavailable; break;
   }
   return RefusalReply(static_cast<long long>(refusal), InLanguage(fields, *texts));
 }
@@ -124,9 +131,20 @@ Json::Value LessonApi::Access(Role role, const FormFields& fields) {
   std::optional<Lesson> lesson = store_.LessonById(participant->meeting_id);
   if (!lesson) return Refuse(Refusal::kUnknownLesson, fields);
 
+  std::optional<MediaRoom> room;
+  if (!media_servers_.urls.empty()) {
+    auto ready = ReadyRoom(*lesson);
+    if (auto* reason = std::get_if<std::string>(&ready)) {
+      if (media_servers_.log) *media_servers_.log << "quorvel-lesson-service: " + *reason + "\n";
+      return Refuse(Refusal::kMediaServerUnavailable, fields);
+    }
+    room = std::get<MediaRoom>(std::move(ready));
+  }
+
   Json::Value data(Json::objectValue);
   data["signaling_key"] = lesson->signaling_key;
-  data["channel_key"] = lesson->channel_key;
+  // A lesson's room admits each participant by a key of its own.
+  data["channel_key"] = room ? room->KeyOf(role) : lesson->channel_key;
   data["channel_name"] = lesson->channel_name;
   data["uid"] = participant->uid;
   data["student_id"] = lesson->student_uid;
@@ -138,7 +156,18 @@ Json::Value LessonApi::Access(Role role, const FormFields& fields) {
   data["duration"] = static_cast<Json::Int64>(lesson->duration);
   data["countdown"] = static_cast<Json::Int64>(lesson->countdown);
   data["forceclose"] = static_cast<Json::Int64>(lesson->forceclose);
+  if (room) data["media_server"] = room->media_server;
   return Success(std::move(data));
+}
+
+std::variant<MediaRoom, std::string> LessonApi::ReadyRoom(const Lesson& lesson) {
+  MediaRoom room = store_.PlaceLesson(lesson.meeting_id, media_servers_.urls);
+  std::vector<std::string> allowed(room.keys.begin(), room.keys.end());
+  if (auto reason = EnsureRoom(room.media_server, media_servers_.admin_key, lesson.channel_name,
+                               allowed)) {
+    return *reason;
+  }
+  return room;
 }
 
 Json::Value LessonApi::MediaLog(const FormFields& fields) {

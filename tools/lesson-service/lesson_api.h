@@ -1,12 +1,15 @@
 // The lesson service's six paths: from a decoded form to the reply envelope
 // {"code", "msg", "data"}. Refusals carry a non-zero "code" and a "msg" in the language the
-// request named ("cn" Chinese, anything else English).
+// request named ("cn" Chinese, anything else English). Given media servers, an access request
+// also places the lesson on one and makes sure its room is there before it is answered.
 #pragma once
 
 #include <json/json.h>
 
+#include <iosfwd>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 // The paths are the client's own: one list for both sides of the wire.
@@ -23,6 +26,15 @@ enum class Refusal {
   kWrongRole = 1003,
   kUnknownLesson = 1004,
   kMalformedReport = 1005,
+  kMediaServerUnavailable = 1006,
+};
+
+// The media servers lessons meet on, by their Janus API address; none: lessons are not
+// placed and access replies name no media server.
+struct MediaServers {
+  std::vector<std::string> urls;
+  std::string admin_key;  // the one the media servers' VideoRoom plugin is configured with
+  std::ostream* log = nullptr;  // why a media server failed, when set
 };
 
 // Media parameters every lesson gets in the login reply's "config".
@@ -36,7 +48,8 @@ struct MediaConfig {
 
 class LessonApi {
  public:
-  explicit LessonApi(LessonStore& store) : store_(store) {}
+  explicit LessonApi(LessonStore& store, MediaServers media_servers = {})
+      : store_(store), media_servers_(std::move(media_servers)) {}
 
   // The reply for one request; nullopt for a path that is not one of the six.
   std::optional<Json::Value> Answer(const std::string& path, const FormFields& fields);
@@ -46,8 +59,11 @@ class LessonApi {
   Json::Value Login(const FormFields& fields);
   Json::Value Access(Role role, const FormFields& fields);
   Json::Value MediaLog(const FormFields& fields);
+  // The lesson's room, ready on its media server; the reason when it is not.
+  std::variant<MediaRoom, std::string> ReadyRoom(const Lesson& lesson);
 
   LessonStore& store_;
+  MediaServers media_servers_;
   MediaConfig media_;
 };
 

@@ -75,9 +75,9 @@ std::string RefusalText(const FormFields& fields, long long code) {
 
 }  // namespace
 
-LessonServer::LessonServer(LessonStore& store, FaultPlan faults)
+LessonServer::LessonServer(LessonStore& store, FaultPlan faults, MediaServers media_servers)
     : store_(store),
-      api_(store),
+      api_(store, std::move(media_servers)),
       faults_(std::move(faults)),
       http_(std::make_unique<httplib::Server>()) {
   http_->set_payload_max_length(kLargestRequestBody);

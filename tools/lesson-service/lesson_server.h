@@ -19,7 +19,7 @@ struct Response;
 
 class LessonServer {
  public:
-  LessonServer(LessonStore& store, FaultPlan faults);
+  LessonServer(LessonStore& store, FaultPlan faults, MediaServers media_servers = {});
   ~LessonServer();
   LessonServer(const LessonServer&) = delete;
   LessonServer& operator=(const LessonServer&) = delete;

@@ -1,6 +1,9 @@
 #include "tools/lesson-service/lesson_store.h"
 
+#include <algorithm>
+#include <cassert>
 #include <chrono>
+#include <map>
 
 namespace {
 
@@ -15,6 +18,9 @@ CREATE TABLE IF NOT EXISTS lessons (
 CREATE TABLE IF NOT EXISTS participants (
   code TEXT PRIMARY KEY, meeting_id TEXT NOT NULL REFERENCES lessons(meeting_id),
   role INTEGER NOT NULL, uid INTEGER NOT NULL, token TEXT UNIQUE);
+CREATE TABLE IF NOT EXISTS rooms (
+  meeting_id TEXT PRIMARY KEY REFERENCES lessons(meeting_id), media_server TEXT NOT NULL,
+  teacher_key TEXT NOT NULL, student_key TEXT NOT NULL, assistant_key TEXT NOT NULL);
 CREATE TABLE IF NOT EXISTS config (
   id INTEGER PRIMARY KEY CHECK (id = 1), app_id TEXT NOT NULL, new_version TEXT NOT NULL,
   update_mode INTEGER NOT NULL, update_message TEXT NOT NULL, update_url TEXT NOT NULL);
@@ -92,6 +98,27 @@ class Statement {
   int bound_ = 0;
 };
 
+// BEGIN IMMEDIATE for the scope: rolled back unless committed, so that a failed step leaves
+// the file as it was for the other processes sharing it.
+class Transaction {
+ public:
+  explicit Transaction(sqlite3* db) : db_(db) { Statement(db_, "BEGIN IMMEDIATE").Run(); }
+  ~Transaction() {
+    if (!committed_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+
+  void Commit() {
+    Statement(db_, "COMMIT").Run();
+    committed_ = true;
+  }
+
+ private:
+  sqlite3* db_;
+  bool committed_ = false;
+};
+
 constexpr const char* kLessonColumns =
     "meeting_id, channel_name, signaling_key, channel_key, start_time, duration, countdown, "
     "forceclose, screen_sharing, recording";
@@ -117,6 +144,13 @@ const char* RoleName(Role role) {
     case Role::kAssistant: return "assistant";
   }
   return "assistant";
+}
+
+const std::string& MediaRoom::KeyOf(Role role) const {
+  for (size_t i = 0; i < kRoles.size(); ++i) {
+    if (kRoles[i] == role) return keys[i];
+  }
+  return keys[0];
 }
 
 int32_t Lesson::UidOf(Role role) const {
@@ -197,7 +231,7 @@ CreatedLesson LessonStore::CreateLesson(const LessonOptions& options) {
              lesson.student_uid == lesson.assistant_uid);
     for (std::string& code : created.codes) code = RandomDigits(8);
     try {
-      Statement(db_.get(), "BEGIN IMMEDIATE").Run();
+      Transaction transaction(db_.get());
       Statement(db_.get(),
                 "INSERT INTO lessons VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
           .BindText(lesson.meeting_id)
@@ -219,10 +253,9 @@ CreatedLesson LessonStore::CreateLesson(const LessonOptions& options) {
             .Bind(int64_t{lesson.UidOf(kRoles[i])})
             .Run();
       }
-      Statement(db_.get(), "COMMIT").Run();
+      transaction.Commit();
       return created;
     } catch (const StoreError&) {
-      Statement(db_.get(), "ROLLBACK").Run();
       if (attempt + 1 == kAttempts) throw;
     }
   }
@@ -291,6 +324,62 @@ std::string LessonStore::TokenFor(const Participant& participant) {
   Statement stored(db_.get(), "SELECT token FROM participants WHERE code = ?");
   stored.BindText(participant.code);
   return stored.Step() ? stored.Text(0) : token;
+}
+
+MediaRoom LessonStore::PlaceLesson(const std::string& meeting_id,
+                                   const std::vector<std::string>& media_servers) {
+  assert(!media_servers.empty());
+  std::lock_guard<std::mutex> lock(mutex_);
+  // Immediate, so that two services sharing the file cannot both count before either places.
+  Transaction transaction(db_.get());
+  MediaRoom room;
+  bool placed = false;
+  {
+    Statement stored(db_.get(),
+                     "SELECT media_server, teacher_key, student_key, assistant_key FROM rooms "
+                     "WHERE meeting_id = ?");
+    stored.BindText(meeting_id);
+    placed = stored.Step();
+    if (placed) {
+      room.media_server = stored.Text(0);
+      for (size_t i = 0; i < room.keys.size(); ++i) {
+        room.keys[i] = stored.Text(1 + static_cast<int>(i));
+      }
+    }
+  }
+  if (!placed) {
+    for (std::string& key : room.keys) key = RandomHex(32);
+  } else if (std::find(media_servers.begin(), media_servers.end(), room.media_server) !=
+             media_servers.end()) {
+    return room;
+  }
+
+  std::map<std::string, int64_t> lessons_on;
+  {
+    Statement counts(db_.get(), "SELECT media_server, COUNT(*) FROM rooms GROUP BY media_server");
+    while (counts.Step()) lessons_on[counts.Text(0)] = counts.Number(1);
+  }
+  room.media_server = *std::min_element(
+      media_servers.begin(), media_servers.end(),
+      [&lessons_on](const std::string& a, const std::string& b) {
+        return lessons_on[a] < lessons_on[b];
+      });
+  if (placed) {
+    Statement(db_.get(), "UPDATE rooms SET media_server = ? WHERE meeting_id = ?")
+        .BindText(room.media_server)
+        .BindText(meeting_id)
+        .Run();
+  } else {
+    Statement(db_.get(), "INSERT INTO rooms VALUES (?, ?, ?, ?, ?)")
+        .BindText(meeting_id)
+        .BindText(room.media_server)
+        .BindText(room.keys[0])
+        .BindText(room.keys[1])
+        .BindText(room.keys[2])
+        .Run();
+  }
+  transaction.Commit();
+  return room;
 }
 
 ServiceConfig LessonStore::Config() {

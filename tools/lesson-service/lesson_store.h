@@ -1,7 +1,8 @@
 // The lesson service's records in one SQLite file: lessons with their three lesson codes and
-// media uids, the tokens issued at login, the client configuration, every media-log report
-// and every request body received. Safe to use from the server's handler threads; several
-// processes may share the file (the command line adds lessons while the service runs).
+// media uids, the tokens issued at login, the media server each lesson is placed on, the
+// client configuration, every media-log report and every request body received. Safe to use
+// from the server's handler threads; several processes may share the file (the command line
+// adds lessons while the service runs).
 #pragma once
 
 #include <sqlite3.h>
@@ -62,6 +63,15 @@ struct CreatedLesson {
   std::array<std::string, 3> codes;  // by kRoles order: teacher, student, assistant
 };
 
+// A lesson's room on the media server it is placed on, and the key each participant is
+// admitted with.
+struct MediaRoom {
+  std::string media_server;
+  std::array<std::string, 3> keys;  // by kRoles order: teacher, student, assistant
+
+  const std::string& KeyOf(Role role) const;
+};
+
 struct ServiceConfig {
   std::string app_id = "3c9e0a4b7d21f6e85a0c4b9d2e7f1a63";
   std::string new_version;  // empty: no update is announced
@@ -105,6 +115,13 @@ class LessonStore {
   std::optional<Participant> ParticipantByToken(const std::string& token);
   // The participant's token, issued on the first call and kept after it.
   std::string TokenFor(const Participant& participant);
+
+  // The lesson's room. On the first call it is placed on the given media server with the
+  // fewest lessons, the earliest given among equals; it stays there while that server is
+  // among those given, and moves (keeping its keys) when it no longer is. At least one
+  // media server is given.
+  MediaRoom PlaceLesson(const std::string& meeting_id,
+                        const std::vector<std::string>& media_servers);
 
   ServiceConfig Config();
   void SetConfig(const ServiceConfig& config);
