@@ -174,7 +174,7 @@ void MeetingView::Enter() {
   media_.EnableVideo(true);
   media_.EnableAudio(microphone_on);
   media_.Join(AnsiToWide(lesson.channel_name), static_cast<uint32_t>(lesson.uid),
-              lesson.channel_key);
+              lesson.channel_key, lesson.media_server);
 }
 
 void MeetingView::Leave() {

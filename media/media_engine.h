@@ -37,7 +37,9 @@ class MediaEngine {
 
   // "rtc.log_file" = "MediaEngine.log" beside the program; true when the engine accepted it.
   bool UseDefaultLogFile();
-  bool Join(const std::wstring& channel, uint32_t uid, const std::string& channel_key);
+  // media_server, when not empty, tells the engine where the lesson's media meet.
+  bool Join(const std::wstring& channel, uint32_t uid, const std::string& channel_key,
+            const std::string& media_server = std::string());
   // region null: the whole screen. Off only stops the capture.
   bool ShareScreen(const RECT* region, bool on);
   bool SetMicrophoneMuted(bool muted);

@@ -41,6 +41,7 @@ struct LessonRecord {
   std::string token;
   std::string meeting_id;
   std::string lesson_code;
+  std::string media_server;  // the media server's address from the access reply, if any
   int32_t uid = 0;
   int32_t student_id = 0;
   int32_t teacher_id = 0;

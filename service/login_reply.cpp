@@ -42,6 +42,7 @@ AccessData ReadAccess(const Json::Value& data) {
   access.duration = Int64(data, "duration", "data");
   access.countdown = Int64(data, "countdown", "data");
   access.forceclose = Int64(data, "forceclose", "data");
+  if (data.isMember("media_server")) access.media_server = Text(data, "media_server", "data");
   return access;
 }
 

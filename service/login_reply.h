@@ -39,6 +39,7 @@ struct AccessData {
   int64_t duration = 0;
   int64_t countdown = 0;
   int64_t forceclose = 0;
+  std::string media_server;  // where the lesson's media meet; empty when the reply names none
 };
 
 // One step's outcome: the data on success, else the text to show the user.

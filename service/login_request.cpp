@@ -113,5 +113,6 @@ void ApplyAccessOutcome(DataHolder& holder, const StepOutcome<AccessData>& outco
     lesson.duration = data.duration;
     lesson.countdown = data.countdown;
     lesson.forceclose = data.forceclose;
+    lesson.media_server = data.media_server;
   });
 }

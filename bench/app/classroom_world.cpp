@@ -125,7 +125,7 @@ std::string ClassroomWorld::EngineConfig() const {
     }
   }
   // No "lastmile": the probe measures real connections to the loopback service.
-  return R"({"real_devices": false, "cameras": )" + cameras +
+  return R"({"channel": "simulated", "real_devices": false, "cameras": )" + cameras +
          R"(, "microphones": [{"id": "mic-a", "name": "Tone microphone"}],)"
          R"( "speakers": [{"id": "spk-a", "name": "Speaker"}],)"
          R"( "scenario": {"users": [)" + users + "]}}";

@@ -174,7 +174,7 @@ class Cameras : public ::testing::Test {
  protected:
   void UseCameras(const std::string& cameras_json) {
     const auto config = folder_.path() / "rtc.json";
-    std::ofstream(config) << R"({"real_devices": false, "cameras": )" << cameras_json << "}";
+    std::ofstream(config) << R"({"channel": "simulated", "real_devices": false, "cameras": )" << cameras_json << "}";
     env_ = std::make_unique<testing_support::ScopedEnv>("QUORVEL_RTC_CONFIG", config.string());
     media_ = std::make_unique<MediaEngine>(createRtcEngine, bridge_);
     media_->Initialize(L"app-id");

@@ -91,7 +91,7 @@ class RealProgram : public ::testing::Test {
     // The program's own engine with devices of its configuration, and a lesson service that
     // answers nothing, so the program waits on its login view.
     const std::filesystem::path rtc = home_.path() / "rtc.json";
-    std::ofstream(rtc) << R"({"real_devices": false,
+    std::ofstream(rtc) << R"({"channel": "simulated", "real_devices": false,
         "cameras": [{"id": "cam-a", "name": "Desk camera"}],
         "microphones": [{"id": "mic-a", "name": "Desk microphone"}],
         "speakers": [{"id": "spk-a", "name": "Desk speaker"}]})";

@@ -15,7 +15,7 @@ class LessonTest : public MeetingViewTest {
   // A teacher's lesson whose student and assistant follow the scenario made of users, with
   // the network-quality reports given.
   void StartLesson(const std::string& users, const std::string& qualities = "") {
-    std::ofstream(config_) << R"({"real_devices": false, "scenario": {"users": [)" << users
+    std::ofstream(config_) << R"({"channel": "simulated", "real_devices": false, "scenario": {"users": [)" << users
                            << R"(], "network_quality": [)" << qualities << "]}}";
     media_ = std::make_unique<MediaEngine>(createRtcEngine, CAGEngineEventHandler::Instance());
     media_->Initialize(L"3c9e0a4b7d21f6e85a0c4b9d2e7f1a63");

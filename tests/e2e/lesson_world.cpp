@@ -98,7 +98,7 @@ std::string LessonWorld::ScenarioJson() const {
     separator = ", ";
   }
   std::ostringstream json;
-  json << "{\"real_devices\": false,";
+  json << "{\"channel\": \"simulated\", \"real_devices\": false,";
   if (!setup_.engine_extra.empty()) json << " " << setup_.engine_extra << ",";
   json << " \"cameras\": [{\"id\": \"cam-a\", \"name\": \"Desk camera\"},"
        << " {\"id\": \"cam-b\", \"name\": \"Document camera\"}],"

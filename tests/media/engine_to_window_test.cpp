@@ -19,7 +19,7 @@ using media_test::EventWindow;
 TEST(EngineToWindow, AScenarioArrivesAsMessagesInOrder) {
   testing_support::TempDir folder;
   auto config = folder.path() / "rtc.json";
-  std::ofstream(config) << R"({"real_devices": false, "scenario": {
+  std::ofstream(config) << R"({"channel": "simulated", "real_devices": false, "scenario": {
       "users": [{"uid": 2002, "join_ms": 40, "leave_ms": 1000, "width": 320, "height": 240}],
       "network_quality": [{"at_ms": 600, "uid": 2002, "tx": 1, "rx": 4}]}})";
   testing_support::ScopedEnv env("QUORVEL_RTC_CONFIG", config.string());

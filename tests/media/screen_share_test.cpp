@@ -75,7 +75,7 @@ TEST_F(SharingWithDevices, ARefusedCameraOrAMicrophoneKeepsSharing) {
 TEST(SharingOnTheBuiltInEngine, ACameraChangeEndsSharingInTheWrapperAndTheEngine) {
   testing_support::TempDir folder;
   auto config = folder.path() / "rtc.json";
-  std::ofstream(config) << R"({"real_devices": false})";
+  std::ofstream(config) << R"({"channel": "simulated", "real_devices": false})";
   testing_support::ScopedEnv env("QUORVEL_RTC_CONFIG", config.string());
   CAGEngineEventHandler bridge;  // no target: the events go nowhere
   MediaEngine media(createRtcEngine, bridge);

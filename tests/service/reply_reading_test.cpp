@@ -194,3 +194,24 @@ TEST(AccessReply, A32BitFieldOutOfRangeIsAFailedStep) {
   EXPECT_TRUE(ReadAccessReply("{\"code\":0,\"data\":{\"uid\":2147483647}}", kEnglish).succeeded());
   EXPECT_TRUE(ReadAccessReply("{\"code\":0,\"data\":{\"uid\":-2147483648}}", kEnglish).succeeded());
 }
+
+TEST(AccessReply, TheMediaServerIsOptionalButNeverAnObject) {
+  struct Case {
+    const char* data;
+    bool succeeds;
+    const char* media_server;
+  };
+  const Case cases[] = {
+      {R"({"uid":1})", true, ""},
+      {R"({"uid":1,"media_server":"http://10.0.0.5:8088/janus"})", true,
+       "http://10.0.0.5:8088/janus"},
+      {R"({"uid":1,"media_server":{"url":"x"}})", false, ""},
+  };
+  for (const Case& c : cases) {
+    StepOutcome<AccessData> outcome =
+        ReadAccessReply(std::string(R"({"code":0,"data":)") + c.data + "}", kEnglish);
+    ASSERT_EQ(outcome.succeeded(), c.succeeds) << c.data;
+    if (c.succeeds) EXPECT_EQ(outcome.data->media_server, c.media_server);
+    else EXPECT_EQ(outcome.failure_message, MalformedReplyMessage("data/media_server", kEnglish));
+  }
+}

@@ -237,6 +237,13 @@ ConfigResult ParseEngineConfig(const std::string& json_text) {
   Reader reader;
   EngineConfig config;
   std::optional<std::vector<VirtualDevice>> speakers;
+  const Json::Value& channel = root["channel"];
+  if (!channel.isNull()) {
+    if (channel != "simulated" && channel != "network") {
+      return {EngineConfig{}, "config.channel: is not \"simulated\" or \"network\""};
+    }
+    config.simulated_channel = channel == "simulated";
+  }
   bool ok = reader.Bool(root, "config", "real_devices", config.real_devices) &&
             reader.Devices(root, "cameras", config.cameras) &&
             reader.Devices(root, "microphones", config.microphones) &&

@@ -1,4 +1,5 @@
-// The engine's configuration: virtual devices and the scenario that the simulated channel
+// The engine's configuration: virtual devices, which channel lessons run on ("channel":
+// "network", the default, or "simulated"), and the scenario that the simulated channel
 // follows. Read from the JSON file named by QUORVEL_RTC_CONFIG; all times are milliseconds
 // after the local join.
 #pragma once
@@ -82,6 +83,7 @@ struct EngineConfig {
   std::optional<std::vector<VirtualDevice>> microphones;
   std::vector<VirtualDevice> speakers;
   bool real_devices = true;  // V4L2 cameras and PulseAudio devices
+  bool simulated_channel = false;  // the scenario's participants instead of a media server
   UnavailableDeviceLists unavailable_device_lists;
   Scenario scenario;
 };

@@ -1,8 +1,11 @@
 #include "rtc_engine_impl.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "camera_source.h"
+#include "net/network_channel.h"
+#include "simulated_channel.h"
 
 namespace rtc {
 namespace {
@@ -20,13 +23,9 @@ constexpr int kMaxAudioProfile = 5;
 constexpr int kMaxAudioScenario = 5;
 constexpr int kMaxSignalVolume = 400;
 constexpr int kMaxScreenRate = VideoPipeline::kFramesPerSecond;
-// Levels of the sources before the signal volumes apply (0 to 255).
-constexpr int kToneLevel = 160;
-constexpr int kRemoteSpeechLevel = 120;
 constexpr int kLocalVideoKbps = 500;
 constexpr int kLocalAudioKbps = 48;
-
-int ApplyVolume(int level, int percent) { return std::min(255, level * percent / 100); }
+constexpr const char* kMediaServerPort = "8088";
 
 }  // namespace
 
@@ -45,11 +44,21 @@ RtcEngineImpl::RtcEngineImpl(EngineOptions options)
       }),
       video_(clock_, sink_, *options.presenter),
       timeline_(clock_),
-      channel_(config_.scenario, clock_, timeline_, sink_, video_,
-               SimulatedChannel::Hooks{
-                   [this](const DeviceEvent& event) { OnScenarioDeviceEvent(event); },
-                   [this](RtcStats& stats) { FillLocalStats(stats); }}),
-      probe_(config_.scenario.lastmile, options.probe_target, timeline_, sink_) {}
+      probe_(config_.scenario.lastmile, options.probe_target, timeline_, sink_) {
+  if (config_.simulated_channel) {
+    channel_ = std::make_unique<SimulatedChannel>(
+        config_.scenario, clock_, timeline_, sink_, video_,
+        SimulatedChannel::Hooks{[this](const DeviceEvent& event) { OnScenarioDeviceEvent(event); },
+                                [this](RtcStats& stats) { FillLocalStats(stats); }});
+  } else {
+    channel_ = std::make_unique<NetworkChannel>(clock_, timeline_, sink_, video_);
+  }
+  const char* server = std::getenv("QUORVEL_MEDIA_SERVER");
+  default_media_server_ = server != nullptr && *server != '\0'
+                              ? std::string(server)
+                              : "http://" + options.probe_target.host + ":" + kMediaServerPort +
+                                    "/janus";
+}
 
 RtcEngineImpl::~RtcEngineImpl() = default;
 
@@ -106,25 +115,28 @@ int RtcEngineImpl::joinChannel(const char* channelKey, const char* channelName, 
     if (channelKey == nullptr || channelName == nullptr || *channelName == '\0') {
       return ERR_INVALID_ARGUMENT;
     }
-    int result = channel_.Join(channelName, uid);
-    if (result != ERR_OK) return result;
     in_channel_ = true;
-    local_uid_ = channel_.local_uid();
+    SyncMediaLocked();  // the channel publishes what the state asks for from the start
+    int result = channel_->Join(JoinRequest{channelName, channelKey, uid, MediaServerLocked()});
+    if (result != ERR_OK) {
+      in_channel_ = false;
+      SyncMediaLocked();
+      return result;
+    }
+    local_uid_ = channel_->local_uid();
     // The test pattern shows the uid, which is known from here on.
     local_camera_id_.clear();
     UpdateLocalVideoLocked();
-    sending_audio_ = SendsAudioLocked();
     return ERR_OK;
   });
 }
 
 int RtcEngineImpl::leaveChannel() {
   return WhenInitialized([&]() -> int {
-    int result = channel_.Leave();
+    int result = channel_->Leave();
     if (result != ERR_OK) return result;
     in_channel_ = false;
     UpdateLocalVideoLocked();
-    sending_audio_ = false;
     return ERR_OK;
   });
 }
@@ -164,7 +176,7 @@ int RtcEngineImpl::disableVideo() {
 int RtcEngineImpl::enableAudio() {
   return WhenInitialized([&]() -> int {
     audio_enabled_ = true;
-    sending_audio_ = SendsAudioLocked();
+    SyncMediaLocked();
     log_.Write("audio enabled");
     return ERR_OK;
   });
@@ -173,7 +185,7 @@ int RtcEngineImpl::enableAudio() {
 int RtcEngineImpl::disableAudio() {
   return WhenInitialized([&]() -> int {
     audio_enabled_ = false;
-    sending_audio_ = false;
+    SyncMediaLocked();
     log_.Write("audio disabled");
     return ERR_OK;
   });
@@ -288,9 +300,8 @@ void RtcEngineImpl::OnDeviceSelected(DeviceKind kind) {
     int routing = static_cast<int>(at - speakers.begin());
     sink_.Emit("onAudioRouteChanged",
                [routing](IRtcEngineEventHandler& h) { h.onAudioRouteChanged(routing); });
-  } else {
-    sending_audio_ = SendsAudioLocked();
   }
+  SyncMediaLocked();
 }
 
 int RtcEngineImpl::ApplyParameter(const std::string& key, const Json::Value& value) {
@@ -302,8 +313,14 @@ int RtcEngineImpl::ApplyParameter(const std::string& key, const Json::Value& val
     } else if (key == "rtc.audio.mute_me" || key == "che.audio.mute_me") {
       if (value.isBool()) {
         audio_muted_ = value.asBool();
-        sending_audio_ = SendsAudioLocked();
+        SyncMediaLocked();
         log_.Write("local audio %s", audio_muted_ ? "muted" : "sent");
+      } else {
+        result = ERR_INVALID_ARGUMENT;
+      }
+    } else if (key == "rtc.media_server") {
+      if (value.isString()) {
+        media_server_ = value.asString();
       } else {
         result = ERR_INVALID_ARGUMENT;
       }
@@ -320,6 +337,7 @@ int RtcEngineImpl::ApplyParameter(const std::string& key, const Json::Value& val
       if (value.isInt() && value.asInt() >= 0 && value.asInt() <= kMaxSignalVolume) {
         (key == "che.audio.playout.signal.volume" ? playout_volume_ : record_volume_) =
             value.asInt();
+        SyncMediaLocked();
       } else {
         result = ERR_INVALID_ARGUMENT;
       }
@@ -360,7 +378,6 @@ void RtcEngineImpl::WatchDevices() {
   }
   std::lock_guard<std::mutex> lock(mutex_);
   UpdateLocalVideoLocked();
-  sending_audio_ = SendsAudioLocked();
 }
 
 void RtcEngineImpl::FillLocalStats(RtcStats& stats) {
@@ -380,12 +397,7 @@ void RtcEngineImpl::ReportVolumes() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!in_channel_) return;
-    unsigned local = SendsAudioLocked() ? ApplyVolume(kToneLevel, record_volume_) : 0;
-    speakers.push_back(AudioVolumeInfo{0, local});
-    for (uid_t uid : channel_.RemoteUids()) {
-      speakers.push_back(AudioVolumeInfo{
-          uid, static_cast<unsigned>(ApplyVolume(kRemoteSpeechLevel, playout_volume_))});
-    }
+    speakers = channel_->Levels();
   }
   unsigned total = 0;
   for (const AudioVolumeInfo& speaker : speakers) total = std::max(total, speaker.volume);
@@ -395,12 +407,37 @@ void RtcEngineImpl::ReportVolumes() {
   });
 }
 
+void RtcEngineImpl::SyncMediaLocked() {
+  sending_audio_ = SendsAudioLocked();
+  LocalMedia media;
+  media.send_video = sending_video_;
+  media.send_audio = sending_audio_;
+  std::optional<DeviceInfo> microphone = devices_.Current(DeviceKind::kMicrophone);
+  std::optional<DeviceInfo> speaker = devices_.Current(DeviceKind::kSpeaker);
+  if (microphone) media.microphone = microphone->node;
+  if (speaker) media.speaker = speaker->node;
+  media.record_volume = record_volume_;
+  media.playout_volume = playout_volume_;
+  media.width = video_width_;
+  media.height = video_height_;
+  channel_->SetLocalMedia(media);
+}
+
+std::string RtcEngineImpl::MediaServerLocked() const {
+  return media_server_.empty() ? default_media_server_ : media_server_;
+}
+
 bool RtcEngineImpl::SendsAudioLocked() const {
   return in_channel_ && audio_enabled_ && !audio_muted_ &&
          devices_.Current(DeviceKind::kMicrophone).has_value();
 }
 
 void RtcEngineImpl::UpdateLocalVideoLocked() {
+  ApplyLocalVideoLocked();
+  SyncMediaLocked();
+}
+
+void RtcEngineImpl::ApplyLocalVideoLocked() {
   bool wanted = video_enabled_ && (preview_ || in_channel_);
   if (wanted && screen_capturing_) {
     if (local_camera_id_ != "screen") {

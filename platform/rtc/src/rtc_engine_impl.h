@@ -25,7 +25,7 @@
 #include "lastmile_probe.h"
 #include "parameter_store.h"
 #include "rtc/rtc_engine.h"
-#include "simulated_channel.h"
+#include "channel.h"
 #include "timeline.h"
 #include "video_pipeline.h"
 
@@ -93,7 +93,11 @@ class RtcEngineImpl final : public IRtcEngine, private DeviceSelectionListener {
   void ReportVolumes();
   // Starts, switches or stops the local video to match the state (engine lock held).
   void UpdateLocalVideoLocked();
+  void ApplyLocalVideoLocked();
   bool SendsAudioLocked() const;
+  // Tells the channel what to send and play now (engine lock held).
+  void SyncMediaLocked();
+  std::string MediaServerLocked() const;
 
   std::unique_ptr<EngineClock> own_clock_;
   EngineClock& clock_;
@@ -107,7 +111,7 @@ class RtcEngineImpl final : public IRtcEngine, private DeviceSelectionListener {
   ParameterStore parameters_;
   VideoPipeline video_;
   Timeline timeline_;
-  SimulatedChannel channel_;
+  std::unique_ptr<Channel> channel_;
   LastmileProbe probe_;
 
   std::mutex mutex_;
@@ -125,6 +129,8 @@ class RtcEngineImpl final : public IRtcEngine, private DeviceSelectionListener {
   int playout_volume_ = 100;  // percent
   int record_volume_ = 100;
   uid_t local_uid_ = 0;
+  std::string media_server_;          // as the program set it; empty for the default
+  std::string default_media_server_;  // on the lesson service's host
   bool screen_capturing_ = false;
   Rect screen_rect_{};
   bool screen_whole_ = true;

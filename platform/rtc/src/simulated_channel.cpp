@@ -1,5 +1,6 @@
 #include "simulated_channel.h"
 
+#include <algorithm>
 #include <random>
 
 namespace rtc {
@@ -25,30 +26,37 @@ SimulatedChannel::SimulatedChannel(const Scenario& scenario, EngineClock& clock,
       video_(video),
       hooks_(std::move(hooks)) {}
 
-bool SimulatedChannel::joined() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return joined_;
-}
-
 uid_t SimulatedChannel::local_uid() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return uid_;
 }
 
-std::vector<uid_t> SimulatedChannel::RemoteUids() const {
+std::vector<AudioVolumeInfo> SimulatedChannel::Levels() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  std::vector<uid_t> uids;
-  for (const auto& entry : remotes_) uids.push_back(entry.first);
-  return uids;
+  if (!joined_) return {};
+  auto level = [](int source, int percent) {
+    return static_cast<unsigned>(std::min(255, source * percent / 100));
+  };
+  std::vector<AudioVolumeInfo> levels{
+      {0, media_.send_audio ? level(kToneLevel, media_.record_volume) : 0u}};
+  for (const auto& entry : remotes_) {
+    levels.push_back({entry.first, level(kRemoteSpeechLevel, media_.playout_volume)});
+  }
+  return levels;
 }
 
-int SimulatedChannel::Join(const std::string& channel, uid_t uid) {
+void SimulatedChannel::SetLocalMedia(const LocalMedia& media) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  media_ = media;
+}
+
+int SimulatedChannel::Join(const JoinRequest& request) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (joined_) return ERR_REFUSED;
   joined_ = true;
   ++session_;
-  channel_ = channel;
-  uid_ = uid != 0 ? uid : ChooseUid();
+  channel_ = request.channel;
+  uid_ = request.uid != 0 ? request.uid : ChooseUid();
   join_time_ = clock_.Now();
   video_.StartSession(join_time_);
   sink_.log().Write("join channel \"%s\" as %u", channel_.c_str(), uid_);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "channel.h"
 #include "engine_config.h"
 #include "event_sink.h"
 #include "timeline.h"
@@ -17,9 +18,11 @@
 
 namespace rtc {
 
-class SimulatedChannel {
+class SimulatedChannel final : public Channel {
  public:
-  static constexpr Millis kStatsPeriodMs = 2000;
+  // Levels of the sources before the signal volumes apply (0 to 255).
+  static constexpr int kToneLevel = 160;
+  static constexpr int kRemoteSpeechLevel = 120;
 
   // What the channel asks of the rest of the engine. Called with the channel's lock held:
   // neither may call back into the channel.
@@ -31,14 +34,11 @@ class SimulatedChannel {
   SimulatedChannel(const Scenario& scenario, EngineClock& clock, Timeline& timeline,
                    EventSink& sink, VideoPipeline& video, Hooks hooks);
 
-  // ERR_REFUSED while already in a channel; the outcome follows as callbacks.
-  int Join(const std::string& channel, uid_t uid);
-  // ERR_REFUSED when not in a channel.
-  int Leave();
-  bool joined() const;
-  // The uid of the last join (the one chosen when it was 0).
-  uid_t local_uid() const;
-  std::vector<uid_t> RemoteUids() const;
+  int Join(const JoinRequest& request) override;
+  int Leave() override;
+  uid_t local_uid() const override;
+  std::vector<AudioVolumeInfo> Levels() const override;
+  void SetLocalMedia(const LocalMedia& media) override;
 
  private:
   struct Remote {
@@ -70,6 +70,7 @@ class SimulatedChannel {
   Millis join_time_ = 0;
   std::map<uid_t, Remote> remotes_;
   std::map<uid_t, int> last_rx_quality_;
+  LocalMedia media_;
   std::vector<Timeline::TaskId> tasks_;
 };
 

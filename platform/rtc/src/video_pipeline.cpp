@@ -23,6 +23,11 @@ void VideoPipeline::SetLocalSource(std::unique_ptr<VideoSource> source) {
   local_.started = clock_.Now();
 }
 
+void VideoPipeline::SetLocalTap(FrameTap tap) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  local_tap_ = std::move(tap);
+}
+
 void VideoPipeline::SetMirror(bool mirrored) {
   std::lock_guard<std::mutex> lock(mutex_);
   mirrored_ = mirrored;
@@ -49,12 +54,16 @@ void VideoPipeline::StartSession(Millis start) {
   session_start_ = start;
 }
 
-void VideoPipeline::AddRemote(uid_t uid, int width, int height) {
+void VideoPipeline::AddRemote(uid_t uid, std::unique_ptr<VideoSource> source) {
   std::lock_guard<std::mutex> lock(mutex_);
   Stream stream;
-  stream.source = std::make_unique<PatternSource>(uid, width, height);
+  stream.source = std::move(source);
   stream.started = session_start_;
   remotes_[uid] = std::move(stream);
+}
+
+void VideoPipeline::AddRemote(uid_t uid, int width, int height) {
+  AddRemote(uid, std::make_unique<PatternSource>(uid, width, height));
 }
 
 void VideoPipeline::ResizeRemote(uid_t uid, int width, int height, int rotation) {
@@ -105,6 +114,7 @@ void VideoPipeline::Tick(int64_t frame_number) {
 void VideoPipeline::TickLocal(int64_t frame_number) {
   Stream& stream = local_;
   if (!stream.source || !stream.source->Capture(frame_number, stream.frame)) return;
+  if (local_tap_) local_tap_(stream.frame);
   // Drawn before it is reported, so that whoever hears of the frame can already see it.
   Draw(local_canvas_, stream.frame, mirrored_);
   int width = stream.frame.width;

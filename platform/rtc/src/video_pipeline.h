@@ -5,6 +5,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -26,6 +27,11 @@ class VideoPipeline {
   VideoPipeline(const VideoPipeline&) = delete;
   VideoPipeline& operator=(const VideoPipeline&) = delete;
 
+  // Sees every local frame as captured (before mirroring), on the video thread; it must not
+  // call back into the pipeline. Null removes it.
+  using FrameTap = std::function<void(const VideoFrame&)>;
+  void SetLocalTap(FrameTap tap);
+
   // Null stops the local video. A new source reports its first frame again.
   void SetLocalSource(std::unique_ptr<VideoSource> source);
   void SetMirror(bool mirrored);
@@ -35,6 +41,8 @@ class VideoPipeline {
 
   // Remote streams; elapsed times of their events count from the session's start.
   void StartSession(Millis start);
+  void AddRemote(uid_t uid, std::unique_ptr<VideoSource> source);
+  // A test pattern of that size, which ResizeRemote may change.
   void AddRemote(uid_t uid, int width, int height);
   void ResizeRemote(uid_t uid, int width, int height, int rotation);
   // A paused stream gives no frames until resumed.
@@ -74,6 +82,7 @@ class VideoPipeline {
   std::condition_variable stop_requested_;
   bool stopping_ = false;
   Stream local_;
+  FrameTap local_tap_;
   Canvas local_canvas_;
   bool mirrored_ = true;
   Millis session_start_ = 0;
