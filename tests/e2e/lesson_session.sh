@@ -5,11 +5,13 @@
 
 # session_init BUILD_DIR RUN_DIR: where the programs are and where this session's files go.
 session_init() {
+  session_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
   session_build=$1
   session_dir=$2
   session_service_bin=$session_build/bin/quorvel-lesson-service
   session_quorvel_bin=$session_build/bin/quorvel
   session_probe_bin=$session_build/tests/quorvel-x11-probe
+  session_peer_bin=$session_build/bin/quorvel-peer
   session_pids=()
   session_quorvel_pid=
   mkdir -p "$session_dir/config"
@@ -129,6 +131,38 @@ session_start_service() {
   export QUORVEL_API_BASE
 }
 
+# session_start_media_server HOST PORT: the media server on HOST:PORT with this session's
+# configuration folder; sets session_media_server (its address) and session_media_key.
+session_start_media_server() {
+  session_media_key=session-$$
+  "$session_root/scripts/media-server" --host "$1" --port "$2" --admin-key "$session_media_key" \
+    --dir "$session_dir/media" >"$session_dir/media.log" 2>&1 &
+  session_pids+=($!)
+  session_media_server=http://$1:$2/janus
+  session_until 10 curl -s -o /dev/null "$session_media_server/info" || {
+    echo "media server did not start:" >&2
+    tail -n 20 "$session_dir/media.log" >&2
+    return 1
+  }
+}
+
+# session_start_peer ROLE [peer options...]: a participant of the lesson in that role, from a
+# shell; what it receives goes to peer-ROLE.out, one JSON line a second.
+session_start_peer() {
+  local role=$1 code_name=code_$1
+  shift
+  QUORVEL_PEER_LOG=$session_dir/peer-$role.log "$session_peer_bin" --code "${!code_name}" "$@" \
+    >"$session_dir/peer-$role.out" 2>"$session_dir/peer-$role.err" &
+  session_pids+=($!)
+}
+
+# session_write_network_engine REAL_DEVICES: the engine's configuration for lessons on the
+# media server, with the machine's devices (true) or the virtual ones only (false).
+session_write_network_engine() {
+  printf '{"channel": "network", "real_devices": %s}\n' "$1" >"$session_dir/engine.json"
+  export QUORVEL_RTC_CONFIG=$session_dir/engine.json
+}
+
 # session_write_scenario FIRST_JOIN_MS SECOND_JOIN_MS: the engine's configuration
 # (QUORVEL_RTC_CONFIG) in which every participant of the lesson joins with video: the first two
 # at FIRST_JOIN_MS, the third at SECOND_JOIN_MS after the local join. The engine leaves out the
@@ -143,6 +177,7 @@ session_write_scenario() {
   [ -n "$devices" ] || devices='"real_devices": true'
   cat >"$session_dir/engine.json" <<EOF
 {
+  "channel": "simulated",
   $devices,
   "scenario": {
     "users": [

@@ -1,0 +1,33 @@
+// Media tests run inside a private network namespace, so that nothing they send can reach a
+// network outside it. The namespace and its addresses come from in-network-namespace beside
+// this file: lo, and a veth pair qv0 10.77.0.1/24 and qv1 10.77.0.2/24, both ends inside.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace testing_support {
+
+// The addresses of the veth pair's two ends.
+constexpr const char* kPrivateAddressA = "10.77.0.1";
+constexpr const char* kPrivateAddressB = "10.77.0.2";
+
+// Call first (in main, or as PrivateNetworkEnvironment does). Outside the namespace it runs
+// the program again inside one, with the same arguments and environment, and does not
+// return; inside, it returns nothing. When no namespace can be made (no unshare or ip, no
+// privilege) it returns why, having changed nothing.
+std::optional<std::string> EnterPrivateNetwork();
+
+// Every test of the program inside the namespace, or all of them skipped with the reason:
+//   const auto* const kNetwork =
+//       testing::AddGlobalTestEnvironment(new testing_support::PrivateNetworkEnvironment);
+class PrivateNetworkEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (std::optional<std::string> reason = EnterPrivateNetwork()) GTEST_SKIP() << *reason;
+  }
+};
+
+}  // namespace testing_support
