@@ -18,6 +18,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 143' TERM INT
 fail() {
   echo "FAIL: $*"
   for f in "$work"/*.out "$work"/*.err; do echo "== $f"; tail -5 "$f"; done

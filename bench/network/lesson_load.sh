@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Three participants, each its own engine (quorvel-peer: the engine without windows), in one
+# lesson on a media server, all sending 640 x 480 at 15 fps and receiving the other two: each
+# one's processor time (percent of one core) and resident memory over a measured window, and
+# the frames each received. Writes OUT.json in the benchmark programs' format (medians over
+# the three participants, as "LessonOfThree_median"). Runs itself inside a private network
+# namespace.
+# usage: lesson_load.sh BUILD_DIR OUT.json [SECONDS]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+if [ -z "${QUORVEL_NETWORK_NAMESPACE:-}" ]; then
+  exec "$root/tests/support/in-network-namespace" "$0" "$@"
+fi
+build=$1 out=$2 window=${3:-20}
+command -v janus >/dev/null || { echo "lesson_load: janus is not installed" >&2; exit 77; }
+work=$(mktemp -d)
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'exit 143' TERM INT
+
+host=10.77.0.1
+"$root/scripts/media-server" --host $host --port 8088 --admin-key bench --dir "$work/media" \
+  >"$work/media.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do curl -s -o /dev/null "http://$host:8088/janus/info" && break; sleep 0.1; done
+service=$build/bin/quorvel-lesson-service
+"$service" create-lesson --db "$work/lessons.db" --start-in 5 --duration 600 >"$work/lesson.json"
+"$service" serve --db "$work/lessons.db" --host $host --port 8787 \
+  --media-server "http://$host:8088/janus" --media-admin-key bench >"$work/service.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do curl -s -o /dev/null "http://$host:8787/" && break; sleep 0.1; done
+export QUORVEL_API_BASE=http://$host:8787
+peers=()
+for role in teacher student assistant; do
+  code=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["codes"][sys.argv[2]])' \
+    "$work/lesson.json" "$role")
+  "$build/bin/quorvel-peer" --code "$code" >"$work/$role.out" 2>"$work/$role.err" &
+  pids+=($!)
+  peers+=($!)
+done
+sleep 8  # everyone joined, subscribed and settled
+ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+declare -A before
+for pid in "${peers[@]}"; do before[$pid]=$(ticks "$pid"); done
+started=$(date +%s.%N)
+sleep "$window"
+elapsed=$(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
+hz=$(getconf CLK_TCK)
+: >"$work/figures"
+for pid in "${peers[@]}"; do
+  cpu=$(awk -v d="$(($(ticks "$pid") - before[$pid]))" -v hz="$hz" -v s="$elapsed" \
+    'BEGIN { print 100 * d / hz / s }')
+  rss=$(awk '/VmRSS/ { print $2 / 1024 }' "/proc/$pid/status")
+  echo "$cpu $rss" >>"$work/figures"
+done
+frames=$(python3 - "$work"/teacher.out <<'PY'
+import json, sys
+last = json.loads(open(sys.argv[1]).readlines()[-1])
+print(min((r["frames"] for r in last["remotes"].values()), default=0))
+PY
+)
+python3 - "$work/figures" "$out" "$frames" "$(nproc)" <<'PY'
+import json, statistics, sys
+rows = [list(map(float, line.split())) for line in open(sys.argv[1])]
+result = {"context": {"num_cpus": int(sys.argv[4])}, "benchmarks": [{
+    "name": "LessonOfThree_median", "run_type": "aggregate",
+    "cpu_percent": statistics.median(r[0] for r in rows),
+    "rss_mb": statistics.median(r[1] for r in rows),
+    "frames_received": float(sys.argv[3])}]}
+json.dump(result, open(sys.argv[2], "w"), indent=2)
+PY
+cat "$out"
