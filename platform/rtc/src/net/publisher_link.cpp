@@ -84,7 +84,7 @@ bool PublisherLink::Build(std::string& error) {
       " ! videoconvert ! videoscale add-borders=true ! video/x-raw,format=I420,width=" +
       std::to_string(settings_.width) + ",height=" + std::to_string(settings_.height) +
       " ! vp8enc deadline=1 cpu-used=8 lag-in-frames=0 end-usage=cbr target-bitrate=" +
-      std::to_string(kVideoKbps * 1000) + " keyframe-max-dist=30 threads=2"
+      std::to_string(kVideoKbps * 1000) + " keyframe-max-dist=30 threads=1"
       " ! rtpvp8pay pt=96 picture-id-mode=15-bit"
       " ! capsfilter caps=\"application/x-rtp,media=video,encoding-name=VP8,payload=96\"";
   if (!AddSendBranch(link_, video, error)) return false;
