@@ -14,29 +14,20 @@ fi
 build=$1 out=$2 window=${3:-20}
 command -v janus >/dev/null || { echo "lesson_load: janus is not installed" >&2; exit 77; }
 work=$(mktemp -d)
-pids=()
-trap 'kill "${pids[@]}" 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"' EXIT
+# shellcheck source=../../tests/e2e/lesson_session.sh
+. "$root/tests/e2e/lesson_session.sh"
+session_init "$build" "$work"
+trap 'session_stop; rm -rf "$work"' EXIT
 trap 'exit 143' TERM INT
 
-host=10.77.0.1
-"$root/scripts/media-server" --host $host --port 8088 --admin-key bench --dir "$work/media" \
-  >"$work/media.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do curl -s -o /dev/null "http://$host:8088/janus/info" && break; sleep 0.1; done
-service=$build/bin/quorvel-lesson-service
-"$service" create-lesson --db "$work/lessons.db" --start-in 5 --duration 600 >"$work/lesson.json"
-"$service" serve --db "$work/lessons.db" --host $host --port 8787 \
-  --media-server "http://$host:8088/janus" --media-admin-key bench >"$work/service.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do curl -s -o /dev/null "http://$host:8787/" && break; sleep 0.1; done
-export QUORVEL_API_BASE=http://$host:8787
+session_create_lesson 5 --duration 600
+session_start_network_lesson 10.77.0.1
+session_write_network_engine false
 peers=()
 for role in teacher student assistant; do
-  code=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["codes"][sys.argv[2]])' \
-    "$work/lesson.json" "$role")
-  "$build/bin/quorvel-peer" --code "$code" >"$work/$role.out" 2>"$work/$role.err" &
-  pids+=($!)
-  peers+=($!)
+  session_start_peer "$role"
+  pid_name=peer_pid_$role
+  peers+=("${!pid_name}")
 done
 sleep 8  # everyone joined, subscribed and settled
 ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
@@ -53,7 +44,7 @@ for pid in "${peers[@]}"; do
   rss=$(awk '/VmRSS/ { print $2 / 1024 }' "/proc/$pid/status")
   echo "$cpu $rss" >>"$work/figures"
 done
-frames=$(python3 - "$work"/teacher.out <<'PY'
+frames=$(python3 - "$work"/peer-teacher.out <<'PY'
 import json, sys
 last = json.loads(open(sys.argv[1]).readlines()[-1])
 print(min((r["frames"] for r in last["remotes"].values()), default=0))

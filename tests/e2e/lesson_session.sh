@@ -147,13 +147,25 @@ session_start_media_server() {
 }
 
 # session_start_peer ROLE [peer options...]: a participant of the lesson in that role, from a
-# shell; what it receives goes to peer-ROLE.out, one JSON line a second.
+# shell (its process id in peer_pid_ROLE); what it receives goes to peer-ROLE.out, one JSON
+# line a second.
 session_start_peer() {
   local role=$1 code_name=code_$1
   shift
   QUORVEL_PEER_LOG=$session_dir/peer-$role.log "$session_peer_bin" --code "${!code_name}" "$@" \
     >"$session_dir/peer-$role.out" 2>"$session_dir/peer-$role.err" &
   session_pids+=($!)
+  printf -v "peer_pid_$role" '%s' $!
+}
+
+# session_start_network_lesson HOST: the media server on HOST and the lesson service placing
+# this session's lesson there (create it first).
+session_start_network_lesson() {
+  local port
+  port=$(python3 -c 'import socket, sys; s = socket.socket(); s.bind((sys.argv[1], 0)); print(s.getsockname()[1])' "$1")
+  session_start_media_server "$1" "$port"
+  session_start_service --host "$1" --media-server "$session_media_server" \
+    --media-admin-key "$session_media_key"
 }
 
 # session_write_network_engine REAL_DEVICES: the engine's configuration for lessons on the

@@ -20,10 +20,8 @@ void FrameMailbox::Put(int width, int height, const uint8_t* data, int stride) {
 bool FrameMailbox::Take(VideoFrame& frame) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!fresh_) return false;
+  // The caller's old buffer becomes the next one to fill; Put sizes it.
   std::swap(frame, newest_);
-  if (newest_.width != frame.width || newest_.height != frame.height) {
-    newest_.Resize(frame.width, frame.height);
-  }
   fresh_ = false;
   return true;
 }

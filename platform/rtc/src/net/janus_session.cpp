@@ -110,6 +110,7 @@ JanusSession::JanusSession(std::string base_url, uint64_t id, Handlers handlers)
   SplitUrl(base_url_, origin, path);
   requests_ = std::make_unique<Endpoint>(origin, path, kRequestTimeoutMs / 1000);
   poll_ = std::make_unique<Endpoint>(origin, path, kPollReadSeconds);
+  keep_alive_ = std::make_unique<Endpoint>(origin, path, kRequestTimeoutMs / 1000);
   poller_ = std::thread([this] { Poll(); });
   keeper_ = std::thread([this] { KeepAlive(); });
 }
@@ -285,10 +286,7 @@ void JanusSession::Lose(const std::string& why) {
 }
 
 void JanusSession::KeepAlive() {
-  std::string origin, path;
-  SplitUrl(base_url_, origin, path);
-  Endpoint keeper(origin, path, kRequestTimeoutMs / 1000);
-  std::string target = path + "/" + std::to_string(id_);
+  std::string target = keep_alive_->path + "/" + std::to_string(id_);
   std::unique_lock<std::mutex> lock(mutex_);
   while (!changed_.wait_for(lock, std::chrono::milliseconds(kKeepAliveMs),
                             [this] { return closing_ || lost_; })) {
@@ -296,7 +294,7 @@ void JanusSession::KeepAlive() {
     Json::Value alive;
     alive["janus"] = "keepalive";
     alive["transaction"] = "keepalive";
-    httplib::Result result = keeper.client.Post(target.c_str(), Write(alive), "application/json");
+    httplib::Result result = keep_alive_->client.Post(target.c_str(), Write(alive), "application/json");
     std::optional<Json::Value> answer = result ? Parse(result->body) : std::nullopt;
     bool gone = answer && (*answer)["error"]["code"].asInt() == kNoSuchSession;
     lock.lock();

@@ -72,6 +72,7 @@ class JanusSession {
   Handlers handlers_;
   std::unique_ptr<Endpoint> requests_;  // for the caller's requests
   std::unique_ptr<Endpoint> poll_;      // held by the poller
+  std::unique_ptr<Endpoint> keep_alive_;  // held by the keeper
 
   std::mutex mutex_;
   std::condition_variable changed_;
