@@ -72,6 +72,7 @@ class MainWindow : public ui::WindowImplBase, public ClassroomShell {
   void HideLessonBars() override;
   void ShowFloatTip(const std::wstring& text) override;
   void HideFloatTip() override;
+  void ShowNotice(const std::wstring& text) override { ShowNotice(GetHWND(), text); }
 
   LoginView* login_view() const { return login_view_.get(); }
   int sample_count() const { return sample_count_; }

@@ -29,6 +29,8 @@ class ClassroomShell {
   // hidden.
   virtual void ShowFloatTip(const std::wstring& text) = 0;
   virtual void HideFloatTip() = 0;
+  // The notice box over the shell window, gone by itself after a while.
+  virtual void ShowNotice(const std::wstring& text) = 0;
 
  protected:
   ~ClassroomShell() = default;

@@ -62,6 +62,9 @@ void MeetingView::HandleEngineEvent(UINT message, WPARAM wParam) {
       OnOwnLeft();
       return;
     }
+    case EID_ERROR:
+      WithRecord<ErrorEvent>(wParam, &MeetingView::OnEngineError, *this);
+      return;
     case EID_USER_JOINED:
       WithRecord<UserEvent>(wParam, &MeetingView::OnUserJoined, *this);
       return;
@@ -138,6 +141,19 @@ void MeetingView::OnOwnJoined(const ChannelEvent& event) {
   }
   RoleQuality(OwnRole()) = 1;
   Report(lesson.uid, "enter");
+  own_joined_ = true;
+}
+
+// A lesson whose media the server refused would otherwise sit in an empty classroom, looking
+// as if nobody else had come.
+void MeetingView::OnEngineError(const ErrorEvent& event) {
+  DebugPrint(L"\r\nEID_ERROR: %d %hs", static_cast<int>(event.code),
+             event.message ? event.message.get() : "");
+  if (event.code != rtc::ERR_JOIN_CHANNEL_REJECTED || !in_lesson_ || own_joined_) return;
+  shell_.LeaveClassroom();
+  shell_.ShowNotice(holder_.chinese_ui ? L"无法加入课堂的音视频，请稍后重试"
+                                       : L"Unable to join the lesson's audio and video, please "
+                                         L"try again");
 }
 
 void MeetingView::OnOwnLeft() {

@@ -155,6 +155,7 @@ void MeetingView::InitWindow() {
 
 void MeetingView::Enter() {
   in_lesson_ = true;
+  own_joined_ = false;
   sharing_on = false;
   microphone_on = true;
   for (CanvasView* tile : {slot_main_, slot_upper_, slot_lower_}) {
@@ -179,6 +180,7 @@ void MeetingView::Enter() {
 
 void MeetingView::Leave() {
   in_lesson_ = false;
+  own_joined_ = false;
   media_.Engine()->stopPreview();
   media_.Engine()->leaveChannel();
   shell_.HideLessonBars();

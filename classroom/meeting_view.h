@@ -18,6 +18,7 @@ class ClassroomShell;
 class DataHolder;
 class MediaEngine;
 struct ChannelEvent;
+struct ErrorEvent;
 struct DeviceStateEvent;
 struct QualityEvent;
 struct UserEvent;
@@ -85,6 +86,7 @@ class MeetingView : public ui::WindowImplBase {
   void HandleEngineEvent(UINT message, WPARAM wParam);
   void OnOwnJoined(const ChannelEvent& event);
   void OnOwnLeft();
+  void OnEngineError(const ErrorEvent& event);
   void OnUserJoined(const UserEvent& event);
   void OnUserLeft(const UserEvent& event);
   void OnVideoSize(uint32_t uid, int width, int height, const wchar_t* diagnostic);
@@ -106,6 +108,7 @@ class MeetingView : public ui::WindowImplBase {
 
   LayoutMode layout_mode_ = LayoutMode::PictureInPicture;
   bool in_lesson_ = false;
+  bool own_joined_ = false;  // the engine reported this lesson's own join
   int teacher_quality_ = 1;
   int student_quality_ = 1;
   int assistant_quality_ = 1;

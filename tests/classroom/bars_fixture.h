@@ -32,6 +32,7 @@ class RecordingShell : public ClassroomShell {
   void HideLessonBars() override {}
   void ShowFloatTip(const std::wstring&) override {}
   void HideFloatTip() override {}
+  void ShowNotice(const std::wstring&) override {}
 
   HWND owner = nullptr;
   bool classroom_open = true;

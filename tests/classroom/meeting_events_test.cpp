@@ -30,7 +30,7 @@ class EventTest : public MockedMeetingViewTest {
     bridge_.onNetworkQuality(static_cast<rtc::uid_t>(uid), tx, rx);
     Pump();
   }
-  std::wstring Unstable(const wchar_t* english, const wchar_t* chinese) const {
+  std::wstring Worded(const wchar_t* english, const wchar_t* chinese) const {
     return holder_.chinese_ui ? chinese : english;
   }
   std::wstring BarsColour(const CanvasView* tile) const {
@@ -198,7 +198,7 @@ TEST_P(EventTest, OwnBadQualityShowsTheLocalLineAndItsNumber) {
   Quality(0, 2, 5);
   EXPECT_EQ(meeting().QualityOf(LessonRole::Teacher), 5);
   ASSERT_EQ(shell_.tips.size(), 1u);
-  EXPECT_EQ(shell_.tips[0], Unstable(L"Local network unstable", L"本地网络不稳定"));
+  EXPECT_EQ(shell_.tips[0], Worded(L"Local network unstable", L"本地网络不稳定"));
   EXPECT_TRUE(shell_.tip_visible);
   EXPECT_NE(BarsColour(meeting().teacher_tile()), L"#ff888888");
 }
@@ -207,9 +207,9 @@ TEST_P(EventTest, AStudentsBadQualityIsNamedWhileAnotherRoleReports) {
   LogIn(Role::Teacher);
   meeting().Enter();
   Quality(uids().student, 5, 1);
-  EXPECT_EQ(shell_.tips.back(), Unstable(L"Student's network unstable", L"学生网络不稳定"));
+  EXPECT_EQ(shell_.tips.back(), Worded(L"Student's network unstable", L"学生网络不稳定"));
   Quality(uids().assistant, 1, 1);
-  EXPECT_EQ(shell_.tips.back(), Unstable(L"Student's network unstable", L"学生网络不稳定"));
+  EXPECT_EQ(shell_.tips.back(), Worded(L"Student's network unstable", L"学生网络不稳定"));
   Quality(uids().student, 1, 2);
   EXPECT_FALSE(shell_.tip_visible);
 }
@@ -219,10 +219,10 @@ TEST_P(EventTest, AnUnknownQualityKeepsTheWarningOnTheRoleReported) {
   meeting().Enter();
   Quality(uids().teacher, 0, 0);
   ASSERT_FALSE(shell_.tips.empty());
-  EXPECT_EQ(shell_.tips.back(), Unstable(L"Teacher's network unstable", L"老师网络不稳定"));
+  EXPECT_EQ(shell_.tips.back(), Worded(L"Teacher's network unstable", L"老师网络不稳定"));
   Quality(uids().assistant, 3, 3);
   EXPECT_EQ(shell_.tips.back(),
-            Unstable(L"Teaching assistant's network unstable", L"助教网络不稳定"));
+            Worded(L"Teaching assistant's network unstable", L"助教网络不稳定"));
   EXPECT_TRUE(shell_.tip_visible);
 }
 
@@ -236,6 +236,39 @@ TEST_P(EventTest, AParticipantWhoLeavesTakesTheWarningWithHim) {
   EXPECT_EQ(meeting().QualityOf(LessonRole::Student), 1);
   Quality(uids().assistant, 2, 2);
   EXPECT_FALSE(shell_.tip_visible);
+}
+
+// Only a refused join ends the lesson's entry: other errors, and any error once the own join
+// has succeeded, leave the classroom as it is.
+TEST_P(EventTest, ARefusedJoinLeavesTheClassroomWithANotice) {
+  struct Case {
+    int code;
+    bool joined_first;
+    bool leaves;
+  };
+  const Case cases[] = {{rtc::ERR_JOIN_CHANNEL_REJECTED, false, true},
+                        {rtc::ERR_JOIN_CHANNEL_REJECTED, true, false},
+                        {rtc::ERR_FAILED, false, false}};
+  LogIn(Role::Teacher);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    shell_.leaves = 0;
+    shell_.notices.clear();
+    meeting().Enter();
+    if (c.joined_first) OwnJoinSucceeds();
+    bridge_.onError(c.code, "the media room did not let the lesson in");
+    Pump();
+    EXPECT_EQ(shell_.leaves, c.leaves ? 1 : 0);
+    if (c.leaves) {
+      EXPECT_THAT(shell_.notices,
+                  ::testing::ElementsAre(Worded(
+                      L"Unable to join the lesson's audio and video, please try again",
+                      L"无法加入课堂的音视频，请稍后重试")));
+    } else {
+      EXPECT_TRUE(shell_.notices.empty());
+    }
+    meeting().Leave();
+  }
 }
 
 TEST_P(EventTest, QualityOutsideALessonOnlyColoursTheTile) {

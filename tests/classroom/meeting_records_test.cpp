@@ -13,7 +13,7 @@ class RecordTest : public MockedMeetingViewTest {
   // Events that leave nothing behind in the view: ignored codes, and users of no role.
   void OneRound() {
     const rtc::AudioVolumeInfo speakers[2] = {{1, 10}, {2, 20}};
-    bridge_.onError(17, "refused");
+    bridge_.onError(rtc::ERR_FAILED, "capture failed");
     bridge_.onRejoinChannelSuccess("lesson", 5, 1);
     bridge_.onAudioVolumeIndication(speakers, 2, 30);
     bridge_.onAudioQuality(5, 1, 2, 3);

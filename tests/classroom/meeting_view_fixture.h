@@ -32,7 +32,7 @@ class RecordingShell : public ClassroomShell {
   HWND shell_window() const override { return owner; }
   bool in_classroom() const override { return true; }
   MeetingView* meeting_view() override { return view; }
-  void LeaveClassroom() override {}
+  void LeaveClassroom() override { ++leaves; }
   void ShowControlBarIfHidden() override { ++control_bar_shows; }
   bool alarm_bar_visible() const override { return alarm_bar_shown; }
   void HideLessonBars() override { ++lesson_bar_hides; }
@@ -44,6 +44,7 @@ class RecordingShell : public ClassroomShell {
     ++tip_hides;
     tip_visible = false;
   }
+  void ShowNotice(const std::wstring& text) override { notices.push_back(text); }
 
   HWND owner = nullptr;
   MeetingView* view = nullptr;
@@ -51,6 +52,8 @@ class RecordingShell : public ClassroomShell {
   int control_bar_shows = 0;
   int lesson_bar_hides = 0;
   int tip_hides = 0;
+  int leaves = 0;
+  std::vector<std::wstring> notices;
   bool tip_visible = false;
   std::vector<std::wstring> tips;
 };

@@ -116,12 +116,13 @@ session_service() {
 }
 
 # session_start_service [serve options...]: serves the database on a free loopback port and
-# points the program at it (QUORVEL_API_BASE).
+# points the program at it (QUORVEL_API_BASE); its process id in session_service_pid.
 session_start_service() {
   : >"$session_dir/service.log"
   "$session_service_bin" serve --db "$session_dir/lessons.db" --port 0 "$@" \
     >"$session_dir/service.log" 2>&1 &
   session_pids+=($!)
+  session_service_pid=$!
   session_until 10 grep -q '^listening on ' "$session_dir/service.log" || {
     echo "lesson service did not start:" >&2
     cat "$session_dir/service.log" >&2

@@ -47,7 +47,8 @@ void LessonWorld::Open(const WorldSetup& setup) {
   first.forceclose = kForceClose;
   first.screen_sharing = true;
   first.recording = true;
-  service_ = std::make_unique<testing_support::RunningLessonService>(setup.faults, first);
+  service_ = std::make_unique<testing_support::RunningLessonService>(setup.faults, first,
+                                                                     setup.media_servers);
   store().SetConfig(setup.config);
   LessonOptions second = first;
   second.start_in = kLead + setup.duration + kForceClose + kSecondLessonGap;
@@ -98,7 +99,8 @@ std::string LessonWorld::ScenarioJson() const {
     separator = ", ";
   }
   std::ostringstream json;
-  json << "{\"channel\": \"simulated\", \"real_devices\": false,";
+  // No channel named: the harness's default, or the one engine_extra names.
+  json << "{\"real_devices\": false,";
   if (!setup_.engine_extra.empty()) json << " " << setup_.engine_extra << ",";
   json << " \"cameras\": [{\"id\": \"cam-a\", \"name\": \"Desk camera\"},"
        << " {\"id\": \"cam-b\", \"name\": \"Document camera\"}],"

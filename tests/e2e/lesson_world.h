@@ -65,6 +65,8 @@ struct WorldSetup {
   ServiceConfig config;
   // The service's faults by request path.
   FaultPlan faults;
+  // The media servers the service places the lessons on; none: the access replies name none.
+  MediaServers media_servers;
   // The first lesson's length in seconds (the second one is as long).
   std::int64_t duration = kDuration;
   // The client is pointed at a loopback port that refuses connections.
@@ -148,6 +150,7 @@ class LessonWorld : public ::testing::Test {
   const CreatedLesson& second_lesson() const { return second_; }
   static const std::string& CodeOf(const CreatedLesson& lesson, Role role);
   LessonStore& store() { return service_->store(); }
+  const std::string& service_base() const { return service_->base(); }
 
   // Screenshots go to the build folder's e2e-shots/headless/NAME_LANGUAGE.png.
   void Screenshot(const std::string& name);

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Two participants on different engines meet through the media server: each receives the
-# other's video at the profile's size and its tone; a muted one is heard as muted and silent;
-# one killed outright is reported lost, not hung up, once the server's session times out.
+# other's video at the profile's size and its tone; the lesson service restarted meanwhile
+# neither stops their media nor keeps a third from joining the same room; a muted one is heard
+# as muted and silent; one killed outright is reported lost, not hung up, once the server's
+# session times out.
 # Runs inside a private network namespace (tests/support/in-network-namespace); skips (77)
 # when the media server is not installed.
 # usage: network_peers.sh BUILD_DIR
@@ -61,6 +63,16 @@ both_see() { sees_media teacher student && sees_media student teacher; }
 session_start_peer teacher
 session_start_peer student
 wait_for 20 "teacher and student see and hear each other" both_see
+
+# The service is only asked at the doors: its restart leaves the media flowing, and the lesson
+# stays on the media server it was placed on.
+frames_before=$(seen teacher student | cut -d' ' -f1)
+kill "$session_service_pid"
+wait "$session_service_pid" 2>/dev/null || true
+session_start_service --host 10.77.0.1 --media-server "$session_media_server" \
+  --media-admin-key "$session_media_key"
+more_frames() { [ "$(seen teacher student | cut -d' ' -f1)" -ge $((frames_before + 45)) ]; }
+wait_for 20 "the student's video still arriving after the service's restart" more_frames
 
 session_start_peer assistant --muted
 wait_for 20 "the muted assistant is seen, and heard as muted and silent" \

@@ -1,5 +1,6 @@
 // The real lesson service on a free loopback port, for the length of a scope: a fresh
-// database with one lesson, the client's API address pointed at it, stopped at the end.
+// database with one lesson placed on the given media servers (none: on none), the client's
+// API address pointed at it, stopped at the end.
 // Also a loopback port where nothing listens, and shorthands for the service's faults.
 #pragma once
 
@@ -22,7 +23,8 @@ namespace testing_support {
 
 class RunningLessonService {
  public:
-  explicit RunningLessonService(FaultPlan faults = {}, LessonOptions lesson = {}) {
+  explicit RunningLessonService(FaultPlan faults = {}, LessonOptions lesson = {},
+                                MediaServers media_servers = {}) {
     auto opened = LessonStore::Open((folder_.path() / "lessons.db").string());
     if (auto* reason = std::get_if<std::string>(&opened)) {
       ADD_FAILURE() << *reason;
@@ -30,7 +32,7 @@ class RunningLessonService {
     }
     store_ = std::move(std::get<std::unique_ptr<LessonStore>>(opened));
     created_ = store_->CreateLesson(lesson);
-    server_ = std::make_unique<LessonServer>(*store_, std::move(faults));
+    server_ = std::make_unique<LessonServer>(*store_, std::move(faults), std::move(media_servers));
     port_ = server_->Bind("127.0.0.1", 0);
     EXPECT_GT(port_, 0) << "no free loopback port";
     base_ = "http://127.0.0.1:" + std::to_string(port_);

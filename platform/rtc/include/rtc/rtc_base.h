@@ -18,6 +18,9 @@ enum ERROR_CODE_TYPE {
   ERR_NOT_SUPPORTED = -4,
   ERR_REFUSED = -5,
   ERR_NOT_INITIALIZED = -7,
+  // Reported through onError: the media server did not let the participant into the channel
+  // (a refused key, a room that does not exist, a server that cannot be reached).
+  ERR_JOIN_CHANNEL_REJECTED = 17,
 };
 
 // Ids for IRtcEngine::queryInterface.

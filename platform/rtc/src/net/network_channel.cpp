@@ -437,10 +437,11 @@ void NetworkChannel::Fail(const std::string& why) {
     joined = joined_;
   }
   if (!joined) return Disconnect();  // left already: nobody waits for the news
-  std::string message = why;
-  sink_.Emit("onError",
-             [message](IRtcEngineEventHandler& h) { h.onError(ERR_FAILED, message.c_str()); });
   bool was_in = publisher_ != nullptr;
+  std::string message = why;
+  int code = was_in ? ERR_FAILED : ERR_JOIN_CHANNEL_REJECTED;
+  sink_.Emit("onError",
+             [code, message](IRtcEngineEventHandler& h) { h.onError(code, message.c_str()); });
   for (auto it = remotes_.begin(); it != remotes_.end(); it = remotes_.begin()) {
     Unsubscribe(it->first, USER_OFFLINE_DROPPED);
   }
@@ -515,8 +516,9 @@ void NetworkChannel::Measure() {
     sink_.Emit("onRemoteVideoStats",
                [video](IRtcEngineEventHandler& h) { h.onRemoteVideoStats(video); });
     // The remote's own uplink is not known here: what arrives of it stands for both ways.
-    sink_.Emit("onNetworkQuality",
-               [=](IRtcEngineEventHandler& h) { h.onNetworkQuality(uid, rx, rx); });
+    sink_.Emit("onNetworkQuality", [remote_uid = uid, rx](IRtcEngineEventHandler& h) {
+      h.onNetworkQuality(remote_uid, rx, rx);
+    });
   }
   stats.rxVideoKBitRate = stats.rxKBitRate;
   sink_.Emit("onNetworkQuality", [=](IRtcEngineEventHandler& h) {

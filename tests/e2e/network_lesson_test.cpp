@@ -1,0 +1,235 @@
+// The real program, headless, teaches a lesson on a real media server: the student and the
+// assistant are quorvel-peer processes, and everything runs inside a private network
+// namespace of the test's own. The program shows each peer's moving picture in that peer's
+// tile, each peer receives the program's video at the lesson's size and its tone, and a peer
+// that hangs up is shown gone within seconds, the student's place then waiting with its badge.
+#include <win/headless.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "classroom/meeting_view.h"
+#include "rtc/rtc_engine.h"
+#include "test_pattern.h"
+#include "tests/e2e/lesson_world.h"
+#include "tests/e2e/network_peer.h"
+#include "tests/support/network_namespace.h"
+#include "tests/tools/running_media_server.h"
+#include "video_pipeline.h"
+
+namespace e2e {
+namespace {
+
+using testing_support::RunningMediaServer;
+
+const auto* const kNetwork =
+    testing::AddGlobalTestEnvironment(new testing_support::PrivateNetworkEnvironment);
+
+constexpr const char* kAdminKey = "e2e-admin";
+// Bounds for a loaded machine: media to start flowing, and a hang-up to be shown.
+constexpr std::chrono::seconds kMediaWatchdog{20};
+constexpr std::chrono::seconds kLeaveWatchdog{10};
+
+// How far a decoded and scaled pixel may stray from the pattern's colour in each channel.
+constexpr int kColourTolerance = 16;
+// The pattern's bar is light grey on a dark background; anything this light in every channel
+// below the digits is the bar.
+constexpr std::uint32_t kBarThreshold = 0xA0;
+
+std::uint32_t Channel(std::uint32_t pixel, int shift) { return (pixel >> shift) & 0xFFu; }
+
+bool NearColour(std::uint32_t pixel, std::uint32_t colour) {
+  for (int shift : {0, 8, 16}) {
+    const int difference = static_cast<int>(Channel(pixel, shift)) -
+                           static_cast<int>(Channel(colour, shift));
+    if (std::abs(difference) > kColourTolerance) return false;
+  }
+  return true;
+}
+
+// Most of a grid over the tile has the colour: the pattern's background.
+bool MostlyColour(HWND tile, std::uint32_t colour) {
+  constexpr int kGrid = 9;
+  RECT client{};
+  GetClientRect(tile, &client);
+  int near = 0;
+  for (int row = 1; row <= kGrid; ++row) {
+    for (int column = 1; column <= kGrid; ++column) {
+      const int x = client.right * column / (kGrid + 1);
+      const int y = client.bottom * row / (kGrid + 1);
+      if (NearColour(win::headless::WindowPixel(tile, x, y), colour)) ++near;
+    }
+  }
+  return near * 2 > kGrid * kGrid;
+}
+
+// Where the bar crosses a row below the digits and the indicators; -1 when nowhere.
+int BarX(HWND tile) {
+  RECT client{};
+  GetClientRect(tile, &client);
+  const int y = client.bottom * 7 / 8;
+  for (int x = 0; x < client.right; ++x) {
+    const std::uint32_t pixel = win::headless::WindowPixel(tile, x, y);
+    if (Channel(pixel, 0) >= kBarThreshold && Channel(pixel, 8) >= kBarThreshold &&
+        Channel(pixel, 16) >= kBarThreshold) {
+      return x;
+    }
+  }
+  return -1;
+}
+
+class NetworkLessonTest : public LessonWorld {
+ protected:
+  void SetUp() override {
+    if (!RunningMediaServer::Installed()) GTEST_SKIP() << "janus is not installed";
+    // Off loopback: the media connections need candidates on a real interface.
+    media_server_ =
+        std::make_unique<RunningMediaServer>(kAdminKey, testing_support::kPrivateAddressA);
+    ASSERT_TRUE(media_server_->ready());
+  }
+
+  // placed: the service puts the lessons on the media server; else it names none, and the
+  // engine goes to the one it was told of, which has no room for them.
+  void OpenWorld(bool placed) {
+    WorldSetup setup;
+    setup.engine_extra = R"("channel": "network")";
+    if (placed) {
+      setup.media_servers = {{media_server_->url()}, kAdminKey};
+    } else {
+      default_server_ = std::make_unique<testing_support::ScopedEnv>("QUORVEL_MEDIA_SERVER",
+                                                                     media_server_->url());
+    }
+    Open(setup);
+  }
+
+  // Moves both clocks along with real time, so that the engine's statistics and levels come
+  // as often as in the program, until condition holds; false (the test failing) after watchdog.
+  bool RealTimeUntil(const std::function<bool()>& condition, const std::string& what,
+                     std::chrono::seconds watchdog = kMediaWatchdog) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + watchdog;
+    Clock::time_point moved_to = Clock::now();
+    for (;;) {
+      ui::CUiDriver::Pump();
+      if (condition()) return true;
+      if (Clock::now() > deadline) {
+        ADD_FAILURE() << "never happened: " << what;
+        return false;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      const auto step =
+          std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - moved_to);
+      Advance(step.count());
+      moved_to += step;
+    }
+  }
+
+  std::unique_ptr<RunningMediaServer> media_server_;
+  std::unique_ptr<testing_support::ScopedEnv> default_server_;
+  testing_support::TempDir peer_folder_;
+};
+
+TEST_F(NetworkLessonTest, TheTeacherAndTwoPeersSeeAndHearEachOtherUntilEachHangsUp) {
+  OpenWorld(true);
+  const Lesson& lesson = first_lesson().lesson;
+  // Started first, so that their logins overlap with the program's start.
+  NetworkPeer student(CodeOf(first_lesson(), Role::kStudent), service_base(), peer_folder_.path(),
+                      "student");
+  NetworkPeer assistant(CodeOf(first_lesson(), Role::kAssistant), service_base(),
+                        peer_folder_.path(), "assistant");
+  WaitForEngineReady();
+  ASSERT_NO_FATAL_FAILURE(JoinWithCode(CodeOf(first_lesson(), Role::kTeacher)));
+  ASSERT_TRUE(RunNetworkTest()) << testing::PrintToString(NoticeText());
+  EXPECT_EQ(holder().lesson().media_server, media_server_->url());
+
+  MeetingView& meeting = *main().meeting_view();
+  struct Remote {
+    const char* role;
+    std::int32_t uid;
+    CanvasView* tile;
+    NetworkPeer& peer;
+  };
+  const Remote remotes[] = {
+      {"student", lesson.student_uid, meeting.student_tile(), student},
+      {"assistant", lesson.assistant_uid, meeting.assistant_tile(), assistant}};
+
+  // Each tile shows its own peer's pattern, and the pattern's bar moves.
+  for (const Remote& remote : remotes) {
+    const HWND tile = remote.tile->GetHWND();
+    const std::uint32_t colour = rtc::PatternColour(static_cast<rtc::uid_t>(remote.uid));
+    auto shows_pattern = [&] { return remote.tile->present && MostlyColour(tile, colour); };
+    int first_bar = -1;
+    ASSERT_TRUE(RealTimeUntil(
+        [&] { return shows_pattern() && (first_bar = BarX(tile)) >= 0; },
+        std::string("the ") + remote.role + "'s pattern in its tile"))
+        << remote.peer.Output();
+    EXPECT_TRUE(RealTimeUntil(
+        [&] {
+          const int bar = BarX(tile);
+          return shows_pattern() && bar >= 0 && bar != first_bar;
+        },
+        std::string("the ") + remote.role + "'s pattern moving"));
+  }
+  Screenshot("network_lesson");
+
+  // Each peer receives the program's video at the size of the lesson's profile, and its tone.
+  ASSERT_EQ(holder().lesson().video_profile, rtc::VIDEO_PROFILE_480P);
+  for (const Remote& remote : remotes) {
+    Json::Int64 first_frames = -1;
+    EXPECT_TRUE(RealTimeUntil(
+        [&] {
+          const Json::Value seen = remote.peer.Seen(lesson.teacher_uid);
+          if (seen.isNull()) return false;
+          const Json::Int64 frames = seen["frames"].asInt64();
+          if (first_frames < 0) first_frames = frames;
+          return seen["width"].asInt() == 640 && seen["height"].asInt() == 480 &&
+                 seen["level"].asInt() > 0 &&
+                 frames >= first_frames + rtc::VideoPipeline::kFramesPerSecond;
+        },
+        std::string("the ") + remote.role + " receiving the teacher's video and tone"))
+        << remote.peer.Output();
+  }
+
+  // A hang-up shows at once, not after the media server's timeout: the student's tile goes
+  // while the assistant's stays; once the assistant has gone too, the teacher alone sees
+  // the student's place waiting with its offline badge.
+  CanvasView& student_tile = *meeting.student_tile();
+  CanvasView& assistant_tile = *meeting.assistant_tile();
+  ASSERT_TRUE(student.Leave());
+  EXPECT_TRUE(RealTimeUntil([&] { return !student_tile.present; }, "the student gone",
+                            kLeaveWatchdog));
+  EXPECT_FALSE(Visible(student_tile.GetHWND()));
+  EXPECT_TRUE(assistant_tile.present);
+  EXPECT_TRUE(WaitUntil([&] { return HasReport(lesson.student_uid, "exit"); },
+                        "the student's exit report"));
+
+  ASSERT_TRUE(assistant.Leave());
+  EXPECT_TRUE(RealTimeUntil([&] { return !assistant_tile.present; }, "the assistant gone",
+                            kLeaveWatchdog));
+  EXPECT_FALSE(Visible(assistant_tile.GetHWND()));
+  EXPECT_TRUE(Visible(student_tile.GetHWND()));
+  EXPECT_TRUE(Visible(student_tile.online_indicator()->GetHWND()));
+  EXPECT_TRUE(WaitUntil([&] { return HasReport(lesson.assistant_uid, "exit"); },
+                        "the assistant's exit report"));
+  Screenshot("network_alone");
+}
+
+TEST_F(NetworkLessonTest, AJoinTheMediaServerRefusesReturnsToTheLoginViewWithANotice) {
+  OpenWorld(false);
+  WaitForEngineReady();
+  ASSERT_NO_FATAL_FAILURE(JoinWithCode(CodeOf(first_lesson(), Role::kTeacher)));
+  ASSERT_TRUE(RunNetworkTest()) << testing::PrintToString(NoticeText());
+  EXPECT_TRUE(RealTimeUntil([&] { return !main().in_classroom() && NoticeShown(); },
+                            "the refused join reported"));
+  EXPECT_TRUE(Visible(login_hwnd()));
+  EXPECT_EQ(NoticeText(), L"Unable to join the lesson's audio and video, please try again");
+  Screenshot("network_refused");
+}
+
+}  // namespace
+}  // namespace e2e
