@@ -163,6 +163,16 @@ void MainWindow::ShowNotice(HWND owner, const std::wstring& text) {
   SetTimer(owner, TIMER_NOTICE, kNoticeDurationMs, nullptr);
 }
 
+void MainWindow::ShowLastingNotice(const std::wstring& text) {
+  ShowNotice(GetHWND(), text);
+  KillTimer(GetHWND(), TIMER_NOTICE);
+}
+
+void MainWindow::HideNotice() {
+  KillTimer(GetHWND(), TIMER_NOTICE);
+  if (notice_.Alive()) notice_.get()->ShowWindow(false, true);
+}
+
 void MainWindow::ShowControlBarIfHidden() {
   ControlBar& bar = control_bar();
   if ((GetWindowLongPtrW(bar.GetHWND(), GWL_STYLE) & WS_VISIBLE) == 0) bar.ShowWindow(true, true);

@@ -73,6 +73,8 @@ class MainWindow : public ui::WindowImplBase, public ClassroomShell {
   void ShowFloatTip(const std::wstring& text) override;
   void HideFloatTip() override;
   void ShowNotice(const std::wstring& text) override { ShowNotice(GetHWND(), text); }
+  void ShowLastingNotice(const std::wstring& text) override;
+  void HideNotice() override;
 
   LoginView* login_view() const { return login_view_.get(); }
   int sample_count() const { return sample_count_; }

@@ -29,8 +29,11 @@ class ClassroomShell {
   // hidden.
   virtual void ShowFloatTip(const std::wstring& text) = 0;
   virtual void HideFloatTip() = 0;
-  // The notice box over the shell window, gone by itself after a while.
+  // The notice box over the shell window, gone by itself after a while, or lasting until
+  // hidden.
   virtual void ShowNotice(const std::wstring& text) = 0;
+  virtual void ShowLastingNotice(const std::wstring& text) = 0;
+  virtual void HideNotice() = 0;
 
  protected:
   ~ClassroomShell() = default;

@@ -65,6 +65,11 @@ void MeetingView::HandleEngineEvent(UINT message, WPARAM wParam) {
     case EID_ERROR:
       WithRecord<ErrorEvent>(wParam, &MeetingView::OnEngineError, *this);
       return;
+    case EID_CONNECTION_STATE_CHANGED: {
+      const auto record = AdoptEngineEvent<ValueEvent>(wParam);
+      if (record) OnConnectionState(record->value);
+      return;
+    }
     case EID_USER_JOINED:
       WithRecord<UserEvent>(wParam, &MeetingView::OnUserJoined, *this);
       return;
@@ -146,6 +151,20 @@ void MeetingView::OnOwnJoined(const ChannelEvent& event) {
 
 // A lesson whose media the server refused would otherwise sit in an empty classroom, looking
 // as if nobody else had come.
+// The engine tries again by itself; the notice stays until it is back, so nobody clicks away
+// a lesson that is about to return.
+void MeetingView::OnConnectionState(int state) {
+  if (!in_lesson_) return;
+  if (state == rtc::CONNECTION_STATE_RECONNECTING && !reconnecting_) {
+    reconnecting_ = true;
+    shell_.ShowLastingNotice(holder_.chinese_ui ? L"网络连接中断，正在重新连接…"
+                                                : L"Connection lost, reconnecting\u2026");
+  } else if (state == rtc::CONNECTION_STATE_CONNECTED && reconnecting_) {
+    reconnecting_ = false;
+    shell_.HideNotice();
+  }
+}
+
 void MeetingView::OnEngineError(const ErrorEvent& event) {
   DebugPrint(L"\r\nEID_ERROR: %d %hs", static_cast<int>(event.code),
              event.message ? event.message.get() : "");

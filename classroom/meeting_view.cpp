@@ -185,6 +185,8 @@ void MeetingView::Leave() {
   media_.Engine()->leaveChannel();
   shell_.HideLessonBars();
   shell_.HideFloatTip();
+  if (reconnecting_) shell_.HideNotice();
+  reconnecting_ = false;
   for (CanvasView* tile : {slot_main_, slot_upper_, slot_lower_}) {
     if (tile == nullptr) continue;
     tile->present = false;

@@ -87,6 +87,7 @@ class MeetingView : public ui::WindowImplBase {
   void OnOwnJoined(const ChannelEvent& event);
   void OnOwnLeft();
   void OnEngineError(const ErrorEvent& event);
+  void OnConnectionState(int state);
   void OnUserJoined(const UserEvent& event);
   void OnUserLeft(const UserEvent& event);
   void OnVideoSize(uint32_t uid, int width, int height, const wchar_t* diagnostic);
@@ -109,6 +110,7 @@ class MeetingView : public ui::WindowImplBase {
   LayoutMode layout_mode_ = LayoutMode::PictureInPicture;
   bool in_lesson_ = false;
   bool own_joined_ = false;  // the engine reported this lesson's own join
+  bool reconnecting_ = false;  // the reconnect notice is shown
   int teacher_quality_ = 1;
   int student_quality_ = 1;
   int assistant_quality_ = 1;

@@ -33,6 +33,8 @@ class RecordingShell : public ClassroomShell {
   void ShowFloatTip(const std::wstring&) override {}
   void HideFloatTip() override {}
   void ShowNotice(const std::wstring&) override {}
+  void ShowLastingNotice(const std::wstring&) override {}
+  void HideNotice() override {}
 
   HWND owner = nullptr;
   bool classroom_open = true;

@@ -271,6 +271,26 @@ TEST_P(EventTest, ARefusedJoinLeavesTheClassroomWithANotice) {
   }
 }
 
+TEST_P(EventTest, TheReconnectNoticeLastsUntilTheConnectionIsBackOrTheLessonEnds) {
+  const std::wstring reconnecting =
+      Worded(L"Connection lost, reconnecting\u2026", L"网络连接中断，正在重新连接…");
+  LogIn(Role::Teacher);
+  meeting().Enter();
+  OwnJoinSucceeds();
+  auto state = [&](int value) {
+    bridge_.onConnectionStateChanged(value);
+    Pump();
+    return shell_.lasting_notice;
+  };
+  EXPECT_EQ(state(rtc::CONNECTION_STATE_RECONNECTING), reconnecting);
+  EXPECT_EQ(state(rtc::CONNECTION_STATE_RECONNECTING), reconnecting);
+  EXPECT_EQ(state(rtc::CONNECTION_STATE_CONNECTED), L"");
+  EXPECT_EQ(state(rtc::CONNECTION_STATE_RECONNECTING), reconnecting);
+  meeting().Leave();
+  EXPECT_EQ(shell_.lasting_notice, L"");
+  EXPECT_EQ(state(rtc::CONNECTION_STATE_RECONNECTING), L"");  // after the lesson: nothing
+}
+
 TEST_P(EventTest, QualityOutsideALessonOnlyColoursTheTile) {
   LogIn(Role::Teacher);
   meeting().Enter();

@@ -45,6 +45,8 @@ class RecordingShell : public ClassroomShell {
     tip_visible = false;
   }
   void ShowNotice(const std::wstring& text) override { notices.push_back(text); }
+  void ShowLastingNotice(const std::wstring& text) override { lasting_notice = text; }
+  void HideNotice() override { lasting_notice.clear(); }
 
   HWND owner = nullptr;
   MeetingView* view = nullptr;
@@ -54,6 +56,7 @@ class RecordingShell : public ClassroomShell {
   int tip_hides = 0;
   int leaves = 0;
   std::vector<std::wstring> notices;
+  std::wstring lasting_notice;  // empty while none is shown
   bool tip_visible = false;
   std::vector<std::wstring> tips;
 };

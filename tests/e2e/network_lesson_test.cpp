@@ -95,8 +95,9 @@ class NetworkLessonTest : public LessonWorld {
 
   // placed: the service puts the lessons on the media server; else it names none, and the
   // engine goes to the one it was told of, which has no room for them.
-  void OpenWorld(bool placed) {
+  void OpenWorld(bool placed, Language language = Language::kEnglish) {
     WorldSetup setup;
+    setup.language = language;
     setup.engine_extra = R"("channel": "network")";
     if (placed) {
       setup.media_servers = {{media_server_->url()}, kAdminKey};
@@ -127,6 +128,28 @@ class NetworkLessonTest : public LessonWorld {
       Advance(step.count());
       moved_to += step;
     }
+  }
+
+  // The tile shows the pattern of uid, and its bar moves.
+  bool ShowsMovingPattern(CanvasView& tile, std::int32_t uid, const std::string& what) {
+    const HWND window = tile.GetHWND();
+    const std::uint32_t colour = rtc::PatternColour(static_cast<rtc::uid_t>(uid));
+    auto shows_pattern = [&] { return tile.present && MostlyColour(window, colour); };
+    int first_bar = -1;
+    return RealTimeUntil([&] { return shows_pattern() && (first_bar = BarX(window)) >= 0; },
+                         what + "'s pattern in its tile") &&
+           RealTimeUntil(
+               [&] {
+                 const int bar = BarX(window);
+                 return shows_pattern() && bar >= 0 && bar != first_bar;
+               },
+               what + "'s pattern moving");
+  }
+
+  int MediaServerPort() const {
+    const std::string& url = media_server_->url();
+    const std::size_t colon = url.rfind(':');
+    return std::atoi(url.c_str() + colon + 1);
   }
 
   std::unique_ptr<RunningMediaServer> media_server_;
@@ -160,20 +183,8 @@ TEST_F(NetworkLessonTest, TheTeacherAndTwoPeersSeeAndHearEachOtherUntilEachHangs
 
   // Each tile shows its own peer's pattern, and the pattern's bar moves.
   for (const Remote& remote : remotes) {
-    const HWND tile = remote.tile->GetHWND();
-    const std::uint32_t colour = rtc::PatternColour(static_cast<rtc::uid_t>(remote.uid));
-    auto shows_pattern = [&] { return remote.tile->present && MostlyColour(tile, colour); };
-    int first_bar = -1;
-    ASSERT_TRUE(RealTimeUntil(
-        [&] { return shows_pattern() && (first_bar = BarX(tile)) >= 0; },
-        std::string("the ") + remote.role + "'s pattern in its tile"))
+    ASSERT_TRUE(ShowsMovingPattern(*remote.tile, remote.uid, std::string("the ") + remote.role))
         << remote.peer.Output();
-    EXPECT_TRUE(RealTimeUntil(
-        [&] {
-          const int bar = BarX(tile);
-          return shows_pattern() && bar >= 0 && bar != first_bar;
-        },
-        std::string("the ") + remote.role + "'s pattern moving"));
   }
   Screenshot("network_lesson");
 
@@ -229,6 +240,38 @@ TEST_F(NetworkLessonTest, AJoinTheMediaServerRefusesReturnsToTheLoginViewWithANo
   EXPECT_TRUE(Visible(login_hwnd()));
   EXPECT_EQ(NoticeText(), L"Unable to join the lesson's audio and video, please try again");
   Screenshot("network_refused");
+}
+
+// The server dropped from the network for 5 s: the classroom says it is reconnecting, and once
+// packets flow again the notice goes and the student's video is back, with nothing clicked.
+TEST_F(NetworkLessonTest, AnOutageShowsTheReconnectNoticeUntilTheLessonIsBack) {
+  OpenWorld(true, Language::kChinese);
+  const Lesson& lesson = first_lesson().lesson;
+  NetworkPeer student(CodeOf(first_lesson(), Role::kStudent), service_base(), peer_folder_.path(),
+                      "student");
+  WaitForEngineReady();
+  ASSERT_NO_FATAL_FAILURE(JoinWithCode(CodeOf(first_lesson(), Role::kTeacher)));
+  ASSERT_TRUE(RunNetworkTest()) << testing::PrintToString(NoticeText());
+  CanvasView& student_tile = *main().meeting_view()->student_tile();
+  ASSERT_TRUE(ShowsMovingPattern(student_tile, lesson.student_uid, "the student"))
+      << student.Output();
+
+  const std::wstring reconnecting = L"网络连接中断，正在重新连接…";
+  {
+    const auto blocked_at = std::chrono::steady_clock::now();
+    testing_support::MediaOutage outage(MediaServerPort());
+    ASSERT_EQ(outage.failure(), "");
+    ASSERT_TRUE(RealTimeUntil([&] { return NoticeShown() && NoticeText() == reconnecting; },
+                              "the reconnect notice", std::chrono::seconds(5)));
+    Screenshot("network_reconnecting");
+    RealTimeUntil([&] { return std::chrono::steady_clock::now() - blocked_at >
+                               std::chrono::seconds(5); }, "the outage's end");
+    EXPECT_TRUE(NoticeShown());
+  }
+  EXPECT_TRUE(RealTimeUntil([&] { return !NoticeShown(); }, "the notice gone"));
+  EXPECT_TRUE(main().in_classroom());
+  EXPECT_TRUE(ShowsMovingPattern(student_tile, lesson.student_uid, "the student again"))
+      << student.Output();
 }
 
 }  // namespace

@@ -15,50 +15,18 @@ work=$(mktemp -d)
 session_init "$1" "$work"
 trap 'session_stop; rm -rf "$work"' EXIT
 trap 'exit 143' TERM INT
-fail() {
-  echo "FAIL: $*"
-  for f in "$work"/*.out "$work"/*.err; do echo "== $f"; tail -5 "$f"; done
-  exit 1
-}
+# shellcheck source=peer_watch.sh
+. "$(dirname "$0")/peer_watch.sh"
 
 session_create_lesson 5 --duration 600
 session_start_network_lesson 10.77.0.1
 session_write_network_engine false
 
-# The last report of OBSERVER about the participant of ROLE, as "frames width height level
-# muted", or "absent".
-seen() {
-  local uid_name=uid_$2
-  python3 - "$work/peer-$1.out" "${!uid_name}" <<'PY'
-import json, sys
-last = None
-for line in open(sys.argv[1]):
-    report = json.loads(line)
-    if "error" in report: sys.exit("error: " + report["error"])
-    last = report["remotes"].get(sys.argv[2])
-if last is None: print("absent")
-else: print(last["frames"], last["width"], last["height"], last["level"], last["muted_audio"])
-PY
-}
-wait_for() {  # wait_for SECONDS DESCRIPTION COMMAND...: until COMMAND succeeds
-  local what=$2
-  local seconds=$1
-  shift 2
-  session_until "$seconds" "$@" 2>/dev/null || fail "$what"
-}
-sees_media() {  # frames flowing at 640 x 480 and a level above silence
-  local frames width height level
-  read -r frames width height level _ <<<"$(seen "$1" "$2")"
-  [ "$frames" != absent ] && [ "$frames" -ge 10 ] && [ "$width" = 640 ] && [ "$height" = 480 ] &&
-    [ "$level" -gt 50 ]
-}
 hears_muted() {
   local frames level muted
   read -r frames _ _ level muted <<<"$(seen "$1" "$2")"
   [ "$frames" != absent ] && [ "$muted" = True ] && [ "$level" = 0 ]
 }
-gone() { [ "$(seen "$1" "$2")" = absent ]; }
-both_see() { sees_media teacher student && sees_media student teacher; }
 
 session_start_peer teacher
 session_start_peer student

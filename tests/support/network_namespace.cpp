@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -97,6 +98,31 @@ std::optional<std::string> Probe() {
 }
 
 }  // namespace
+
+namespace {
+
+// nft reading its rules from standard input; false when it could not run or refused them.
+bool RunNft(const std::string& rules) {
+  FILE* nft = ::popen("nft -f - 2>&1", "w");
+  if (nft == nullptr) return false;
+  std::fputs(rules.c_str(), nft);
+  return ::pclose(nft) == 0;
+}
+
+}  // namespace
+
+MediaOutage::MediaOutage(int tcp_port) {
+  const std::string port = std::to_string(tcp_port);
+  if (!RunNft("table inet outage {\n chain out {\n  type filter hook output priority 0;\n"
+              "  meta l4proto udp drop\n  tcp dport " + port + " drop\n  tcp sport " + port +
+              " drop\n }\n}\n")) {
+    failure_ = "nft could not drop the media's packets (is nftables installed?)";
+  }
+}
+
+MediaOutage::~MediaOutage() {
+  if (failure_.empty()) RunNft("delete table inet outage\n");
+}
 
 std::optional<std::string> EnterPrivateNetwork() {
   const char* marker = std::getenv("QUORVEL_NETWORK_NAMESPACE");

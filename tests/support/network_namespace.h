@@ -30,4 +30,19 @@ class PrivateNetworkEnvironment : public ::testing::Environment {
   }
 };
 
+// Inside the namespace, while it lives: every UDP packet (all the media there) and every
+// packet of one TCP port (the media server's HTTP) is dropped, as by a network that has gone.
+class MediaOutage {
+ public:
+  explicit MediaOutage(int tcp_port);
+  ~MediaOutage();
+  MediaOutage(const MediaOutage&) = delete;
+  MediaOutage& operator=(const MediaOutage&) = delete;
+  // Empty once the packets are dropped; else why they are not.
+  const std::string& failure() const { return failure_; }
+
+ private:
+  std::string failure_;
+};
+
 }  // namespace testing_support

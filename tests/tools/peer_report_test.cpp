@@ -18,14 +18,16 @@ struct ReportScope {
 TEST(PeerReport, ALineListsEachRemoteWithItsFieldsInOrder) {
   ReportScope scope;
   PeerReport& report = scope.report;
-  EXPECT_EQ(report.NextLine(1), R"({"t":1,"joined":false,"remotes":{},"left":{}})");
+  EXPECT_EQ(report.NextLine(1),
+            R"({"t":1,"joined":false,"connection_lost":0,"remotes":{},"left":{}})");
   report.onJoinChannelSuccess("c", 1001, 0);
   report.onUserJoined(2002, 0);
   report.onFirstRemoteVideoDecoded(2002, 640, 480, 0);
   const rtc::AudioVolumeInfo speakers[] = {{0, 160}, {2002, 120}};
   report.onAudioVolumeIndication(speakers, 2, 160);
   EXPECT_EQ(report.NextLine(2),
-            R"({"t":2,"joined":true,"remotes":{"2002":{"frames":0,"width":640,"height":480,)"
+            R"({"t":2,"joined":true,"connection_lost":0,"remotes":{"2002":{"frames":0,)"
+            R"("width":640,"height":480,)"
             R"("level":120,"muted_audio":false,"muted_video":false}},"left":{}})");
 }
 

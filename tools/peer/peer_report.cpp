@@ -17,7 +17,8 @@ PeerReport::PeerReport(std::function<void()> on_failure) : on_failure_(std::move
 std::string PeerReport::NextLine(int seconds) {
   std::lock_guard<std::mutex> lock(mutex_);
   std::ostringstream line;
-  line << R"({"t":)" << seconds << R"(,"joined":)" << Bool(joined_) << R"(,"remotes":{)";
+  line << R"({"t":)" << seconds << R"(,"joined":)" << Bool(joined_) << R"(,"connection_lost":)"
+       << connection_lost_ << R"(,"remotes":{)";
   const char* separator = "";
   for (auto& [uid, remote] : remotes_) {
     remote.frames += remote.frame_rate;
@@ -74,6 +75,11 @@ void PeerReport::onConnectionStateChanged(int state) {
   }
   // The peer reads failures only until it leaves, so its own leaving never counts as one.
   if (state == rtc::CONNECTION_STATE_DISCONNECTED) Fail("engine: disconnected from the channel");
+}
+
+void PeerReport::onConnectionLost() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++connection_lost_;
 }
 
 void PeerReport::onUserJoined(rtc::uid_t uid, int) {

@@ -18,10 +18,11 @@ class PeerReport : public rtc::IRtcEngineEventHandler {
   // on_failure runs on the engine's thread once a failure has been noted, to wake the reader.
   explicit PeerReport(std::function<void()> on_failure);
 
-  // {"t":seconds,"joined":..,"remotes":{"<uid>":{"frames":..,"width":..,"height":..,
-  // "level":..,"muted_audio":..,"muted_video":..}},"left":{"<uid>":reason}}, reason 0 for
-  // a hang-up and 1 for a participant lost. Called once a second: each remote's
-  // frames grow by the frame rate it last reported.
+  // {"t":seconds,"joined":..,"connection_lost":times,"remotes":{"<uid>":{"frames":..,
+  // "width":..,"height":..,"level":..,"muted_audio":..,"muted_video":..}},
+  // "left":{"<uid>":reason}}, reason 0 for a hang-up and 1 for a participant lost; joined is
+  // false while the engine reconnects. Called once a second: each remote's frames grow by
+  // the frame rate it last reported.
   std::string NextLine(int seconds);
   // The first failure the engine reported.
   std::optional<std::string> Failure() const;
@@ -30,6 +31,7 @@ class PeerReport : public rtc::IRtcEngineEventHandler {
   void onRejoinChannelSuccess(const char* channel, rtc::uid_t uid, int elapsed) override;
   void onError(int err, const char* msg) override;
   void onConnectionStateChanged(int state) override;
+  void onConnectionLost() override;
   void onUserJoined(rtc::uid_t uid, int elapsed) override;
   void onUserOffline(rtc::uid_t uid, rtc::USER_OFFLINE_REASON_TYPE reason) override;
   void onFirstRemoteVideoDecoded(rtc::uid_t uid, int width, int height, int elapsed) override;
@@ -55,7 +57,8 @@ class PeerReport : public rtc::IRtcEngineEventHandler {
 
   const std::function<void()> on_failure_;
   mutable std::mutex mutex_;
-  bool joined_ = false;
+  bool joined_ = false;  // false again while the engine reconnects
+  int connection_lost_ = 0;
   std::map<rtc::uid_t, Remote> remotes_;
   std::map<rtc::uid_t, int> left_;  // the last reason each one left for
   std::optional<std::string> failure_;

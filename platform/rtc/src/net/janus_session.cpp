@@ -11,7 +11,7 @@ namespace rtc {
 namespace {
 
 // The long poll returns after 30 s without events; the read bound lies above that.
-constexpr int kPollReadSeconds = 40;
+constexpr int kPollReadMs = 40000;
 constexpr int kPollEvents = 10;
 // The server's code for a session it does not know (ended or timed out).
 constexpr int kNoSuchSession = 458;
@@ -47,10 +47,10 @@ bool SplitUrl(const std::string& url, std::string& origin, std::string& path) {
 struct JanusSession::Endpoint {
   httplib::Client client;
   std::string path;
-  Endpoint(const std::string& origin, std::string base_path, int read_seconds)
+  Endpoint(const std::string& origin, std::string base_path, int read_ms)
       : client(origin), path(std::move(base_path)) {
     client.set_connection_timeout(2, 0);
-    client.set_read_timeout(read_seconds, 0);
+    client.set_read_timeout(read_ms / 1000, (read_ms % 1000) * 1000);
     client.set_write_timeout(5, 0);
     client.set_keep_alive(true);
   }
@@ -77,7 +77,7 @@ std::unique_ptr<JanusSession> JanusSession::Open(const std::string& base_url, Ha
     error = "media server address \"" + base_url + "\" is not an http address";
     return nullptr;
   }
-  Endpoint endpoint(origin, path, JanusSession::kRequestTimeoutMs / 1000);
+  Endpoint endpoint(origin, path, JanusSession::kRequestTimeoutMs);
   Json::Value create;
   create["janus"] = "create";
   create["transaction"] = "create";
@@ -108,9 +108,9 @@ JanusSession::JanusSession(std::string base_url, uint64_t id, Handlers handlers)
     : base_url_(std::move(base_url)), id_(id), handlers_(std::move(handlers)) {
   std::string origin, path;
   SplitUrl(base_url_, origin, path);
-  requests_ = std::make_unique<Endpoint>(origin, path, kRequestTimeoutMs / 1000);
-  poll_ = std::make_unique<Endpoint>(origin, path, kPollReadSeconds);
-  keep_alive_ = std::make_unique<Endpoint>(origin, path, kRequestTimeoutMs / 1000);
+  requests_ = std::make_unique<Endpoint>(origin, path, kRequestTimeoutMs);
+  poll_ = std::make_unique<Endpoint>(origin, path, kPollReadMs);
+  keep_alive_ = std::make_unique<Endpoint>(origin, path, kKeepAliveTimeoutMs);
   poller_ = std::thread([this] { Poll(); });
   keeper_ = std::thread([this] { KeepAlive(); });
 }
@@ -287,6 +287,7 @@ void JanusSession::Lose(const std::string& why) {
 
 void JanusSession::KeepAlive() {
   std::string target = keep_alive_->path + "/" + std::to_string(id_);
+  bool reachable = true;
   std::unique_lock<std::mutex> lock(mutex_);
   while (!changed_.wait_for(lock, std::chrono::milliseconds(kKeepAliveMs),
                             [this] { return closing_ || lost_; })) {
@@ -296,13 +297,15 @@ void JanusSession::KeepAlive() {
     alive["transaction"] = "keepalive";
     httplib::Result result = keep_alive_->client.Post(target.c_str(), Write(alive), "application/json");
     std::optional<Json::Value> answer = result ? Parse(result->body) : std::nullopt;
-    bool gone = answer && (*answer)["error"]["code"].asInt() == kNoSuchSession;
-    lock.lock();
-    if (gone) {
-      lock.unlock();
+    if (answer && (*answer)["error"]["code"].asInt() == kNoSuchSession) {
       Lose("media server ended the session");
       return;
     }
+    if (answer.has_value() != reachable && handlers_.reachable) {
+      reachable = answer.has_value();
+      handlers_.reachable(reachable);
+    }
+    lock.lock();
   }
 }
 

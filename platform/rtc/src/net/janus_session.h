@@ -32,9 +32,14 @@ class JanusSession {
     std::function<void(uint64_t sender, const Json::Value& event)> event;
     // The server ended the session (timeout) or can no longer be reached.
     std::function<void(const std::string& why)> lost;
+    // A keep-alive went unanswered (false), or was answered again after that (true): the
+    // server may still hold the session, and the media may flow again by itself.
+    std::function<void(bool reachable)> reachable;
   };
   static constexpr int kRequestTimeoutMs = 8000;
-  static constexpr int kKeepAliveMs = 3000;
+  // Often and short, so that an outage shows within a few seconds.
+  static constexpr int kKeepAliveMs = 1000;
+  static constexpr int kKeepAliveTimeoutMs = 1500;
 
   // base_url is the HTTP API's root, e.g. "http://10.77.0.1:8088/janus". Null on failure.
   static std::unique_ptr<JanusSession> Open(const std::string& base_url, Handlers handlers,

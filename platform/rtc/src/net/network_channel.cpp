@@ -54,6 +54,8 @@ NetworkChannel::~NetworkChannel() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     timeline_.Cancel(stats_task_);
+    timeline_.Cancel(rejoin_task_);
+    timeline_.Cancel(lost_task_);
     stopping_ = true;
     // Whatever is still queued is dropped; the lesson is left as the worker's last step.
     work_.clear();
@@ -115,6 +117,10 @@ int NetworkChannel::Leave() {
   ++session_;
   timeline_.Cancel(stats_task_);
   stats_task_ = 0;
+  timeline_.Cancel(rejoin_task_);
+  rejoin_task_ = 0;
+  timeline_.Cancel(lost_task_);
+  lost_task_ = 0;
   RtcStats stats = stats_;
   remote_levels_.clear();
   local_level_ = nullptr;
@@ -161,7 +167,41 @@ void NetworkChannel::SetLocalMedia(const LocalMedia& media) {
 void NetworkChannel::Connect(JoinRequest request) {
   request_ = request;
   joined_at_ = clock_.Now();
+  entered_ = false;
+  interrupted_at_.reset();
+  lost_reported_ = false;
   std::string error;
+  std::optional<Json::Value> joined = Enter(error);
+  if (!joined) return Fail(error);
+  entered_ = true;
+  std::string name = request.channel;
+  uid_t uid = request.uid;
+  int elapsed = static_cast<int>(clock_.Now() - joined_at_);
+  sink_.Emit("onJoinChannelSuccess", [=](IRtcEngineEventHandler& h) {
+    h.onJoinChannelSuccess(name.c_str(), uid, elapsed);
+  });
+  sink_.Emit("onConnectionStateChanged", [](IRtcEngineEventHandler& h) {
+    h.onConnectionStateChanged(CONNECTION_STATE_CONNECTED);
+  });
+  sink_.Emit("onMediaEngineStartCallSuccess",
+             [](IRtcEngineEventHandler& h) { h.onMediaEngineStartCallSuccess(); });
+  Apply(roster_->Apply(*joined));
+}
+
+void NetworkChannel::Rejoin() {
+  std::string error;
+  std::optional<Json::Value> joined = Enter(error);
+  if (!joined) {
+    sink_.log().Write("joining again failed: %s", error.c_str());
+    Disconnect();
+    return ScheduleRejoin();
+  }
+  sink_.log().Write("joined again");
+  Resume();
+  Apply(roster_->Apply(*joined));
+}
+
+std::optional<Json::Value> NetworkChannel::Enter(std::string& error) {
   uint64_t session;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -174,9 +214,12 @@ void NetworkChannel::Connect(JoinRequest request) {
   handlers.lost = [this, session](const std::string& why) {
     Post(session, [this, why] { Fail(why); });
   };
-  janus_ = JanusSession::Open(request.media_server, std::move(handlers), error);
+  handlers.reachable = [this, session](bool reachable) {
+    Post(session, [this, reachable] { OnReachable(reachable); });
+  };
+  janus_ = JanusSession::Open(request_.media_server, std::move(handlers), error);
   std::optional<uint64_t> handle = janus_ ? janus_->Attach(kRoomPlugin, error) : std::nullopt;
-  if (!handle) return Fail(error);
+  if (!handle) return std::nullopt;
   publisher_handle_ = *handle;
   LocalMedia media;
   {
@@ -186,32 +229,93 @@ void NetworkChannel::Connect(JoinRequest request) {
   Json::Value join;
   join["request"] = "join";
   join["ptype"] = "publisher";
-  join["room"] = request.channel;
-  join["id"] = std::to_string(request.uid);
-  join["token"] = request.key;
+  join["room"] = request_.channel;
+  join["id"] = std::to_string(request_.uid);
+  join["token"] = request_.key;
   join["display"] = MediaStateDisplay(media.send_audio, media.send_video);
   std::optional<JanusReply> joined = janus_->Message(publisher_handle_, join, Json::Value(), error);
   if (!joined || joined->data["videoroom"].asString() != "joined") {
-    return Fail(error.empty() ? "the media room did not let the lesson in" : error);
+    if (error.empty()) error = "the media room did not let the lesson in";
+    return std::nullopt;
   }
-  if (!Publish(error)) return Fail(error);
+  if (!Publish(error)) return std::nullopt;
   {
     // Left while joining: the queued leave takes it all down again.
     std::lock_guard<std::mutex> lock(mutex_);
-    if (session != session_) return;
+    if (session != session_) {
+      error = "left while joining";
+      return std::nullopt;
+    }
   }
-  roster_ = std::make_unique<RoomRoster>(request.uid);
-  std::string name = request.channel;
-  uid_t uid = request.uid;
+  roster_ = std::make_unique<RoomRoster>(request_.uid);
+  return joined->data;
+}
+
+void NetworkChannel::ScheduleRejoin() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!joined_ || stopping_) return;
+  timeline_.Cancel(rejoin_task_);
+  uint64_t session = session_;
+  rejoin_task_ = timeline_.After(kRejoinPeriodMs, [this, session] {
+    Post(session, [this] { Rejoin(); });
+  });
+}
+
+void NetworkChannel::Interrupt(const std::string& why) {
+  if (interrupted_at_) return;
+  interrupted_at_ = clock_.Now();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    timeline_.Cancel(lost_task_);
+    uint64_t session = session_;
+    if (!stopping_) {
+      lost_task_ = timeline_.After(kLostAfterMs, [this, session] {
+        Post(session, [this] { ReportLongInterruption(); });
+      });
+    }
+  }
+  sink_.log().Write("connection interrupted: %s", why.c_str());
+  sink_.Emit("onConnectionInterrupted",
+             [](IRtcEngineEventHandler& h) { h.onConnectionInterrupted(); });
+  sink_.Emit("onConnectionStateChanged", [](IRtcEngineEventHandler& h) {
+    h.onConnectionStateChanged(CONNECTION_STATE_RECONNECTING);
+  });
+}
+
+void NetworkChannel::Resume() {
+  if (!interrupted_at_) return;
+  sink_.log().Write("connection back after %lld ms",
+                    static_cast<long long>(clock_.Now() - *interrupted_at_));
+  interrupted_at_.reset();
+  lost_reported_ = false;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    timeline_.Cancel(lost_task_);
+    lost_task_ = 0;
+  }
+  std::string name = request_.channel;
+  uid_t uid = request_.uid;
   int elapsed = static_cast<int>(clock_.Now() - joined_at_);
-  sink_.Emit("onJoinChannelSuccess",
-             [=](IRtcEngineEventHandler& h) { h.onJoinChannelSuccess(name.c_str(), uid, elapsed); });
+  sink_.Emit("onRejoinChannelSuccess", [=](IRtcEngineEventHandler& h) {
+    h.onRejoinChannelSuccess(name.c_str(), uid, elapsed);
+  });
   sink_.Emit("onConnectionStateChanged", [](IRtcEngineEventHandler& h) {
     h.onConnectionStateChanged(CONNECTION_STATE_CONNECTED);
   });
-  sink_.Emit("onMediaEngineStartCallSuccess",
-             [](IRtcEngineEventHandler& h) { h.onMediaEngineStartCallSuccess(); });
-  Apply(roster_->Apply(joined->data));
+}
+
+void NetworkChannel::OnReachable(bool reachable) {
+  if (!entered_) return;
+  if (!reachable) return Interrupt("the media server does not answer");
+  // The server kept the session through the outage: the media flows again on the same links.
+  if (janus_ && !janus_->lost() && publisher_) Resume();
+}
+
+void NetworkChannel::ReportLongInterruption() {
+  // A task of an earlier interruption may come early for this one.
+  if (!interrupted_at_ || lost_reported_ || clock_.Now() - *interrupted_at_ < kLostAfterMs) return;
+  lost_reported_ = true;
+  sink_.Emit("onConnectionLost", [](IRtcEngineEventHandler& h) { h.onConnectionLost(); });
 }
 
 bool NetworkChannel::Publish(std::string& error) {
@@ -437,18 +541,18 @@ void NetworkChannel::Fail(const std::string& why) {
     joined = joined_;
   }
   if (!joined) return Disconnect();  // left already: nobody waits for the news
-  bool was_in = publisher_ != nullptr;
-  std::string message = why;
-  int code = was_in ? ERR_FAILED : ERR_JOIN_CHANNEL_REJECTED;
-  sink_.Emit("onError",
-             [code, message](IRtcEngineEventHandler& h) { h.onError(code, message.c_str()); });
   for (auto it = remotes_.begin(); it != remotes_.end(); it = remotes_.begin()) {
     Unsubscribe(it->first, USER_OFFLINE_DROPPED);
   }
   Disconnect();
-  if (was_in) {
-    sink_.Emit("onConnectionLost", [](IRtcEngineEventHandler& h) { h.onConnectionLost(); });
+  if (entered_) {
+    Interrupt(why);
+    return ScheduleRejoin();
   }
+  std::string message = why;
+  sink_.Emit("onError", [message](IRtcEngineEventHandler& h) {
+    h.onError(ERR_JOIN_CHANNEL_REJECTED, message.c_str());
+  });
   sink_.Emit("onConnectionStateChanged", [](IRtcEngineEventHandler& h) {
     h.onConnectionStateChanged(CONNECTION_STATE_DISCONNECTED);
   });

@@ -2,6 +2,9 @@
 // room, every other publisher there is subscribed, decoded and drawn; room events, WebRTC
 // statistics and measured audio levels become the engine's callbacks.
 //
+// A lesson once entered rides out outages: a server that stops answering interrupts it, and
+// a session that is lost is joined again, with the same uid and key, until the lesson is left.
+//
 // Threads: calls come under the engine's lock and never block; a worker of the channel does
 // the network's steps in order (join, subscriptions, leave); the media server's events and
 // the timeline's statistics tick are handed to it. The worker ends with the channel.
@@ -13,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "channel.h"
@@ -33,6 +37,9 @@ class NetworkChannel final : public Channel {
   // A participant whose media stopped this long before the room reported it gone was lost,
   // not hung up; the same silence also grades its link "down".
   static constexpr Millis kSilenceMs = 3000;
+  // An interruption this long is reported as a lost connection; the tries go on.
+  static constexpr Millis kLostAfterMs = 10000;
+  static constexpr Millis kRejoinPeriodMs = 2000;
 
   NetworkChannel(EngineClock& clock, Timeline& timeline, EventSink& sink, VideoPipeline& video);
   ~NetworkChannel() override;
@@ -56,6 +63,15 @@ class NetworkChannel final : public Channel {
   void Post(uint64_t session, std::function<void()> task);
   void Run();
   void Connect(JoinRequest request);
+  void Rejoin();
+  // A session, the room joined and the local media published: the room's answer to the join,
+  // or null with the error.
+  std::optional<Json::Value> Enter(std::string& error);
+  void ScheduleRejoin();
+  void Interrupt(const std::string& why);
+  void Resume();
+  void OnReachable(bool reachable);
+  void ReportLongInterruption();
   bool Publish(std::string& error);
   void ForgetPublisher();
   void Disconnect();
@@ -86,6 +102,8 @@ class NetworkChannel final : public Channel {
   uid_t uid_ = 0;
   LocalMedia media_;
   Timeline::TaskId stats_task_ = 0;
+  Timeline::TaskId rejoin_task_ = 0;
+  Timeline::TaskId lost_task_ = 0;
   // Where the levels are measured; the worker drops a link from here before it goes.
   const WebRtcLink* local_level_ = nullptr;
   std::map<uid_t, const WebRtcLink*> remote_levels_;
@@ -94,6 +112,9 @@ class NetworkChannel final : public Channel {
   // The worker's own; only it touches these.
   JoinRequest request_;
   Millis joined_at_ = 0;
+  bool entered_ = false;  // the room let this lesson in once
+  std::optional<Millis> interrupted_at_;
+  bool lost_reported_ = false;
   std::unique_ptr<JanusSession> janus_;
   uint64_t publisher_handle_ = 0;
   std::unique_ptr<PublisherLink> publisher_;
