@@ -5,6 +5,7 @@
 // that hangs up is shown gone within seconds, the student's place then waiting with its badge.
 #include <win/headless.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include "test_pattern.h"
 #include "tests/e2e/lesson_world.h"
 #include "tests/e2e/network_peer.h"
+#include "tests/e2e/process_measures.h"
 #include "tests/support/network_namespace.h"
 #include "tests/tools/running_media_server.h"
 #include "video_pipeline.h"
@@ -95,9 +97,11 @@ class NetworkLessonTest : public LessonWorld {
 
   // placed: the service puts the lessons on the media server; else it names none, and the
   // engine goes to the one it was told of, which has no room for them.
-  void OpenWorld(bool placed, Language language = Language::kEnglish) {
+  void OpenWorld(bool placed, Language language = Language::kEnglish,
+                 std::int64_t duration = kDuration) {
     WorldSetup setup;
     setup.language = language;
+    setup.duration = duration;
     setup.engine_extra = R"("channel": "network")";
     if (placed) {
       setup.media_servers = {{media_server_->url()}, kAdminKey};
@@ -272,6 +276,45 @@ TEST_F(NetworkLessonTest, AnOutageShowsTheReconnectNoticeUntilTheLessonIsBack) {
   EXPECT_TRUE(main().in_classroom());
   EXPECT_TRUE(ShowsMovingPattern(student_tile, lesson.student_uid, "the student again"))
       << student.Output();
+}
+
+// The student leaves and comes back every 30 s; what the program holds (heap, open files,
+// threads) after the first two visits is what it holds at the end. Three minutes here;
+// QUORVEL_SOAK_MINUTES sets a longer run.
+TEST_F(NetworkLessonTest, HeapFilesAndThreadsStayFlatWhileAPeerComesAndGoes) {
+  const char* minutes_set = std::getenv("QUORVEL_SOAK_MINUTES");
+  const int minutes = minutes_set != nullptr ? std::max(2, std::atoi(minutes_set)) : 3;
+  OpenWorld(true, Language::kEnglish, minutes * 60 + kDuration);
+  const Lesson& lesson = first_lesson().lesson;
+  WaitForEngineReady();
+  ASSERT_NO_FATAL_FAILURE(JoinWithCode(CodeOf(first_lesson(), Role::kTeacher)));
+  ASSERT_TRUE(RunNetworkTest()) << testing::PrintToString(NoticeText());
+  CanvasView& tile = *main().meeting_view()->student_tile();
+
+  using Clock = std::chrono::steady_clock;
+  auto visit = [&](int number) {
+    const Clock::time_point start = Clock::now();
+    NetworkPeer student(CodeOf(first_lesson(), Role::kStudent), service_base(),
+                        peer_folder_.path(), "student");
+    const std::string what = "the student on visit " + std::to_string(number);
+    if (!ShowsMovingPattern(tile, lesson.student_uid, what)) return false;
+    auto until = [&](std::chrono::seconds at) {
+      return RealTimeUntil([&] { return Clock::now() - start >= at; }, "the visit's time",
+                           std::chrono::seconds(40));
+    };
+    return until(std::chrono::seconds(25)) && student.Leave() &&
+           RealTimeUntil([&] { return !tile.present; }, what + " gone", kLeaveWatchdog) &&
+           until(std::chrono::seconds(30));
+  };
+  ASSERT_TRUE(visit(1));
+  ASSERT_TRUE(visit(2));
+  const std::int64_t heap = ProgramHeap();
+  const int files = OpenFiles();
+  const int threads = Threads();
+  for (int number = 3; number <= minutes * 2; ++number) ASSERT_TRUE(visit(number));
+  EXPECT_LT(ProgramHeap() - heap, 2 * 1024 * 1024);
+  EXPECT_LE(OpenFiles(), files);
+  EXPECT_LE(Threads(), threads);
 }
 
 }  // namespace

@@ -9,8 +9,6 @@
 // batches the windows' clock moves in the lesson clock's 500 ms steps, so the alarm bar, the
 // status bar's clock and countdown, and the bars' timers all run; now and then the engine's
 // clock moves too, and it draws frames into the tiles.
-#include <malloc.h>
-#include <sqlite3.h>
 #include <unistd.h>
 #include <win/headless.h>
 
@@ -36,6 +34,7 @@
 #include "media/engine_event_bridge.h"
 #include "media/engine_events.h"
 #include "tests/e2e/lesson_world.h"
+#include "tests/e2e/process_measures.h"
 
 using ui::CUiDriver;
 
@@ -55,23 +54,6 @@ constexpr int kControlBarEvery = 1200;
 // The end measures are taken this long before the closing time, with the teacher's countdown
 // running; the lesson is closed afterwards to see that it still closes.
 constexpr std::int64_t kEndBeforeCloseS = 20;
-
-// The whole heap the process has in use, small blocks and mapped ones, less what the
-// in-process lesson service's database holds: its page cache grows with the reports it keeps,
-// and the service is the test's stand-in, not part of the program.
-std::int64_t ProgramHeap() {
-  const struct mallinfo2 info = mallinfo2();
-  return static_cast<std::int64_t>(info.uordblks + info.hblkhd) - sqlite3_memory_used();
-}
-
-int OpenFiles() {
-  int count = 0;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-    (void)entry;
-    ++count;
-  }
-  return count - 1;  // the iterator's own
-}
 
 int WindowsUnder(HWND window) {
   int count = 0;
