@@ -12,13 +12,9 @@ if [ -z "${QUORVEL_NETWORK_NAMESPACE:-}" ]; then
   exec "$root/tests/support/in-network-namespace" "$0" "$@"
 fi
 build=$1 out=$2 window=${3:-20}
-command -v janus >/dev/null || { echo "lesson_load: janus is not installed" >&2; exit 77; }
-work=$(mktemp -d)
 # shellcheck source=../../tests/e2e/lesson_session.sh
 . "$root/tests/e2e/lesson_session.sh"
-session_init "$build" "$work"
-trap 'session_stop; rm -rf "$work"' EXIT
-trap 'exit 143' TERM INT
+session_network_begin "$build"
 
 session_create_lesson 5 --duration 600
 session_start_network_lesson 10.77.0.1
@@ -37,20 +33,20 @@ started=$(date +%s.%N)
 sleep "$window"
 elapsed=$(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
 hz=$(getconf CLK_TCK)
-: >"$work/figures"
+: >"$session_dir/figures"
 for pid in "${peers[@]}"; do
   cpu=$(awk -v d="$(($(ticks "$pid") - before[$pid]))" -v hz="$hz" -v s="$elapsed" \
     'BEGIN { print 100 * d / hz / s }')
   rss=$(awk '/VmRSS/ { print $2 / 1024 }' "/proc/$pid/status")
-  echo "$cpu $rss" >>"$work/figures"
+  echo "$cpu $rss" >>"$session_dir/figures"
 done
-frames=$(python3 - "$work"/peer-teacher.out <<'PY'
+frames=$(python3 - "$session_dir"/peer-teacher.out <<'PY'
 import json, sys
 last = json.loads(open(sys.argv[1]).readlines()[-1])
 print(min((r["frames"] for r in last["remotes"].values()), default=0))
 PY
 )
-python3 - "$work/figures" "$out" "$frames" "$(nproc)" <<'PY'
+python3 - "$session_dir/figures" "$out" "$frames" "$(nproc)" <<'PY'
 import json, statistics, sys
 rows = [list(map(float, line.split())) for line in open(sys.argv[1])]
 result = {"context": {"num_cpus": int(sys.argv[4])}, "benchmarks": [{

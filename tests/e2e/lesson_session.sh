@@ -147,6 +147,18 @@ session_start_media_server() {
   }
 }
 
+# session_network_begin BUILD_DIR [CLEANUP]: the start of a script that holds a lesson on a
+# media server: skipped (77) without one installed, a private run folder (session_dir) that
+# goes at exit after the session's processes and after CLEANUP, a command that undoes what the
+# script changed.
+session_network_begin() {
+  command -v janus >/dev/null || { echo "janus is not installed" >&2; exit 77; }
+  session_init "$1" "$(mktemp -d)"
+  # shellcheck disable=SC2064  # the folder is known now, and must be what is removed
+  trap "${2:-:}; session_stop; rm -rf '$session_dir'" EXIT
+  trap 'exit 143' TERM INT
+}
+
 # session_start_peer ROLE [peer options...]: a participant of the lesson in that role, from a
 # shell (its process id in peer_pid_ROLE); what it receives goes to peer-ROLE.out, one JSON
 # line a second.

@@ -7,14 +7,10 @@
 # (tests/support/in-network-namespace); skips (77) without the media server or nft.
 # usage: network_outage.sh BUILD_DIR
 set -euo pipefail
-command -v janus >/dev/null || { echo "janus is not installed"; exit 77; }
 command -v nft >/dev/null || { echo "nft is not installed"; exit 77; }
-work=$(mktemp -d)
 # shellcheck source=lesson_session.sh
 . "$(dirname "$0")/lesson_session.sh"
-session_init "$1" "$work"
-trap 'nft delete table inet outage 2>/dev/null || true; session_stop; rm -rf "$work"' EXIT
-trap 'exit 143' TERM INT
+session_network_begin "$1" "nft delete table inet outage 2>/dev/null || true"
 # shellcheck source=peer_watch.sh
 . "$(dirname "$0")/peer_watch.sh"
 

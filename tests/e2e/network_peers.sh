@@ -8,13 +8,9 @@
 # when the media server is not installed.
 # usage: network_peers.sh BUILD_DIR
 set -euo pipefail
-command -v janus >/dev/null || { echo "janus is not installed"; exit 77; }
-work=$(mktemp -d)
 # shellcheck source=lesson_session.sh
 . "$(dirname "$0")/lesson_session.sh"
-session_init "$1" "$work"
-trap 'session_stop; rm -rf "$work"' EXIT
-trap 'exit 143' TERM INT
+session_network_begin "$1"
 # shellcheck source=peer_watch.sh
 . "$(dirname "$0")/peer_watch.sh"
 
@@ -49,6 +45,6 @@ wait_for 20 "the muted assistant is seen, and heard as muted and silent" \
 kill -9 "$peer_pid_student"
 wait_for 20 "the killed student is gone for the teacher" gone teacher student
 left=$(python3 -c 'import json,sys; print(json.loads(open(sys.argv[1]).readlines()[-1])["left"].get(sys.argv[2]))' \
-  "$work/peer-teacher.out" "$uid_student")
+  "$session_dir/peer-teacher.out" "$uid_student")
 [ "$left" = 1 ] || fail "the killed student left for reason $left, not as lost (1)"
 echo "network peers: all seen"
