@@ -200,6 +200,8 @@ void MainWindow::StartNetworkTest() {
   PostMessage(UM_NETWORK_TEST_STARTED);
   lastmile_samples_.fill(0);
   sample_count_ = 0;
+  // The test measures the way to the lesson's own media server.
+  services_.media.SetMediaServer(services_.holder.lesson().media_server);
   if (rtc::IRtcEngine* engine = services_.media.Engine()) engine->enableLastmileTest();
   services_.bridge.SetTargetWindow(GetHWND());
 }

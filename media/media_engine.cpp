@@ -87,14 +87,15 @@ bool MediaEngine::UseDefaultLogFile() {
   return parameters->setString("rtc.log_file", chosen) == 0;
 }
 
+bool MediaEngine::SetMediaServer(const std::string& media_server) {
+  if (media_server.empty()) return true;
+  EnginePtr<rtc::IRtcEngineParameter> parameters = Parameters();
+  return parameters && parameters->setString("rtc.media_server", media_server.c_str()) == 0;
+}
+
 bool MediaEngine::Join(const std::wstring& channel, uint32_t uid, const std::string& channel_key,
                        const std::string& media_server) {
-  if (!media_server.empty()) {
-    EnginePtr<rtc::IRtcEngineParameter> parameters = Parameters();
-    if (!parameters || parameters->setString("rtc.media_server", media_server.c_str()) != 0) {
-      return false;
-    }
-  }
+  if (!SetMediaServer(media_server)) return false;
   std::string name = WideToAnsiBounded(channel, kNameBytes);
   if (Engine()->joinChannel(channel_key.c_str(), name.c_str(), kJoinInfo, uid) != 0) return false;
   channel_name = channel;

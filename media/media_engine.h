@@ -37,7 +37,10 @@ class MediaEngine {
 
   // "rtc.log_file" = "MediaEngine.log" beside the program; true when the engine accepted it.
   bool UseDefaultLogFile();
-  // media_server, when not empty, tells the engine where the lesson's media meet.
+  // media_server, when not empty, tells the engine where the lesson's media meet (for the
+  // network test and the join); true when it is empty or the engine accepted it.
+  bool SetMediaServer(const std::string& media_server);
+  // Joins on media_server as SetMediaServer sets it.
   bool Join(const std::wstring& channel, uint32_t uid, const std::string& channel_key,
             const std::string& media_server = std::string());
   // region null: the whole screen. Off only stops the capture.

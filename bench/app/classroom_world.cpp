@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdlib>
 #include <fstream>
 #include <mutex>
 #include <thread>
@@ -23,8 +24,6 @@ namespace bench {
 namespace {
 
 constexpr const wchar_t* kWakerClass = L"QvBenchWaker";
-// How often a bounded wait looks at its limit when no message comes.
-constexpr auto kLimitCheck = std::chrono::milliseconds(10);
 
 LRESULT CALLBACK WakerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(window, message, wParam, lParam);
@@ -75,17 +74,16 @@ class Waker {
 }  // namespace
 
 ClassroomWorld::ClassroomWorld(Scene scene) : scene_(scene) {
-  LessonOptions lesson;
-  lesson.start_in = 0;  // under way: the status bar counts, no alarm bar over the tiles
-  lesson.duration = 3600;
-  service_ = std::make_unique<BenchLessonService>(lesson);
-  if (!service_->ok()) {
-    failure_ = "the lesson service did not start";
+  if (scene_ == Scene::kNetworkTeacher) {
+    const char* code = std::getenv("QUORVEL_BENCH_STUDENT_CODE");
+    if (code == nullptr || *code == '\0') {
+      failure_ = "QUORVEL_BENCH_STUDENT_CODE names no lesson code";
+      return;
+    }
+    student_code_ = code;
+  } else if (!OpenOwnLesson()) {
     return;
   }
-  config_path_ = service_->folder() + "/engine.json";
-  std::ofstream(config_path_) << EngineConfig();
-  ::setenv("QUORVEL_RTC_CONFIG", config_path_.c_str(), 1);
 
   ui::CPaintManagerUI::SetResourcePath(QUORVEL_SKIN_DIR);
   ui::CPaintManagerUI::SetResourceZip(L"orbs.en", false, nullptr);
@@ -112,6 +110,22 @@ ClassroomWorld::~ClassroomWorld() {
   service_.reset();
 }
 
+bool ClassroomWorld::OpenOwnLesson() {
+  LessonOptions lesson;
+  lesson.start_in = 0;  // under way: the status bar counts, no alarm bar over the tiles
+  lesson.duration = 3600;
+  service_ = std::make_unique<BenchLessonService>(lesson);
+  if (!service_->ok()) {
+    failure_ = "the lesson service did not start";
+    return false;
+  }
+  student_code_ = service_->CodeOf(Role::kStudent);
+  const std::string config_path = service_->folder() + "/engine.json";
+  std::ofstream(config_path) << EngineConfig();
+  ::setenv("QUORVEL_RTC_CONFIG", config_path.c_str(), 1);
+  return true;
+}
+
 std::string ClassroomWorld::EngineConfig() const {
   const Lesson& lesson = service_->lesson().lesson;
   std::string users;
@@ -124,19 +138,21 @@ std::string ClassroomWorld::EngineConfig() const {
                R"(, "join_ms": 200, "width": 640, "height": 480})";
     }
   }
-  // No "lastmile": the probe measures real connections to the loopback service.
+  // The probe's samples come from the scenario: a simulated lesson has no media server to
+  // echo them. They still come every 200 ms, so the network test takes its real time.
   return R"({"channel": "simulated", "real_devices": false, "cameras": )" + cameras +
          R"(, "microphones": [{"id": "mic-a", "name": "Tone microphone"}],)"
          R"( "speakers": [{"id": "spk-a", "name": "Speaker"}],)"
-         R"( "scenario": {"users": [)" + users + "]}}";
+         R"( "scenario": {"lastmile": [1], "users": [)" + users + "]}}";
 }
 
 bool ClassroomWorld::RunUntil(const std::function<bool()>& condition,
-                              std::chrono::milliseconds limit) {
+                              std::chrono::milliseconds limit,
+                              std::chrono::milliseconds check_every) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
   CUiDriver::Pump();
   if (condition()) return true;
-  Waker waker(waker_, kLimitCheck);
+  Waker waker(waker_, check_every);
   MSG message{};
   while (std::chrono::steady_clock::now() < deadline && GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
@@ -176,7 +192,7 @@ bool ClassroomWorld::InClassroom() {
 
 std::optional<std::chrono::nanoseconds> ClassroomWorld::JoinAndTime() {
   const HWND login = main_->login_view()->GetHWND();
-  const std::wstring code = AnsiToWide(service_->CodeOf(Role::kStudent));
+  const std::wstring code = AnsiToWide(student_code_);
   if (!CUiDriver::PressKey(login, L"class_code", 'A', ui::kModControl) ||
       !CUiDriver::PressKey(login, L"class_code", VK_DELETE) ||
       !CUiDriver::Type(login, L"class_code", code)) {
@@ -190,12 +206,13 @@ std::optional<std::chrono::nanoseconds> ClassroomWorld::JoinAndTime() {
 
 bool ClassroomWorld::WaitForScene() {
   MeetingView* view = main_->meeting_view();
-  const bool three = scene_ == Scene::kThreeTiles;
+  const Scene scene = scene_;
   const bool arrived = RunUntil(
-      [view, three] {
-        const bool own = view->student_tile() != nullptr && view->student_tile()->present;
-        if (!three) return own;
-        return own && view->teacher_tile()->present && view->assistant_tile()->present;
+      [view, scene] {
+        if (view->student_tile() == nullptr || !view->student_tile()->present) return false;
+        const bool teacher = view->teacher_tile()->present;
+        if (scene == Scene::kNetworkTeacher) return teacher;
+        return scene == Scene::kAlone || (teacher && view->assistant_tile()->present);
       },
       std::chrono::seconds(15));
   // The first frames and the layouts they cause settle before anything is measured.

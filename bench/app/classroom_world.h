@@ -2,7 +2,8 @@
 // request workers against the real lesson service on a loopback port, a fresh built-in engine
 // with its scenario, the real skin of the chosen language, on the headless backend or the X
 // display, running on real time (QUORVEL_HEADLESS_CLOCK=real), so that what is measured is
-// what a user would wait for.
+// what a user would wait for. One scene instead joins a lesson on a real media server that
+// was set up outside the process.
 //
 // The loop is the program's own (GetMessageW, DispatchMessageW); the benchmark only decides
 // when to stop it, through a window of its own that a timer thread wakes.
@@ -28,6 +29,11 @@ enum class Scene {
   // The pattern camera and the lesson's two other participants at 640 x 480: three tiles of
   // video at the engine's 15 frames per second.
   kThreeTiles,
+  // A lesson on a media server whose other participants, the teacher among them, are
+  // quorvel-peer processes, all set up outside this process: the lesson service that
+  // QUORVEL_API_BASE names, the student's code in QUORVEL_BENCH_STUDENT_CODE, and the engine's
+  // configuration that QUORVEL_RTC_CONFIG names.
+  kNetworkTeacher,
 };
 
 class ClassroomWorld {
@@ -50,23 +56,29 @@ class ClassroomWorld {
   // Leaves the lesson as the status bar's closing would, back to the login view.
   void Leave();
 
-  // Runs the program's loop until condition holds (checked after every message) or limit.
-  bool RunUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit);
+  // Runs the program's loop until condition holds (checked after every message, and at least
+  // every check_every when none comes) or limit.
+  bool RunUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit,
+                std::chrono::milliseconds check_every = std::chrono::milliseconds(10));
   // Runs the program's loop for that long, whatever comes.
   void RunFor(std::chrono::milliseconds span);
 
   MainWindow& main() { return *main_; }
   DataHolder& holder() { return *holder_; }
+  // The world's own lesson service: in every scene but kNetworkTeacher.
   const BenchLessonService& service() const { return *service_; }
   bool InClassroom();
 
  private:
+  // The world's own service with a fresh lesson, and the engine's configuration for its scene;
+  // false (with the failure) when the service did not start.
+  bool OpenOwnLesson();
   std::string EngineConfig() const;
 
   Scene scene_;
   std::string failure_;
   std::unique_ptr<BenchLessonService> service_;
-  std::string config_path_;
+  std::string student_code_;
   std::unique_ptr<DataHolder> holder_;
   std::unique_ptr<MediaEngine> media_;
   std::unique_ptr<MainWindow> main_;

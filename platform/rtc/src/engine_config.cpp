@@ -245,6 +245,7 @@ ConfigResult ParseEngineConfig(const std::string& json_text) {
     config.simulated_channel = channel == "simulated";
   }
   bool ok = reader.Bool(root, "config", "real_devices", config.real_devices) &&
+            reader.Bool(root, "config", "pattern_time_code", config.pattern_time_code) &&
             reader.Devices(root, "cameras", config.cameras) &&
             reader.Devices(root, "microphones", config.microphones) &&
             reader.Devices(root, "speakers", speakers) &&

@@ -44,7 +44,7 @@ RtcEngineImpl::RtcEngineImpl(EngineOptions options)
       }),
       video_(clock_, sink_, *options.presenter),
       timeline_(clock_),
-      probe_(config_.scenario.lastmile, options.probe_target, timeline_, sink_) {
+      probe_(config_.scenario.lastmile, timeline_, sink_) {
   if (config_.simulated_channel) {
     channel_ = std::make_unique<SimulatedChannel>(
         config_.scenario, clock_, timeline_, sink_, video_,
@@ -115,6 +115,8 @@ int RtcEngineImpl::joinChannel(const char* channelKey, const char* channelName, 
     if (channelKey == nullptr || channelName == nullptr || *channelName == '\0') {
       return ERR_INVALID_ARGUMENT;
     }
+    // The network test ends with the join; it may not be running.
+    probe_.Stop();
     in_channel_ = true;
     SyncMediaLocked();  // the channel publishes what the state asks for from the start
     int result = channel_->Join(JoinRequest{channelName, channelKey, uid, MediaServerLocked()});
@@ -275,7 +277,7 @@ int RtcEngineImpl::stopScreenCapture() {
 }
 
 int RtcEngineImpl::enableLastmileTest() {
-  return WhenInitialized([&]() -> int { return probe_.Start(); });
+  return WhenInitialized([&]() -> int { return probe_.Start(MediaServerLocked()); });
 }
 
 int RtcEngineImpl::disableLastmileTest() {
@@ -461,7 +463,8 @@ void RtcEngineImpl::ApplyLocalVideoLocked() {
   }
   log_.Write("camera \"%s\" captured", id.c_str());
   if (camera->node.empty()) {
-    video_.SetLocalSource(std::make_unique<PatternSource>(local_uid_, video_width_, video_height_));
+    video_.SetLocalSource(std::make_unique<PatternSource>(local_uid_, video_width_, video_height_,
+                                                          config_.pattern_time_code));
     return;
   }
   std::string error;

@@ -2,7 +2,8 @@
 //
 // Threads: the callback dispatcher delivers every IRtcEngineEventHandler call in order; the
 // timeline runs the channel's scenario, statistics, volume reports, probe series and the
-// device watch; the video pipeline captures and draws frames; a measuring probe has its own.
+// device watch; the video pipeline captures and draws frames; the probe's echo has threads of
+// its own.
 // Calls come from the program's user-interface thread and take the engine's lock; timed work
 // takes it too where it reads the engine's own state. Lock order: engine, then channel, then
 // the pipeline; the parts below never call up into the engine.

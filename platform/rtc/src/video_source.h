@@ -21,7 +21,9 @@ class VideoSource {
 
 class PatternSource final : public VideoSource {
  public:
-  PatternSource(uid_t uid, int width, int height) : uid_(uid), width_(width), height_(height) {}
+  // time_code: the frames carry their capture time (time_code.h), for measuring latency.
+  PatternSource(uid_t uid, int width, int height, bool time_code = false)
+      : uid_(uid), width_(width), height_(height), time_code_(time_code) {}
   bool Capture(int64_t frame_number, VideoFrame& frame) override;
   void Resize(int width, int height) {
     width_ = width;
@@ -32,6 +34,7 @@ class PatternSource final : public VideoSource {
   uid_t uid_;
   int width_;
   int height_;
+  bool time_code_;
 };
 
 }  // namespace rtc

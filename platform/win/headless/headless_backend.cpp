@@ -68,9 +68,15 @@ void HeadlessBackend::AddMonitor(const MonitorArea& monitor) {
   monitors_.push_back(monitor);
 }
 
-void HeadlessBackend::TakeElsewhere(UINT modifiers, UINT virtual_key) {
+void HeadlessBackend::TakeElsewhere(UINT modifiers, UINT virtual_key, bool taken) {
   std::lock_guard<std::mutex> lock(mutex_);
-  taken_elsewhere_.insert(std::make_pair(modifiers & (MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN), virtual_key));
+  const auto key =
+      std::make_pair(modifiers & (MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN), virtual_key);
+  if (taken) {
+    taken_elsewhere_.insert(key);
+  } else {
+    taken_elsewhere_.erase(key);
+  }
 }
 
 }  // namespace win::core

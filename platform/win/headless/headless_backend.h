@@ -27,7 +27,8 @@ class HeadlessBackend final : public Backend {
   bool SetUnixSeconds(std::int64_t seconds);
   void ResetMonitors();
   void AddMonitor(const MonitorArea& monitor);
-  void TakeElsewhere(UINT modifiers, UINT virtual_key);
+  // taken false: the other program has let the combination go again.
+  void TakeElsewhere(UINT modifiers, UINT virtual_key, bool taken);
 
  private:
   std::unique_ptr<ManualClock> manual_clock_;

@@ -95,8 +95,8 @@ void ReleaseKey(UINT virtual_key, UINT modifiers) {
   core::SetModifiers(0);
 }
 
-void TakeHotKeyElsewhere(UINT modifiers, UINT virtual_key) {
-  if (auto* backend = Headless()) backend->TakeElsewhere(modifiers, virtual_key);
+void TakeHotKeyElsewhere(UINT modifiers, UINT virtual_key, bool taken) {
+  if (auto* backend = Headless()) backend->TakeElsewhere(modifiers, virtual_key, taken);
 }
 
 bool SaveWindowPng(HWND window, const std::string& path) {

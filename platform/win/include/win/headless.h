@@ -40,8 +40,9 @@ void Click(Button button, int x, int y);  // move, press and release
 // the focus window gets the key messages.
 void PressKey(UINT virtual_key, UINT modifiers);
 void ReleaseKey(UINT virtual_key, UINT modifiers);
-// Marks a combination as taken by another program, so that RegisterHotKey on it fails.
-void TakeHotKeyElsewhere(UINT modifiers, UINT virtual_key);
+// Marks a combination as taken by another program, so that RegisterHotKey on it fails; with
+// taken false, as free again.
+void TakeHotKeyElsewhere(UINT modifiers, UINT virtual_key, bool taken = true);
 
 // The window (with its children, regions applied) as drawn, as a PNG file; false on failure.
 bool SaveWindowPng(HWND window, const std::string& path);
