@@ -152,9 +152,11 @@ TEST(EchoProbe, ACleanPathGradesExcellentOrGoodFromEachWindowsPackets) {
     sent += line.sent;
   }
   EXPECT_GT(sent, 10u * 8) << "a small stream still sends a few packets per window";
-  // The handler got exactly the logged grades, and nothing once stopped.
+  // The handler got exactly the logged grades that measured something, and nothing once stopped.
   std::vector<int> logged;
-  for (const EchoLine& line : engine.Lines()) logged.push_back(line.grade);
+  for (const EchoLine& line : engine.Lines()) {
+    if (line.grade != rtc::QUALITY_UNKNOWN) logged.push_back(line.grade);
+  }
   ASSERT_TRUE(WaitUntil([&] { return engine.Samples().size() >= logged.size(); }));
   std::this_thread::sleep_for(3 * kPeriod);
   EXPECT_EQ(engine.Samples(), logged);
@@ -204,9 +206,8 @@ TEST(EchoProbe, AServerThatCannotBeReachedIsDownWithinASecond) {
     EXPECT_EQ(engine.Stop(), 0);
     EXPECT_LT(Clock::now() - stopping, milliseconds(100)) << c.what;
     const std::vector<int> samples = engine.Samples();
-    const auto down = std::find(samples.begin(), samples.end(), rtc::QUALITY_DOWN);
-    EXPECT_TRUE(std::all_of(samples.begin(), down, [](int q) { return q == 0; })) << c.what;
-    EXPECT_TRUE(std::all_of(down, samples.end(), [](int q) { return q == 6; })) << c.what;
+    EXPECT_TRUE(std::all_of(samples.begin(), samples.end(), [](int q) { return q == 6; }))
+        << c.what;
     // The log says where it went.
     const std::vector<EchoLine> lines = engine.Lines();
     ASSERT_FALSE(lines.empty()) << c.what;

@@ -181,7 +181,9 @@ void EchoProbe::Report(const EchoSample& sample, const std::string& failure) {
              figure(measure.round_trip_ms), figure(measure.jitter_ms),
              static_cast<long long>(measure.silent_ms), sample.grade,
              failure.empty() ? "" : "; ", failure.c_str());
-  on_sample_(sample.grade);
+  // A window that measured nothing is no verdict: counted as a sample, the program's test
+  // would pass a server whose media never comes back.
+  if (sample.grade != QUALITY_UNKNOWN) on_sample_(sample.grade);
 }
 
 }  // namespace rtc
