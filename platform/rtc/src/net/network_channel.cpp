@@ -169,7 +169,6 @@ void NetworkChannel::Connect(JoinRequest request) {
   joined_at_ = clock_.Now();
   entered_ = false;
   interrupted_at_.reset();
-  lost_reported_ = false;
   std::string error;
   std::optional<Json::Value> joined = Enter(error);
   if (!joined) return Fail(error);
@@ -287,7 +286,6 @@ void NetworkChannel::Resume() {
   sink_.log().Write("connection back after %lld ms",
                     static_cast<long long>(clock_.Now() - *interrupted_at_));
   interrupted_at_.reset();
-  lost_reported_ = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     timeline_.Cancel(lost_task_);
@@ -312,9 +310,9 @@ void NetworkChannel::OnReachable(bool reachable) {
 }
 
 void NetworkChannel::ReportLongInterruption() {
-  // A task of an earlier interruption may come early for this one.
-  if (!interrupted_at_ || lost_reported_ || clock_.Now() - *interrupted_at_ < kLostAfterMs) return;
-  lost_reported_ = true;
+  // Each interruption arms one task; one of an earlier interruption, queued before it was
+  // cancelled, comes too early for this one.
+  if (!interrupted_at_ || clock_.Now() - *interrupted_at_ < kLostAfterMs) return;
   sink_.Emit("onConnectionLost", [](IRtcEngineEventHandler& h) { h.onConnectionLost(); });
 }
 

@@ -114,7 +114,6 @@ class NetworkChannel final : public Channel {
   Millis joined_at_ = 0;
   bool entered_ = false;  // the room let this lesson in once
   std::optional<Millis> interrupted_at_;
-  bool lost_reported_ = false;
   std::unique_ptr<JanusSession> janus_;
   uint64_t publisher_handle_ = 0;
   std::unique_ptr<PublisherLink> publisher_;
