@@ -1,6 +1,7 @@
 // The meeting view's reactions to the engine's events during a lesson. Each record is taken
 // over the moment its message arrives, so it is freed however the handling ends.
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "app/diagnostics.h"
@@ -252,17 +253,24 @@ void MeetingView::OnNetworkQuality(const QualityEvent& event) {
 
   const UnstableWording& words = holder_.chinese_ui ? kChinese : kEnglish;
   const int32_t id = static_cast<int32_t>(who);
-  const wchar_t* role = nullptr;
-  const wchar_t* suffix = words.remote_suffix;
-  if (id == lesson.uid || IsBad(QualityOf(OwnRole()))) {
-    role = words.local;
-    suffix = words.local_suffix;
-  } else if (id == lesson.student_id || IsBad(student_quality_)) {
-    role = words.student;
-  } else if (id == lesson.teacher_id || IsBad(teacher_quality_)) {
-    role = words.teacher;
-  } else if (id == lesson.assistant_id || IsBad(assistant_quality_)) {
-    role = words.assistant;
+  struct Line {
+    bool reported;  // the report is about this participant
+    int quality;
+    const wchar_t* role;
+    const wchar_t* suffix;
+  };
+  const Line lines[] = {
+      {id == lesson.uid, QualityOf(OwnRole()), words.local, words.local_suffix},
+      {id == lesson.student_id, student_quality_, words.student, words.remote_suffix},
+      {id == lesson.teacher_id, teacher_quality_, words.teacher, words.remote_suffix},
+      {id == lesson.assistant_id, assistant_quality_, words.assistant, words.remote_suffix}};
+  // A link measured bad is named before the one the report is about: a report that the own
+  // link is fine must not blame it while a remote's is bad.
+  const Line* chosen = std::find_if(std::begin(lines), std::end(lines),
+                                    [](const Line& line) { return IsBad(line.quality); });
+  if (chosen == std::end(lines)) {
+    chosen = std::find_if(std::begin(lines), std::end(lines),
+                          [](const Line& line) { return line.reported; });
   }
-  if (role != nullptr) shell_.ShowFloatTip(std::wstring(role) + suffix);
+  if (chosen != std::end(lines)) shell_.ShowFloatTip(std::wstring(chosen->role) + chosen->suffix);
 }

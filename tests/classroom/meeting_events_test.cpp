@@ -210,6 +210,9 @@ TEST_P(EventTest, AStudentsBadQualityIsNamedWhileAnotherRoleReports) {
   EXPECT_EQ(shell_.tips.back(), Worded(L"Student's network unstable", L"学生网络不稳定"));
   Quality(uids().assistant, 1, 1);
   EXPECT_EQ(shell_.tips.back(), Worded(L"Student's network unstable", L"学生网络不稳定"));
+  // The own link measured fine is not blamed for the student's.
+  Quality(0, 1, 1);
+  EXPECT_EQ(shell_.tips.back(), Worded(L"Student's network unstable", L"学生网络不稳定"));
   Quality(uids().student, 1, 2);
   EXPECT_FALSE(shell_.tip_visible);
 }

@@ -39,10 +39,6 @@ std::string DeviceEvent(int at_ms, const char* device, bool plugged) {
          "\", \"plugged\": " + (plugged ? "true" : "false") + "}";
 }
 
-std::string LanguageName(const ::testing::TestParamInfo<Language>& info) {
-  return info.param == Language::kChinese ? "cn" : "en";
-}
-
 // The program's diagnostic lines from now until Take: with QUORVEL_DEBUG set they go to
 // standard error, which is captured.
 class Diagnostics {

@@ -34,6 +34,10 @@ enum class Language { kEnglish, kChinese };
 inline void PrintTo(Language language, std::ostream* out) {
   *out << (language == Language::kChinese ? "cn" : "en");
 }
+// Names the cases of a suite run in both languages.
+inline std::string LanguageName(const ::testing::TestParamInfo<Language>& info) {
+  return info.param == Language::kChinese ? "cn" : "en";
+}
 
 // How long any wait for another thread may take before the test fails instead of hanging.
 constexpr std::chrono::seconds kWatchdog{20};

@@ -5,6 +5,8 @@
 // that hangs up is shown gone within seconds, the student's place then waiting with its badge.
 #include <win/headless.h>
 
+#include <signal.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -246,10 +248,70 @@ TEST_F(NetworkLessonTest, AJoinTheMediaServerRefusesReturnsToTheLoginViewWithANo
   Screenshot("network_refused");
 }
 
+class NetworkLanguageTest : public NetworkLessonTest,
+                            public ::testing::WithParamInterface<Language> {
+ protected:
+  std::wstring Bars(CanvasView& tile) {
+    return ui::CUiDriver::GetAttribute(tile.network_indicator()->GetHWND(), L"background",
+                                       L"bkcolor")
+        .str();
+  }
+};
+
+// A fifth of the student's packets lost on their way to the server: its bars turn red and the
+// tip names it, while the teacher's and the assistant's stay good; both clear once the loss is
+// lifted. The student frozen, its tile shows the link down after 3 s without its media.
+TEST_P(NetworkLanguageTest, LossFromOnePeerTurnsItsBarsAndRaisesTheTipUntilLifted) {
+  OpenWorld(true, GetParam());
+  const Lesson& lesson = first_lesson().lesson;
+  NetworkPeer student(CodeOf(first_lesson(), Role::kStudent), service_base(), peer_folder_.path(),
+                      "student");
+  NetworkPeer assistant(CodeOf(first_lesson(), Role::kAssistant), service_base(),
+                        peer_folder_.path(), "assistant");
+  WaitForEngineReady();
+  ASSERT_NO_FATAL_FAILURE(JoinWithCode(CodeOf(first_lesson(), Role::kTeacher)));
+  ASSERT_TRUE(RunNetworkTest()) << testing::PrintToString(NoticeText());
+  MeetingView& meeting = *main().meeting_view();
+  CanvasView& student_tile = *meeting.student_tile();
+  ASSERT_TRUE(ShowsMovingPattern(student_tile, lesson.student_uid, "the student"))
+      << student.Output();
+  ASSERT_TRUE(ShowsMovingPattern(*meeting.assistant_tile(), lesson.assistant_uid,
+                                 "the assistant"))
+      << assistant.Output();
+
+  auto student_quality = [&] { return meeting.QualityOf(LessonRole::Student); };
+  const std::wstring tip = chinese() ? L"学生网络不稳定" : L"Student's network unstable";
+  {
+    testing_support::ProcessPacketLoss loss(student.pid(), 20);
+    ASSERT_EQ(loss.failure(), "");
+    ASSERT_TRUE(RealTimeUntil(
+        [&] { return student_quality() >= 4 && TipShown() && TipText() == tip; },
+        "the student's loss shown"))
+        << "quality " << student_quality() << ", tip shown " << TipShown() << ": "
+        << testing::PrintToString(TipText());
+    EXPECT_EQ(Bars(student_tile), L"ffd81e06");
+    EXPECT_LE(meeting.QualityOf(LessonRole::Assistant), 3);
+    EXPECT_LE(meeting.QualityOf(LessonRole::Teacher), 3);
+    Screenshot("network_degraded");
+  }
+  EXPECT_TRUE(RealTimeUntil(
+      [&] { return student_quality() == rtc::QUALITY_EXCELLENT && !TipShown(); },
+      "the student's bars and the tip cleared"));
+  EXPECT_EQ(Bars(student_tile), L"#ff71bd5f");
+
+  // Well within the server's session timeout, so that the student stays in the lesson.
+  ASSERT_EQ(::kill(student.pid(), SIGSTOP), 0);
+  const bool down = RealTimeUntil([&] { return student_quality() == rtc::QUALITY_DOWN; },
+                                  "the frozen student's link down", std::chrono::seconds(7));
+  ::kill(student.pid(), SIGCONT);
+  ASSERT_TRUE(down);
+  EXPECT_TRUE(RealTimeUntil([&] { return student_quality() <= 2; }, "the student back"));
+}
+
 // The server dropped from the network for 5 s: the classroom says it is reconnecting, and once
 // packets flow again the notice goes and the student's video is back, with nothing clicked.
-TEST_F(NetworkLessonTest, AnOutageShowsTheReconnectNoticeUntilTheLessonIsBack) {
-  OpenWorld(true, Language::kChinese);
+TEST_P(NetworkLanguageTest, AnOutageShowsTheReconnectNoticeUntilTheLessonIsBack) {
+  OpenWorld(true, GetParam());
   const Lesson& lesson = first_lesson().lesson;
   NetworkPeer student(CodeOf(first_lesson(), Role::kStudent), service_base(), peer_folder_.path(),
                       "student");
@@ -260,7 +322,8 @@ TEST_F(NetworkLessonTest, AnOutageShowsTheReconnectNoticeUntilTheLessonIsBack) {
   ASSERT_TRUE(ShowsMovingPattern(student_tile, lesson.student_uid, "the student"))
       << student.Output();
 
-  const std::wstring reconnecting = L"网络连接中断，正在重新连接…";
+  const std::wstring reconnecting =
+      chinese() ? L"网络连接中断，正在重新连接…" : L"Connection lost, reconnecting…";
   {
     const auto blocked_at = std::chrono::steady_clock::now();
     testing_support::MediaOutage outage(MediaServerPort());
@@ -277,6 +340,9 @@ TEST_F(NetworkLessonTest, AnOutageShowsTheReconnectNoticeUntilTheLessonIsBack) {
   EXPECT_TRUE(ShowsMovingPattern(student_tile, lesson.student_uid, "the student again"))
       << student.Output();
 }
+
+INSTANTIATE_TEST_SUITE_P(BothLanguages, NetworkLanguageTest,
+                         ::testing::Values(Language::kEnglish, Language::kChinese), LanguageName);
 
 // The student leaves and comes back every 30 s; what the program holds (heap, open files,
 // threads) after the first two visits is what it holds at the end. Three minutes here;

@@ -38,6 +38,8 @@ class NetworkPeer {
     return LastReport()["remotes"][std::to_string(uid)];
   }
 
+  pid_t pid() const { return process_->pid(); }
+
   // Hangs up the way a user stops it (SIGTERM); false when it had to be killed.
   bool Leave() { return process_->Stop(); }
 

@@ -151,10 +151,6 @@ TEST_F(ServiceFaultWorld, AStalledLoginEndsWithinTheStallBound) {
 class ServiceFaultTest : public ServiceFaultWorld,
                          public ::testing::WithParamInterface<Language> {};
 
-std::string LanguageName(const ::testing::TestParamInfo<Language>& info) {
-  return info.param == Language::kChinese ? "cn" : "en";
-}
-
 // A refusal with a code of the service's own shows the service's text.
 TEST_P(ServiceFaultTest, ARefusedLoginShowsTheServicesText) {
   OpenWithFault(GetParam(), request_path::kStudentAccess, SimpleFault(FaultKind::kCode, 77));

@@ -12,10 +12,6 @@ using ui::CUiDriver;
 namespace e2e {
 namespace {
 
-std::string LanguageName(const ::testing::TestParamInfo<Language>& info) {
-  return info.param == Language::kChinese ? "cn" : "en";
-}
-
 class UnhappyRoadTest : public LessonWorld, public ::testing::WithParamInterface<Language> {
  protected:
   WorldSetup Setup() const {

@@ -9,8 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
+#include <sstream>
+#include <utility>
 #include <vector>
 
 #ifndef QUORVEL_IN_NETWORK_NAMESPACE
@@ -97,10 +101,6 @@ std::optional<std::string> Probe() {
   return output.empty() ? std::string(kScript) + " failed" : output;
 }
 
-}  // namespace
-
-namespace {
-
 // nft reading its rules from standard input; false when it could not run or refused them.
 bool RunNft(const std::string& rules) {
   FILE* nft = ::popen("nft -f - 2>&1", "w");
@@ -109,20 +109,54 @@ bool RunNft(const std::string& rules) {
   return ::pclose(nft) == 0;
 }
 
+// The local ports of the UDP sockets of process, from its descriptors and the kernel's tables.
+std::string UdpPortsOf(pid_t process) {
+  const std::string proc = "/proc/" + std::to_string(process);
+  std::set<std::string> inodes;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(proc + "/fd", error)) {
+    const std::string target = LinkTarget(entry.path().c_str());
+    if (target.rfind("socket:[", 0) == 0) inodes.insert(target.substr(8, target.size() - 9));
+  }
+  std::set<unsigned long> ports;
+  for (const char* table : {"/net/udp", "/net/udp6"}) {
+    std::ifstream lines(proc + table);
+    std::string line;
+    std::getline(lines, line);  // the heading
+    while (std::getline(lines, line)) {
+      std::istringstream fields(line);
+      std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode;
+      fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >>
+          timeout >> inode;
+      if (inodes.count(inode) == 0) continue;
+      ports.insert(std::stoul(local.substr(local.rfind(':') + 1), nullptr, 16));
+    }
+  }
+  std::string list;
+  for (unsigned long port : ports) list += (list.empty() ? "" : ", ") + std::to_string(port);
+  return list;
+}
+
 }  // namespace
 
-MediaOutage::MediaOutage(int tcp_port) {
-  const std::string port = std::to_string(tcp_port);
-  if (!RunNft("table inet outage {\n chain out {\n  type filter hook output priority 0;\n"
-              "  meta l4proto udp drop\n  tcp dport " + port + " drop\n  tcp sport " + port +
-              " drop\n }\n}\n")) {
-    failure_ = "nft could not drop the media's packets (is nftables installed?)";
+NftTable::NftTable(std::string name, const std::string& output_rules) : name_(std::move(name)) {
+  if (!RunNft("table inet " + name_ + " {\n chain out {\n  type filter hook output priority 0;\n" +
+              output_rules + " }\n}\n")) {
+    failure_ = "nft refused the rules of table " + name_ + " (is nftables installed?)";
   }
 }
 
-MediaOutage::~MediaOutage() {
-  if (failure_.empty()) RunNft("delete table inet outage\n");
+NftTable::~NftTable() {
+  if (failure_.empty()) RunNft("delete table inet " + name_ + "\n");
 }
+
+MediaOutage::MediaOutage(int tcp_port)
+    : NftTable("outage", "  meta l4proto udp drop\n  tcp dport " + std::to_string(tcp_port) +
+                             " drop\n  tcp sport " + std::to_string(tcp_port) + " drop\n") {}
+
+ProcessPacketLoss::ProcessPacketLoss(pid_t process, int percent)
+    : NftTable("loss", "  udp sport { " + UdpPortsOf(process) + " } numgen random mod 100 < " +
+                           std::to_string(percent) + " drop\n") {}
 
 std::optional<std::string> EnterPrivateNetwork() {
   const char* marker = std::getenv("QUORVEL_NETWORK_NAMESPACE");

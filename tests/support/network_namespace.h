@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/types.h>
+
 #include <optional>
 #include <string>
 
@@ -30,19 +32,33 @@ class PrivateNetworkEnvironment : public ::testing::Environment {
   }
 };
 
-// Inside the namespace, while it lives: every UDP packet (all the media there) and every
-// packet of one TCP port (the media server's HTTP) is dropped, as by a network that has gone.
-class MediaOutage {
+// Inside the namespace, while it lives: the rules of one nft table of its own.
+class NftTable {
  public:
-  explicit MediaOutage(int tcp_port);
-  ~MediaOutage();
-  MediaOutage(const MediaOutage&) = delete;
-  MediaOutage& operator=(const MediaOutage&) = delete;
-  // Empty once the packets are dropped; else why they are not.
+  NftTable(std::string name, const std::string& output_rules);
+  ~NftTable();
+  NftTable(const NftTable&) = delete;
+  NftTable& operator=(const NftTable&) = delete;
+  // Empty once the rules hold; else why they do not.
   const std::string& failure() const { return failure_; }
 
  private:
+  std::string name_;
   std::string failure_;
+};
+
+// Every UDP packet (all the media there) and every packet of one TCP port (the media server's
+// HTTP) dropped, as by a network that has gone.
+class MediaOutage : public NftTable {
+ public:
+  explicit MediaOutage(int tcp_port);
+};
+
+// percent of the UDP packets sent from the sockets process holds now dropped, as on its own
+// lossy link.
+class ProcessPacketLoss : public NftTable {
+ public:
+  ProcessPacketLoss(pid_t process, int percent);
 };
 
 }  // namespace testing_support

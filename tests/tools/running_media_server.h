@@ -64,6 +64,9 @@ class ChildProcess {
     return pid_ > 0;
   }
 
+  // -1 once it has ended or never started.
+  pid_t pid() const { return pid_; }
+
   // SIGTERM, then waits for the end; false when it took SIGKILL.
   bool Stop() {
     if (pid_ <= 0) return true;

@@ -1,8 +1,9 @@
-// The networked channel's pure parts: how measured links are graded, and what the media
-// room's answers and events mean for the lesson's participants.
+// The networked channel's pure parts: how measured links are counted and graded, and what
+// the media room's answers and events mean for the lesson's participants.
 #include <gtest/gtest.h>
 #include <json/reader.h>
 
+#include "net/link_counters.h"
 #include "net/quality_grade.h"
 #include "net/room_events.h"
 
@@ -44,6 +45,43 @@ Json::Value Parse(const std::string& text) {
   std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
   EXPECT_TRUE(reader->parse(text.data(), text.data() + text.size(), &value, &errors)) << text;
   return value;
+}
+
+// A source dropped by the session after a silence comes back counted from zero: the totals
+// go on growing, so that the stream is seen to flow again.
+TEST(LinkTotals, GrowByWhatEachStreamGainedAcrossARestart) {
+  using Figures = rtc::StreamFigures;
+  using K = Figures::Kind;
+  rtc::LinkTotals link;
+  struct Reading {
+    Figures audio;
+    Figures video;
+    Figures sent;
+    Figures reported;
+    uint64_t received;  // totals after the reading
+    int64_t lost_in;
+    uint64_t bytes_received;
+    int64_t lost_out;
+  };
+  const Reading readings[] = {
+      {{K::kReceived, 100, 2, 1000}, {K::kReceived, 300, 5, 9000}, {K::kSent, 50, 0, 700},
+       {K::kReportedLost, 0, 1, 0}, 400, 7, 10000, 1},
+      // The audio source restarted; a duplicate shrank the video's and the reported loss.
+      {{K::kReceived, 10, 0, 100}, {K::kReceived, 400, 4, 12000}, {K::kSent, 90, 0, 1300},
+       {K::kReportedLost, 0, 0, 0}, 510, 7, 13100, 1},
+      {{K::kReceived, 20, 1, 200}, {K::kReceived, 450, 6, 13000}, {K::kSent, 120, 0, 1600},
+       {K::kReportedLost, 0, 3, 0}, 570, 9, 14200, 3},
+  };
+  for (const Reading& r : readings) {
+    link.Add({{"in-audio", r.audio}, {"in-video", r.video}, {"out", r.sent},
+              {"remote-in", r.reported}});
+    const rtc::LinkCounters& totals = link.totals();
+    EXPECT_EQ(totals.packets_received, r.received);
+    EXPECT_EQ(totals.packets_lost_in, r.lost_in);
+    EXPECT_EQ(totals.bytes_received, r.bytes_received);
+    EXPECT_EQ(totals.packets_sent, r.sent.packets);
+    EXPECT_EQ(totals.packets_lost_out, r.lost_out);
+  }
 }
 
 TEST(RoomRoster, FollowsPublishersThroughTheRoomsEvents) {

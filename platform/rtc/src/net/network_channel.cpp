@@ -586,7 +586,9 @@ void NetworkChannel::Measure() {
   publisher_counters_ = sent;
   int tx = GradeLink(up);
   LogMeasure("sent", up, tx, publisher_->link().Failure());
-  int rx_worst = QUALITY_UNKNOWN;
+  // A stream that arrives well shows the local downlink is sound: the worst one would blame
+  // it for a remote's own uplink.
+  int rx_best = QUALITY_UNKNOWN;
 
   for (auto& [uid, remote] : remotes_) {
     if (!remote.link) continue;
@@ -602,7 +604,7 @@ void NetworkChannel::Measure() {
     down.silent_ms = now - remote.last_packet_at;
     int rx = GradeLink(down);
     LogMeasure(("from " + std::to_string(uid)).c_str(), down, rx, remote.link->link().Failure());
-    rx_worst = std::max(rx_worst, rx);
+    if (rx != QUALITY_UNKNOWN && (rx_best == QUALITY_UNKNOWN || rx < rx_best)) rx_best = rx;
     uint32_t kbps = Kbps(received.bytes_received, remote.counters.bytes_received, kStatsPeriodMs);
     stats.rxKBitRate += kbps;
     stats.rxBytes += static_cast<uint32_t>(received.bytes_received);
@@ -624,7 +626,7 @@ void NetworkChannel::Measure() {
   }
   stats.rxVideoKBitRate = stats.rxKBitRate;
   sink_.Emit("onNetworkQuality", [=](IRtcEngineEventHandler& h) {
-    h.onNetworkQuality(0, tx, rx_worst == QUALITY_UNKNOWN ? tx : rx_worst);
+    h.onNetworkQuality(0, tx, rx_best == QUALITY_UNKNOWN ? tx : rx_best);
   });
   sink_.Emit("onRtcStats", [stats](IRtcEngineEventHandler& h) { h.onRtcStats(stats); });
   if (sent_media_.send_video) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <thread>
 
 namespace rtc {
@@ -25,36 +26,48 @@ std::optional<double> NumberField(const GstStructure* s, const char* field) {
   return result;
 }
 
-gboolean AddStats(GQuark, const GValue* value, gpointer counters_pointer) {
-  auto& counters = *static_cast<LinkCounters*>(counters_pointer);
+// One reading of a link's statistics.
+struct StatsReading {
+  std::map<std::string, StreamFigures> streams;
+  std::optional<double> jitter_ms;
+  std::optional<double> round_trip_ms;
+};
+
+gboolean AddStats(GQuark, const GValue* value, gpointer reading_pointer) {
+  auto& reading = *static_cast<StatsReading*>(reading_pointer);
   if (!GST_VALUE_HOLDS_STRUCTURE(value)) return TRUE;
   const GstStructure* s = gst_value_get_structure(value);
   GstWebRTCStatsType type;
   if (!gst_structure_get(s, "type", GST_TYPE_WEBRTC_STATS_TYPE, &type, nullptr)) return TRUE;
   auto count = [s](const char* field) { return NumberField(s, field).value_or(0.0); };
+  auto figures = [&](StreamFigures::Kind kind, const char* packets, const char* lost,
+                     const char* bytes) {
+    StreamFigures& stream = reading.streams[gst_structure_get_name(s)];
+    stream.kind = kind;
+    if (packets != nullptr) stream.packets = static_cast<uint64_t>(count(packets));
+    if (lost != nullptr) stream.lost = static_cast<int64_t>(count(lost));
+    if (bytes != nullptr) stream.bytes = static_cast<uint64_t>(count(bytes));
+  };
   // Video's jitter also carries how unevenly its frames were encoded; the steadiest stream
   // tells the network's own.
   auto steadiest_jitter = [&](std::optional<double> seconds) {
-    if (seconds) counters.jitter_ms = std::min(counters.jitter_ms.value_or(1e9), *seconds * 1000);
+    if (seconds) reading.jitter_ms = std::min(reading.jitter_ms.value_or(1e9), *seconds * 1000);
   };
   switch (type) {
     case GST_WEBRTC_STATS_INBOUND_RTP:
-      counters.packets_received += static_cast<uint64_t>(count("packets-received"));
-      counters.packets_lost_in += std::max<int64_t>(0, static_cast<int64_t>(count("packets-lost")));
-      counters.bytes_received += static_cast<uint64_t>(count("bytes-received"));
+      figures(StreamFigures::Kind::kReceived, "packets-received", "packets-lost",
+              "bytes-received");
       steadiest_jitter(NumberField(s, "jitter"));
       break;
     case GST_WEBRTC_STATS_OUTBOUND_RTP:
-      counters.packets_sent += static_cast<uint64_t>(count("packets-sent"));
-      counters.bytes_sent += static_cast<uint64_t>(count("bytes-sent"));
+      figures(StreamFigures::Kind::kSent, "packets-sent", nullptr, "bytes-sent");
       break;
     case GST_WEBRTC_STATS_REMOTE_INBOUND_RTP: {
-      counters.packets_lost_out +=
-          std::max<int64_t>(0, static_cast<int64_t>(count("packets-lost")));
+      figures(StreamFigures::Kind::kReportedLost, nullptr, "packets-lost", nullptr);
       steadiest_jitter(NumberField(s, "jitter"));
       std::optional<double> rtt = NumberField(s, "round-trip-time");
       if (rtt && *rtt > 0) {
-        counters.round_trip_ms = std::max(counters.round_trip_ms.value_or(0.0), *rtt * 1000);
+        reading.round_trip_ms = std::max(reading.round_trip_ms.value_or(0.0), *rtt * 1000);
       }
       break;
     }
@@ -221,13 +234,18 @@ std::optional<std::string> WebRtcLink::LocalDescription(std::string& error) {
 }
 
 LinkCounters WebRtcLink::Counters() {
-  LinkCounters counters;
+  StatsReading reading;
   GstPromisePtr promise(gst_promise_new());
   g_signal_emit_by_name(webrtc_, "get-stats", nullptr, promise.get());
   if (gst_promise_wait(promise.get()) == GST_PROMISE_RESULT_REPLIED) {
     const GstStructure* reply = gst_promise_get_reply(promise.get());
-    if (reply != nullptr) gst_structure_foreach(reply, &AddStats, &counters);
+    if (reply != nullptr) gst_structure_foreach(reply, &AddStats, &reading);
   }
+  std::lock_guard<std::mutex> lock(mutex_);
+  totals_.Add(reading.streams);
+  LinkCounters counters = totals_.totals();
+  counters.jitter_ms = reading.jitter_ms;
+  counters.round_trip_ms = reading.round_trip_ms;
   return counters;
 }
 

@@ -15,20 +15,9 @@
 
 #include "engine_clock.h"
 #include "net/gst_handles.h"
+#include "net/link_counters.h"
 
 namespace rtc {
-
-// Counters of a link since it started, summed over its streams.
-struct LinkCounters {
-  uint64_t packets_received = 0;
-  int64_t packets_lost_in = 0;  // of what this link receives
-  uint64_t packets_sent = 0;
-  int64_t packets_lost_out = 0;  // of what it sends, as the server reports it
-  uint64_t bytes_received = 0;
-  uint64_t bytes_sent = 0;
-  std::optional<double> jitter_ms;      // the steadiest stream's
-  std::optional<double> round_trip_ms;  // to the server, when it has reported one
-};
 
 class WebRtcLink {
  public:
@@ -80,6 +69,7 @@ class WebRtcLink {
   };
   std::map<std::string, Measured> levels_;
   std::string failure_;
+  LinkTotals totals_;
 };
 
 }  // namespace rtc
