@@ -593,7 +593,13 @@ void NetworkChannel::Measure() {
   for (auto& [uid, remote] : remotes_) {
     if (!remote.link) continue;
     LinkCounters received = remote.link->link().Counters();
-    if (received.packets_received > remote.counters.packets_received) remote.last_packet_at = now;
+    const int64_t frames = remote.frames->frames_received();
+    // A source the session dropped after a silence may come back without statistics; its
+    // decoded frames still tell that its media arrives.
+    if (received.packets_received > remote.counters.packets_received ||
+        frames > remote.frames_counted) {
+      remote.last_packet_at = now;
+    }
     LinkMeasure down;
     down.loss_percent =
         LossPercent(received.packets_received, remote.counters.packets_received,
@@ -609,7 +615,6 @@ void NetworkChannel::Measure() {
     stats.rxKBitRate += kbps;
     stats.rxBytes += static_cast<uint32_t>(received.bytes_received);
     remote.counters = received;
-    int64_t frames = remote.frames->frames_received();
     RemoteVideoStats video;
     video.uid = uid;
     video.delay = static_cast<int32_t>(sent.round_trip_ms.value_or(0) / 2);

@@ -33,7 +33,8 @@ struct StatsReading {
   std::optional<double> round_trip_ms;
 };
 
-gboolean AddStats(GQuark, const GValue* value, gpointer reading_pointer) {
+// id: the statistics' own id, the reply's field name.
+gboolean AddStats(GQuark id, const GValue* value, gpointer reading_pointer) {
   auto& reading = *static_cast<StatsReading*>(reading_pointer);
   if (!GST_VALUE_HOLDS_STRUCTURE(value)) return TRUE;
   const GstStructure* s = gst_value_get_structure(value);
@@ -42,7 +43,7 @@ gboolean AddStats(GQuark, const GValue* value, gpointer reading_pointer) {
   auto count = [s](const char* field) { return NumberField(s, field).value_or(0.0); };
   auto figures = [&](StreamFigures::Kind kind, const char* packets, const char* lost,
                      const char* bytes) {
-    StreamFigures& stream = reading.streams[gst_structure_get_name(s)];
+    StreamFigures& stream = reading.streams[g_quark_to_string(id)];
     stream.kind = kind;
     if (packets != nullptr) stream.packets = static_cast<uint64_t>(count(packets));
     if (lost != nullptr) stream.lost = static_cast<int64_t>(count(lost));
