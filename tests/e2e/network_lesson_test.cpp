@@ -158,6 +158,18 @@ class NetworkLessonTest : public LessonWorld {
     return std::atoi(url.c_str() + colon + 1);
   }
 
+  // A quorvel-peer in the first lesson, its files named after name.
+  NetworkPeer PeerAs(Role role, const std::string& name) {
+    return NetworkPeer(CodeOf(first_lesson(), role), service_base(), peer_folder_.path(), name);
+  }
+
+  // The program enters the first lesson as its teacher and passes the network test.
+  void EnterAsTeacher() {
+    WaitForEngineReady();
+    ASSERT_NO_FATAL_FAILURE(JoinWithCode(CodeOf(first_lesson(), Role::kTeacher)));
+    ASSERT_TRUE(RunNetworkTest()) << testing::PrintToString(NoticeText());
+  }
+
   std::unique_ptr<RunningMediaServer> media_server_;
   std::unique_ptr<testing_support::ScopedEnv> default_server_;
   testing_support::TempDir peer_folder_;
@@ -167,13 +179,9 @@ TEST_F(NetworkLessonTest, TheTeacherAndTwoPeersSeeAndHearEachOtherUntilEachHangs
   OpenWorld(true);
   const Lesson& lesson = first_lesson().lesson;
   // Started first, so that their logins overlap with the program's start.
-  NetworkPeer student(CodeOf(first_lesson(), Role::kStudent), service_base(), peer_folder_.path(),
-                      "student");
-  NetworkPeer assistant(CodeOf(first_lesson(), Role::kAssistant), service_base(),
-                        peer_folder_.path(), "assistant");
-  WaitForEngineReady();
-  ASSERT_NO_FATAL_FAILURE(JoinWithCode(CodeOf(first_lesson(), Role::kTeacher)));
-  ASSERT_TRUE(RunNetworkTest()) << testing::PrintToString(NoticeText());
+  NetworkPeer student = PeerAs(Role::kStudent, "student");
+  NetworkPeer assistant = PeerAs(Role::kAssistant, "assistant");
+  ASSERT_NO_FATAL_FAILURE(EnterAsTeacher());
   EXPECT_EQ(holder().lesson().media_server, media_server_->url());
 
   MeetingView& meeting = *main().meeting_view();
@@ -238,9 +246,7 @@ TEST_F(NetworkLessonTest, TheTeacherAndTwoPeersSeeAndHearEachOtherUntilEachHangs
 
 TEST_F(NetworkLessonTest, AJoinTheMediaServerRefusesReturnsToTheLoginViewWithANotice) {
   OpenWorld(false);
-  WaitForEngineReady();
-  ASSERT_NO_FATAL_FAILURE(JoinWithCode(CodeOf(first_lesson(), Role::kTeacher)));
-  ASSERT_TRUE(RunNetworkTest()) << testing::PrintToString(NoticeText());
+  ASSERT_NO_FATAL_FAILURE(EnterAsTeacher());
   EXPECT_TRUE(RealTimeUntil([&] { return !main().in_classroom() && NoticeShown(); },
                             "the refused join reported"));
   EXPECT_TRUE(Visible(login_hwnd()));
@@ -264,13 +270,9 @@ class NetworkLanguageTest : public NetworkLessonTest,
 TEST_P(NetworkLanguageTest, LossFromOnePeerTurnsItsBarsAndRaisesTheTipUntilLifted) {
   OpenWorld(true, GetParam());
   const Lesson& lesson = first_lesson().lesson;
-  NetworkPeer student(CodeOf(first_lesson(), Role::kStudent), service_base(), peer_folder_.path(),
-                      "student");
-  NetworkPeer assistant(CodeOf(first_lesson(), Role::kAssistant), service_base(),
-                        peer_folder_.path(), "assistant");
-  WaitForEngineReady();
-  ASSERT_NO_FATAL_FAILURE(JoinWithCode(CodeOf(first_lesson(), Role::kTeacher)));
-  ASSERT_TRUE(RunNetworkTest()) << testing::PrintToString(NoticeText());
+  NetworkPeer student = PeerAs(Role::kStudent, "student");
+  NetworkPeer assistant = PeerAs(Role::kAssistant, "assistant");
+  ASSERT_NO_FATAL_FAILURE(EnterAsTeacher());
   MeetingView& meeting = *main().meeting_view();
   CanvasView& student_tile = *meeting.student_tile();
   ASSERT_TRUE(ShowsMovingPattern(student_tile, lesson.student_uid, "the student"))
@@ -313,11 +315,8 @@ TEST_P(NetworkLanguageTest, LossFromOnePeerTurnsItsBarsAndRaisesTheTipUntilLifte
 TEST_P(NetworkLanguageTest, AnOutageShowsTheReconnectNoticeUntilTheLessonIsBack) {
   OpenWorld(true, GetParam());
   const Lesson& lesson = first_lesson().lesson;
-  NetworkPeer student(CodeOf(first_lesson(), Role::kStudent), service_base(), peer_folder_.path(),
-                      "student");
-  WaitForEngineReady();
-  ASSERT_NO_FATAL_FAILURE(JoinWithCode(CodeOf(first_lesson(), Role::kTeacher)));
-  ASSERT_TRUE(RunNetworkTest()) << testing::PrintToString(NoticeText());
+  NetworkPeer student = PeerAs(Role::kStudent, "student");
+  ASSERT_NO_FATAL_FAILURE(EnterAsTeacher());
   CanvasView& student_tile = *main().meeting_view()->student_tile();
   ASSERT_TRUE(ShowsMovingPattern(student_tile, lesson.student_uid, "the student"))
       << student.Output();
@@ -352,16 +351,13 @@ TEST_F(NetworkLessonTest, HeapFilesAndThreadsStayFlatWhileAPeerComesAndGoes) {
   const int minutes = minutes_set != nullptr ? std::max(2, std::atoi(minutes_set)) : 3;
   OpenWorld(true, Language::kEnglish, minutes * 60 + kDuration);
   const Lesson& lesson = first_lesson().lesson;
-  WaitForEngineReady();
-  ASSERT_NO_FATAL_FAILURE(JoinWithCode(CodeOf(first_lesson(), Role::kTeacher)));
-  ASSERT_TRUE(RunNetworkTest()) << testing::PrintToString(NoticeText());
+  ASSERT_NO_FATAL_FAILURE(EnterAsTeacher());
   CanvasView& tile = *main().meeting_view()->student_tile();
 
   using Clock = std::chrono::steady_clock;
   auto visit = [&](int number) {
     const Clock::time_point start = Clock::now();
-    NetworkPeer student(CodeOf(first_lesson(), Role::kStudent), service_base(),
-                        peer_folder_.path(), "student");
+    NetworkPeer student = PeerAs(Role::kStudent, "student");
     const std::string what = "the student on visit " + std::to_string(number);
     if (!ShowsMovingPattern(tile, lesson.student_uid, what)) return false;
     auto until = [&](std::chrono::seconds at) {
