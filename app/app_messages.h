@@ -31,6 +31,10 @@ constexpr UINT UM_HOTKEY_CHANGED = WM_USER + 2012;        // 3036, settings dial
                                                           // wParam: 1 Shift | 2 Ctrl | 4 Alt,
                                                           // lParam: virtual-key code (non-zero)
 constexpr UINT UM_HOTKEY_FAILED = WM_USER + 2013;         // 3037, main window -> itself
+constexpr UINT UM_END_REQUESTED = WM_USER + 2014;         // 3038, a termination signal -> main
+                                                          // window: close without asking
+constexpr UINT UM_OWN_LEFT = WM_USER + 2015;              // 3039, meeting view -> main window,
+                                                          // after the own exit report started
 
 // Completion of the worker requests, posted to DataHolder::main_window.
 constexpr UINT UM_CONFIG_DONE = WM_USER + 5000;   // 6024, whatever the outcome
@@ -43,11 +47,14 @@ constexpr UINT_PTR TIMER_NOTICE = 2024;          // main window, 3000 ms, one sh
 constexpr UINT_PTR TIMER_CONTROL_BAR_HIDE = 2025; // control bar, 3000 ms
 constexpr UINT_PTR TIMER_ENGINE_START = 2026;    // main window, 500 ms, one shot
 constexpr UINT_PTR TIMER_FLOAT_TIP = 2027;       // floating tip; never started, any expiry hides it
+constexpr UINT_PTR TIMER_END_BOUND = 2028;      // main window, 2000 ms, one shot: ends the
+                                                 // program when the lesson's leave never came
 
 constexpr UINT kEngineStartDelayMs = 500;
 constexpr UINT kNoticeDurationMs = 3000;
 constexpr UINT kControlBarHideMs = 3000;
 constexpr UINT kLessonClockPeriodMs = 500;
+constexpr UINT kEndBoundMs = 2000;
 
 // The camera-switch hotkey, registered on the main window.
 constexpr int HOTKEY_CAMERA_SWITCH = 4024;

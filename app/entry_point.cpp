@@ -2,9 +2,11 @@
 
 #include <ui/ui.h>
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 
+#include "app/app_messages.h"
 #include "app/diagnostics.h"
 #include "app/main_window.h"
 #include "app/text_conversion.h"
@@ -13,6 +15,15 @@
 namespace {
 
 constexpr const wchar_t* kMainClass = L"QUORVEL_MAIN";
+
+std::atomic<HWND> g_end_target{nullptr};
+
+// Runs on the window system's own thread, so it only posts. FALSE, and the signal ends the
+// program at once, when there is no window left to close.
+BOOL OnEndRequest(DWORD) {
+  const HWND target = g_end_target.load();
+  return target != nullptr && PostMessageW(target, UM_END_REQUESTED, 0, 0) ? TRUE : FALSE;
+}
 
 // Ends with true (the caller then exits) when one of the command's own options was given.
 bool AnswerOption(int argc, char** argv) {
@@ -74,7 +85,11 @@ int QuorvelMain(int argc, char** argv) {
   BOOL drag_full_windows = FALSE;
   SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &drag_full_windows, 0);
   SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, FALSE, nullptr, SPIF_UPDATEINIFILE);
+  g_end_target = main_window.GetHWND();
+  SetConsoleCtrlHandler(OnEndRequest, TRUE);
   ui::CPaintManagerUI::MessageLoop();
+  SetConsoleCtrlHandler(OnEndRequest, FALSE);
+  g_end_target = nullptr;
   SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, drag_full_windows, nullptr, SPIF_UPDATEINIFILE);
 
   // Before the statics go: the windows hold the engine and the data holder.

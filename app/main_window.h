@@ -117,6 +117,7 @@ class MainWindow : public ui::WindowImplBase, public ClassroomShell {
  private:
   // The steps of the lesson flow (main_window_dispatch.cpp).
   void OnCloseRequest(BOOL& handled);
+  void OnEndRequest();
   void OnNoticeTimer();
   void OnConfigDone();
   void OfferUpdate();
@@ -136,6 +137,7 @@ class MainWindow : public ui::WindowImplBase, public ClassroomShell {
 
   MainWindowServices services_;
   int in_classroom_ = 0;
+  bool ending_ = false;  // the program ends once the lesson it was in has been left
   std::array<std::int32_t, kSampleTotal> lastmile_samples_{};
   int sample_count_ = 0;
   std::unique_ptr<LoginView> login_view_;

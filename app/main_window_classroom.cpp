@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "classroom/alarm_bar.h"
 #include "classroom/control_bar.h"
+#include "classroom/lesson_time.h"
 #include "classroom/meeting_view.h"
 #include "classroom/status_bar.h"
 #include "service/data_holder.h"
@@ -39,15 +40,14 @@ void MainWindow::EnterClassroom() {
   PlaceAlarmBar((GetWindowLongPtrW(alarm_bar().GetHWND(), GWL_STYLE) & WS_VISIBLE) != 0);
 
   const LessonRecord& lesson = services_.holder.lesson();
-  alarm_bar().Start(lesson.start_time);
-  const std::int64_t start = lesson.start_time;
-  const std::int64_t end = start + lesson.duration;
-  const std::int64_t close = end + lesson.forceclose;
+  const LessonMoments at =
+      LessonMomentsOf(lesson.start_time, lesson.duration, lesson.countdown, lesson.forceclose);
+  alarm_bar().Start(at.start);
   // Only the teacher sees the clock turn red and the minutes to closing.
   if (lesson.user_type == kTeacher) {
-    status_bar().Start(start, end - lesson.countdown, end, close);
+    status_bar().Start(at.start, at.warn_at, at.end, at.close);
   } else {
-    status_bar().Start(start, close, close, close);
+    status_bar().Start(at.start, at.close, at.close, at.close);
   }
 }
 

@@ -82,11 +82,20 @@ LRESULT MainWindow::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lPar
     case WM_CLOSE:
       OnCloseRequest(handled);
       break;
+    case UM_END_REQUESTED:
+      OnEndRequest();
+      break;
+    case UM_OWN_LEFT:
+      if (ending_) PostQuitMessage(0);
+      break;
     case WM_TIMER:
       if (wParam == TIMER_NOTICE) {
         OnNoticeTimer();
       } else if (wParam == TIMER_ENGINE_START) {
         OnEngineStartTimer(lParam);
+      } else if (wParam == TIMER_END_BOUND) {
+        KillTimer(GetHWND(), TIMER_END_BOUND);
+        PostQuitMessage(0);
       }
       break;
     case WM_HOTKEY:
@@ -144,6 +153,18 @@ void MainWindow::OnCloseRequest(BOOL& handled) {
       AskWithBox(GetHWND(), L"exit_meeting_confirm_dlg.xml", kBoxTitle, kSmallBox);
   // The lesson clock may have ended the lesson while the question was open.
   if (answer == kConfirmed && in_classroom_ == 1) LeaveClassroom();
+}
+
+// A request from outside (a logout, kill, Ctrl+C) asks nobody: a lesson is left as by its
+// hang-up, and the program ends once the exit report is on its way, a second request at once.
+void MainWindow::OnEndRequest() {
+  if (in_classroom_ == 0 || ending_) {
+    PostQuitMessage(0);
+    return;
+  }
+  ending_ = true;
+  LeaveClassroom();
+  SetTimer(GetHWND(), TIMER_END_BOUND, kEndBoundMs, nullptr);
 }
 
 void MainWindow::OnNoticeTimer() {

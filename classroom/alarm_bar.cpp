@@ -60,7 +60,7 @@ void AlarmBar::Tick() {
   }
   if (!alarm_icon_->IsVisible()) alarm_icon_->SetVisible(true);
   if (!warn_info_->IsVisible()) warn_info_->SetVisible(true);
-  const std::int64_t minutes = MinutesWithinHour(start_at_ - now);
+  const std::int64_t minutes = MinutesRoundedUp(start_at_ - now);
   warn_info_->SetAttribute(L"text", FormatMinutes(warn_format_, minutes).c_str());
 }
 

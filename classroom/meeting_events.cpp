@@ -4,6 +4,7 @@
 #include <iterator>
 #include <string>
 
+#include "app/app_messages.h"
 #include "app/diagnostics.h"
 #include "classroom/classroom_shell.h"
 #include "classroom/meeting_view.h"
@@ -185,6 +186,7 @@ void MeetingView::OnOwnLeft() {
   }
   RoleQuality(OwnRole()) = 1;
   Report(lesson.uid, "exit");
+  PostMessageW(shell_.shell_window(), UM_OWN_LEFT, 0, 0);
 }
 
 void MeetingView::OnUserJoined(const UserEvent& event) {

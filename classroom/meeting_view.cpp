@@ -181,6 +181,9 @@ void MeetingView::Enter() {
 void MeetingView::Leave() {
   in_lesson_ = false;
   own_joined_ = false;
+  // The desktop is never sent beyond the lesson it was shared in.
+  if (sharing_on || media_.screen_share_on) media_.ShareScreen(nullptr, false);
+  sharing_on = false;
   media_.Engine()->stopPreview();
   media_.Engine()->leaveChannel();
   shell_.HideLessonBars();
@@ -195,12 +198,15 @@ void MeetingView::Leave() {
 }
 
 bool MeetingView::ToggleScreenSharing() {
-  // Flipped before the engine answers: the control bar's next question follows the flag even
-  // when the engine refuses.
-  sharing_on = !sharing_on;
+  if (sharing_on) {
+    // A stop the engine refuses leaves nothing captured either: the button offers sharing again.
+    sharing_on = false;
+    return media_.ShareScreen(nullptr, false);
+  }
   media_.EnableVideo(true);
   const RECT region = CaptureRegionUnderCursor();
-  return media_.ShareScreen(&region, sharing_on);
+  sharing_on = media_.ShareScreen(&region, true);
+  return sharing_on;
 }
 
 void MeetingView::ChangeLayout() {

@@ -35,10 +35,11 @@ class MeetingView : public ui::WindowImplBase {
   // The lesson starts: every tile absent, this view the engine's event target, video and
   // audio on, the channel joined (its outcome arrives as events).
   void Enter();
-  // The lesson ends: the preview stopped, the channel left, the lesson's bars hidden.
+  // The lesson ends: a screen share stopped, the preview stopped, the channel left, the lesson's
+  // bars hidden.
   void Leave();
-  // Flips sharing_on and asks the engine to capture the monitor under the mouse (the desktop
-  // when none holds it), or to stop; true when the engine accepted.
+  // Asks the engine to capture the monitor under the mouse (the desktop when none holds it), or
+  // to stop; true when the engine accepted. sharing_on is true only while a capture runs.
   bool ToggleScreenSharing();
   void ChangeLayout();
   // The settings dialog, modal over this view.
@@ -47,7 +48,7 @@ class MeetingView : public ui::WindowImplBase {
   void Relayout();
 
   bool microphone_on = true;  // flipped by the control bar
-  bool sharing_on = false;    // whether this view asked the engine to capture the screen
+  bool sharing_on = false;    // whether the engine accepted this view's screen capture
 
   LayoutMode layout_mode() const { return layout_mode_; }
   bool in_lesson() const { return in_lesson_; }

@@ -100,7 +100,7 @@ void StatusBar::Tick() {
   if (now > warn_at_ && holder_.lesson().user_type == "1") {
     ShowIfHidden(warn_info_);
     warn_info_->SetAttribute(
-        L"text", FormatMinutes(warn_format_, MinutesWithinHour(close_at_ - now)).c_str());
+        L"text", FormatMinutes(warn_format_, MinutesRoundedUp(close_at_ - now)).c_str());
   }
   if (now > close_at_) {
     Stop();

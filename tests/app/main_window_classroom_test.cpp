@@ -20,6 +20,7 @@
 #include "classroom/meeting_view.h"
 #include "classroom/status_bar.h"
 #include "tests/app/main_window_fixture.h"
+#include "tests/support/quit_message.h"
 #include "views/login_view.h"
 
 using ui::CUiDriver;
@@ -282,6 +283,38 @@ TEST_P(LessonClockTest, EachLessonSetsTheShareButtonAndTheRecordingIndicatorOfIt
   EXPECT_FALSE(CUiDriver::FindControl(StatusBar(), L"record_status")->IsVisible());
 }
 
+// A termination signal's request: the lesson is left unasked, the program ends once the
+// leave is reported or after the bound, and at once outside a lesson.
+class EndRequestTest : public ShellWindowsTest {
+ protected:
+  void EndInALesson(bool leave_reported, int waited_ms) {
+    PassLogin();
+    SendSamples({1, 1, 1, 1, 1});
+    ASSERT_TRUE(main().in_classroom());
+    Post(UM_END_REQUESTED);
+    EXPECT_FALSE(main().in_classroom());
+    EXPECT_FALSE(Seen().opened);
+    int code = -1;
+    EXPECT_FALSE(testing_support::TakeQuit(&code));
+    // The meeting view is the target of the program's one bridge.
+    if (leave_reported) CAGEngineEventHandler::Instance().onLeaveChannel(rtc::RtcStats{});
+    Advance(waited_ms);
+    EXPECT_TRUE(testing_support::TakeQuit(&code));
+    EXPECT_EQ(code, 0);
+  }
+};
+
+TEST_P(EndRequestTest, InALessonEndsOnceTheLeaveIsReported) { EndInALesson(true, 0); }
+
+TEST_P(EndRequestTest, InALessonWhoseLeaveNeverComesEndsAfterTheBound) { EndInALesson(false, 2000); }
+
+TEST_P(EndRequestTest, OutsideALessonEndsAtOnce) {
+  StartEngine();
+  Post(UM_END_REQUESTED);
+  int code = -1;
+  EXPECT_TRUE(testing_support::TakeQuit(&code));
+}
+
 TEST_P(ClassroomTest, TheHotkeySwitchesBetweenTwoCamerasOnlyDuringALesson) {
   Post(UM_HOTKEY_CHANGED, 4, 'S');  // Alt + S
   engine_.camera_count = 2;
@@ -375,6 +408,8 @@ INSTANTIATE_TEST_SUITE_P(BothSkins, BarsTest, ::testing::ValuesIn(shell_test::kB
 INSTANTIATE_TEST_SUITE_P(BothSkins, LessonClockTest, ::testing::ValuesIn(shell_test::kBothSkins),
                          [](const auto& info) { return std::string(info.param.language); });
 INSTANTIATE_TEST_SUITE_P(BothSkins, ClassroomTest, ::testing::ValuesIn(shell_test::kBothSkins),
+                         [](const auto& info) { return std::string(info.param.language); });
+INSTANTIATE_TEST_SUITE_P(BothSkins, EndRequestTest, ::testing::ValuesIn(shell_test::kBothSkins),
                          [](const auto& info) { return std::string(info.param.language); });
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The real program on a private X server: a second copy raises and activates the first one,
-// minimised or behind another program's window, and ends without a window of its own; the drag-full-windows option is off
-// while the program runs and back after a normal exit.
+// minimised or behind another program's window, and ends without a window of its own; the
+// drag-full-windows option is off while the program runs and back after a normal exit, also
+// one that a termination signal asked for, which saves the settings too.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -69,6 +70,7 @@ class Program {
   Program& operator=(const Program&) = delete;
 
   bool started() const { return pid_ != 0; }
+  void Signal(int signal_number) const { kill(pid_, signal_number); }
   // The exit code once the program has ended by itself, -1 when it did not in time.
   int WaitForExit() {
     int status = 0;
@@ -154,6 +156,18 @@ class RealProgram : public ::testing::Test {
     ASSERT_TRUE(WaitFor([&] { return MainWindows().size() == 1 && Mapped(MainWindows()[0]); }));
     native = MainWindows()[0];
   }
+  // As the window manager asks: the only close another client can ask for.
+  void RequestClose(::Window window) {
+    Display* d = screen_.get();
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    XSendEvent(d, window, False, NoEventMask, &event);
+    XFlush(d);
+  }
   std::string DragOptionFile() const {
     std::ifstream in(home_.path() / "quorvel-system" / "drag-full-windows");
     std::string value;
@@ -172,7 +186,9 @@ TEST_F(RealProgram, ASecondCopyRaisesAndActivatesTheMinimisedFirstAndEndsWithout
   HWND running = nullptr;
   ::Window native = 0;
   ASSERT_NO_FATAL_FAILURE(WaitForFirstWindow(running, native));
-  ASSERT_TRUE(PostMessageW(running, WM_SYSCOMMAND, SC_MINIMIZE, 0));
+  // Unmapped by another client, as a window manager minimises.
+  XUnmapWindow(screen_.get(), native);
+  XSync(screen_.get(), False);
   ASSERT_TRUE(WaitFor([&] { return !Mapped(native); }));
 
   // Activation requests go to the root window, for the window manager: the test listens.
@@ -200,7 +216,7 @@ TEST_F(RealProgram, ASecondCopyRaisesAndActivatesTheMinimisedFirstAndEndsWithout
   }));
   EXPECT_EQ(MainWindows().size(), 1u);
 
-  ASSERT_TRUE(PostMessageW(running, WM_CLOSE, 0, 0));
+  RequestClose(native);
   EXPECT_EQ(first.WaitForExit(), 0);
 }
 
@@ -225,7 +241,7 @@ TEST_F(RealProgram, ASecondCopyBringsTheFirstAboveAnotherProgramsWindow) {
   XDestroyWindow(d, cover);
   XSync(d, False);
 
-  ASSERT_TRUE(PostMessageW(running, WM_CLOSE, 0, 0));
+  RequestClose(native);
   EXPECT_EQ(first.WaitForExit(), 0);
 }
 
@@ -234,12 +250,31 @@ TEST_F(RealProgram, TheDragOptionIsOffWhileItRunsAndBackOnAfterANormalExit) {
   ASSERT_EQ(DragOptionFile(), "1");
   Program program;
   ASSERT_TRUE(program.started());
-  const HWND running = FindMain();
-  ASSERT_NE(running, nullptr);
+  HWND running = nullptr;
+  ::Window native = 0;
+  ASSERT_NO_FATAL_FAILURE(WaitForFirstWindow(running, native));
   EXPECT_TRUE(WaitFor([&] { return DragOptionFile() == "0"; }));
-  ASSERT_TRUE(PostMessageW(running, WM_CLOSE, 0, 0));
+  RequestClose(native);
   EXPECT_EQ(program.WaitForExit(), 0);
   EXPECT_EQ(DragOptionFile(), "1");
+}
+
+TEST_F(RealProgram, ATerminationSignalEndsItAsANormalExitSavingTheSettings) {
+  const std::filesystem::path settings = home_.path() / "Quorvel" / "app.conf";
+  for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
+    std::filesystem::remove(settings);
+    ASSERT_TRUE(SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, SPIF_UPDATEINIFILE));
+    Program program;
+    ASSERT_TRUE(program.started());
+    HWND running = nullptr;
+    ::Window native = 0;
+    ASSERT_NO_FATAL_FAILURE(WaitForFirstWindow(running, native));
+    ASSERT_TRUE(WaitFor([&] { return DragOptionFile() == "0"; }));
+    program.Signal(signal_number);
+    EXPECT_EQ(program.WaitForExit(), 0) << signal_number;
+    EXPECT_EQ(DragOptionFile(), "1") << signal_number;
+    EXPECT_TRUE(std::filesystem::exists(settings)) << signal_number;
+  }
 }
 
 }  // namespace

@@ -95,10 +95,25 @@ TEST_P(SharingTest, SharingTakesTheMonitorUnderTheMouseAndStopsOnTheSecondToggle
   EXPECT_FALSE(meeting().sharing_on);
 }
 
-TEST_P(SharingTest, ARefusedCaptureStillFlipsTheFlag) {
+TEST_P(SharingTest, ARefusedCaptureShowsNoSharing) {
   EXPECT_CALL(mocked_.engine, startScreenCapture(_, _, _, _)).WillOnce(::testing::Return(-2));
   EXPECT_FALSE(meeting().ToggleScreenSharing());
-  EXPECT_TRUE(meeting().sharing_on);
+  EXPECT_FALSE(meeting().sharing_on);
+  EXPECT_FALSE(mocked_.media().screen_share_on);
+}
+
+TEST_P(SharingTest, LeavingTheLessonEndsTheShareAndTheNextStartsWithoutIt) {
+  LogIn(Role::Teacher);
+  meeting().Enter();
+  ASSERT_TRUE(meeting().ToggleScreenSharing());
+  EXPECT_CALL(mocked_.engine, stopScreenCapture());
+  meeting().Leave();
+  EXPECT_FALSE(meeting().sharing_on);
+  EXPECT_FALSE(mocked_.media().screen_share_on);
+  ::testing::Mock::VerifyAndClearExpectations(&mocked_.engine);
+  EXPECT_CALL(mocked_.engine, startScreenCapture(_, _, _, _)).Times(0);
+  meeting().Enter();
+  EXPECT_FALSE(meeting().sharing_on);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSkins, SharingTest, ::testing::ValuesIn(shell_test::kBothSkins),

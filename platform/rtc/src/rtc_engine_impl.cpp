@@ -138,6 +138,11 @@ int RtcEngineImpl::leaveChannel() {
     int result = channel_->Leave();
     if (result != ERR_OK) return result;
     in_channel_ = false;
+    // A capture belongs to its channel: the next one starts with the camera.
+    if (screen_capturing_) {
+      screen_capturing_ = false;
+      log_.Write("screen capture ended: the channel was left");
+    }
     UpdateLocalVideoLocked();
     return ERR_OK;
   });

@@ -46,6 +46,19 @@ int RecordError(Display*, XErrorEvent* event) {
   return 0;
 }
 
+// Any client of the server can send these, so they carry no pointer and nothing that drives
+// the program: a second copy's raise, and an inert message that tells a client its earlier
+// events were read.
+void PostFromOtherProgram(HWND window, const XClientMessageEvent& event) {
+  const auto message = static_cast<UINT>(event.data.l[0]);
+  const auto wparam = static_cast<WPARAM>(event.data.l[1]);
+  if (message == WM_SYSCOMMAND && wparam == SC_RESTORE) {
+    PostMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+  } else if (message == WM_NULL) {
+    PostMessageW(window, WM_NULL, wparam, 0);
+  }
+}
+
 struct Mirror {
   ::Window id = 0;
   NativeWindowState state;
@@ -735,9 +748,7 @@ void X11Backend::Handle(const XEvent& event) {
           static_cast<Atom>(event.xclient.data.l[0]) == wm_delete_) {
         RouteCloseRequest(window);
       } else if (event.xclient.message_type == quorvel_message_) {
-        PostMessageW(window, static_cast<UINT>(event.xclient.data.l[0]),
-                     static_cast<WPARAM>(event.xclient.data.l[1]),
-                     static_cast<LPARAM>(event.xclient.data.l[2]));
+        PostFromOtherProgram(window, event.xclient);
       }
       break;
     default:

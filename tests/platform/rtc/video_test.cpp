@@ -145,6 +145,18 @@ TEST_F(LocalVideo, ScreenCaptureSendsTheRegionInsteadOfTheCamera) {
   ASSERT_TRUE(harness.handler.WaitFor("local-frame 640x480", 2));
 }
 
+TEST_F(LocalVideo, LeavingTheChannelEndsScreenCaptureAndTheNextJoinSendsTheCamera) {
+  ASSERT_EQ(harness.engine->enableVideo(), 0);
+  ASSERT_EQ(harness.engine->joinChannel("", "c", "{}", 42), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 640x480"));
+  ASSERT_EQ(harness.engine->startScreenCapture(nullptr, 15, nullptr, 0), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 1920x1080"));
+  ASSERT_EQ(harness.engine->leaveChannel(), 0);
+  EXPECT_EQ(harness.engine->stopScreenCapture(), rtc::ERR_REFUSED);
+  ASSERT_EQ(harness.engine->joinChannel("", "c", "{}", 42), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 640x480", 2));
+}
+
 TEST_F(LocalVideo, SelectingACameraEndsScreenCaptureAndTheRestartSendsTheCamera) {
   ASSERT_EQ(harness.engine->enableVideo(), 0);
   ASSERT_EQ(harness.engine->joinChannel("", "c", "{}", 42), 0);

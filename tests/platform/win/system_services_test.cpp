@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <fstream>
+#include <thread>
+#include <utility>
 
 #include "tests/support/scoped_env.h"
 
@@ -131,4 +138,50 @@ TEST(VersionInfo, QueryNeedsTheRootBlock) {
   EXPECT_FALSE(VerQueryValueW(&info, L"\\StringFileInfo\\080404b0\\FileVersion", &out, &length));
   info.dwSignature = 0;
   EXPECT_FALSE(VerQueryValueW(&info, L"\\", &out, &length));
+}
+
+namespace {
+
+std::atomic<int> g_control_type{-1};
+BOOL TakeControlEvent(DWORD type) {
+  g_control_type = static_cast<int>(type);
+  return TRUE;
+}
+BOOL DeclineControlEvent(DWORD) { return FALSE; }
+
+bool ControlEventArrives(int expected) {
+  for (int waited = 0; waited < 5000; waited += 5) {
+    if (g_control_type.load() == expected) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST(ConsoleControl, TerminationSignalsReachTheHandlerAsTheirEvents) {
+  ASSERT_TRUE(SetConsoleCtrlHandler(TakeControlEvent, TRUE));
+  // One that declines, added later, is asked first and passes the event on.
+  ASSERT_TRUE(SetConsoleCtrlHandler(DeclineControlEvent, TRUE));
+  const std::pair<int, DWORD> signals_to_events[] = {
+      {SIGINT, CTRL_C_EVENT}, {SIGHUP, CTRL_CLOSE_EVENT}, {SIGTERM, CTRL_SHUTDOWN_EVENT}};
+  for (const auto& [signal_number, type] : signals_to_events) {
+    g_control_type = -1;
+    raise(signal_number);
+    EXPECT_TRUE(ControlEventArrives(static_cast<int>(type))) << signal_number;
+  }
+  EXPECT_TRUE(SetConsoleCtrlHandler(DeclineControlEvent, FALSE));
+  EXPECT_TRUE(SetConsoleCtrlHandler(TakeControlEvent, FALSE));
+  EXPECT_FALSE(SetConsoleCtrlHandler(TakeControlEvent, FALSE));
+}
+
+TEST(ConsoleControlDeathTest, ASignalNoHandlerTakesEndsTheProgramAsWithout) {
+  EXPECT_EXIT(
+      {
+        SetConsoleCtrlHandler(DeclineControlEvent, TRUE);
+        raise(SIGTERM);
+        std::this_thread::sleep_for(std::chrono::seconds(5));
+        std::exit(0);
+      },
+      ::testing::KilledBySignal(SIGTERM), "");
 }

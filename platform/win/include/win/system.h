@@ -63,3 +63,14 @@ int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR text, int bytes, LPW
                         int wide_chars);
 int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_chars, LPSTR text,
                         int bytes, LPCSTR default_char, BOOL* used_default_char);
+
+// Requests to end the program from outside: SIGINT arrives as CTRL_C_EVENT, SIGHUP (the
+// terminal went) as CTRL_CLOSE_EVENT, SIGTERM (a logout, a shutdown, kill) as
+// CTRL_SHUTDOWN_EVENT. Handlers run on a thread of the window system's own, the last added
+// first, until one returns TRUE; when none does, the signal ends the program as it would have
+// without handlers. The thread runs while any handler is registered.
+constexpr DWORD CTRL_C_EVENT = 0;
+constexpr DWORD CTRL_CLOSE_EVENT = 2;
+constexpr DWORD CTRL_SHUTDOWN_EVENT = 6;
+using PHANDLER_ROUTINE = BOOL (*)(DWORD ctrl_type);
+BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE handler, BOOL add);
