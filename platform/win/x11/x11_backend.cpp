@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <deque>
 #include <cstring>
 #include <mutex>
@@ -29,6 +30,7 @@
 #include "core/input.h"
 #include "core/text_utf8.h"
 #include "x11/keymap.h"
+#include "x11/see_through.h"
 
 namespace win::core {
 
@@ -71,6 +73,10 @@ struct Mirror {
   // The rectangles this program asked for lately: their configure events are echoes, not
   // moves by the user, and must not move the window back.
   std::deque<RECT> requested;
+  // A see-through window: drawn with the alpha visual (gc for its depth), or cut to what shows.
+  GC alpha_gc = nullptr;
+  bool cut_to_shown = false;
+  OpacityMask opacity;
 };
 
 constexpr size_t kRememberedRequests = 8;
@@ -126,6 +132,8 @@ class X11Backend final : public Backend {
  private:
   // All below require lock_ unless noted.
   void ApplyState(Mirror& mirror, const NativeWindowState& state);
+  // The window's shape: its region, and for a window cut to what shows, its shown pixels.
+  void Reshape(const Mirror& mirror, const NativeWindowState& state);
   void SetTitle(::Window id, const std::wstring& title);
   void SetTopmost(::Window id, bool topmost);
   void SendActivate(::Window id);
@@ -146,6 +154,7 @@ class X11Backend final : public Backend {
   ::Window root_;
   Atom wm_protocols_, wm_delete_, net_wm_name_, utf8_string_, net_active_, net_wm_state_,
       net_wm_state_above_, net_wm_pid_, net_workarea_, motif_hints_, quorvel_message_;
+  AlphaVisual alpha_visual_;  // found once a compositing manager was first seen
   std::unordered_map<HWND, Mirror> mirrors_;
   std::unordered_map<::Window, HWND> by_id_;
   std::set<KeyCode> keys_down_;
@@ -191,6 +200,7 @@ X11Backend::~X11Backend() {
   for (int fd : wake_pipe_) {
     if (fd >= 0) close(fd);
   }
+  if (alpha_visual_.colormap != 0) XFreeColormap(display_.get(), alpha_visual_.colormap);
 }
 
 std::vector<MonitorArea> X11Backend::Monitors() {
@@ -243,9 +253,27 @@ void X11Backend::TopLevelCreated(HWND window, const NativeWindowState& state) {
                           PointerMotionMask | KeyPressMask | KeyReleaseMask | FocusChangeMask;
   const int width = std::max<LONG>(state.rect.right - state.rect.left, 1);
   const int height = std::max<LONG>(state.rect.bottom - state.rect.top, 1);
-  ::Window id = XCreateWindow(d, root_, state.rect.left, state.rect.top, static_cast<unsigned>(width),
-                              static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
-                              CopyFromParent, CWBackPixel | CWEventMask, &attributes);
+  // Owned windows are the ones drawn with see-through parts over another. A compositing
+  // manager may start or stop at any time: each window asks when it is made.
+  const bool see_through = state.owner != nullptr;
+  bool blended = false;
+  if (see_through && CompositorRuns(d)) {
+    if (alpha_visual_.visual == nullptr) alpha_visual_ = FindAlphaVisual(d);
+    blended = alpha_visual_.visual != nullptr;
+  }
+  ::Window id = 0;
+  if (blended) {
+    attributes.background_pixel = 0;
+    attributes.border_pixel = 0;
+    attributes.colormap = alpha_visual_.colormap;
+    id = XCreateWindow(d, root_, state.rect.left, state.rect.top, static_cast<unsigned>(width),
+                       static_cast<unsigned>(height), 0, 32, InputOutput, alpha_visual_.visual,
+                       CWBackPixel | CWBorderPixel | CWColormap | CWEventMask, &attributes);
+  } else {
+    id = XCreateWindow(d, root_, state.rect.left, state.rect.top, static_cast<unsigned>(width),
+                       static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
+                       CopyFromParent, CWBackPixel | CWEventMask, &attributes);
+  }
   // The program draws its own caption and frame.
   long hints[5] = {2, 0, 0, 0, 0};
   XChangeProperty(d, id, motif_hints_, motif_hints_, 32, PropModeReplace,
@@ -263,6 +291,8 @@ void X11Backend::TopLevelCreated(HWND window, const NativeWindowState& state) {
   XSetWMNormalHints(d, id, &size_hints);
   Mirror& mirror = mirrors_[window];
   mirror.id = id;
+  if (blended) mirror.alpha_gc = XCreateGC(d, id, 0, nullptr);
+  mirror.cut_to_shown = see_through && !blended;
   mirror.state = state;
   mirror.state.visible = false;
   by_id_[id] = window;
@@ -298,18 +328,7 @@ void X11Backend::ApplyState(Mirror& mirror, const NativeWindowState& state) {
   if (state.has_region != was.has_region || state.region.size() != was.region.size() ||
       (state.has_region &&
        std::memcmp(state.region.data(), was.region.data(), state.region.size() * sizeof(RECT)) != 0)) {
-    if (state.has_region) {
-      std::vector<XRectangle> rects;
-      for (const RECT& r : state.region) {
-        rects.push_back(XRectangle{static_cast<short>(r.left), static_cast<short>(r.top),
-                                   static_cast<unsigned short>(r.right - r.left),
-                                   static_cast<unsigned short>(r.bottom - r.top)});
-      }
-      XShapeCombineRectangles(d, mirror.id, ShapeBounding, 0, 0, rects.data(),
-                              static_cast<int>(rects.size()), ShapeSet, Unsorted);
-    } else {
-      XShapeCombineMask(d, mirror.id, ShapeBounding, 0, 0, None, ShapeSet);
-    }
+    Reshape(mirror, state);
   }
   const bool map = state.visible && !state.minimized;
   if (map && !mirror.mapped) {
@@ -324,6 +343,30 @@ void X11Backend::ApplyState(Mirror& mirror, const NativeWindowState& state) {
     mirror.mapped = false;
   }
   mirror.state = state;
+}
+
+void X11Backend::Reshape(const Mirror& mirror, const NativeWindowState& state) {
+  Display* d = display_.get();
+  std::vector<XRectangle> region;
+  for (const RECT& r : state.region) {
+    region.push_back(XRectangle{static_cast<short>(r.left), static_cast<short>(r.top),
+                                static_cast<unsigned short>(r.right - r.left),
+                                static_cast<unsigned short>(r.bottom - r.top)});
+  }
+  if (mirror.cut_to_shown) {
+    std::vector<XRectangle> shown = mirror.opacity.ShownRectangles();
+    XShapeCombineRectangles(d, mirror.id, ShapeBounding, 0, 0, shown.data(),
+                            static_cast<int>(shown.size()), ShapeSet, YXBanded);
+    if (state.has_region) {
+      XShapeCombineRectangles(d, mirror.id, ShapeBounding, 0, 0, region.data(),
+                              static_cast<int>(region.size()), ShapeIntersect, Unsorted);
+    }
+  } else if (state.has_region) {
+    XShapeCombineRectangles(d, mirror.id, ShapeBounding, 0, 0, region.data(),
+                            static_cast<int>(region.size()), ShapeSet, Unsorted);
+  } else {
+    XShapeCombineMask(d, mirror.id, ShapeBounding, 0, 0, None, ShapeSet);
+  }
 }
 
 void X11Backend::SetTitle(::Window id, const std::wstring& title) {
@@ -363,6 +406,7 @@ void X11Backend::TopLevelDestroyed(HWND window) {
   auto it = mirrors_.find(window);
   if (it == mirrors_.end()) return;
   by_id_.erase(it->second.id);
+  if (it->second.alpha_gc != nullptr) XFreeGC(display_.get(), it->second.alpha_gc);
   XDestroyWindow(display_.get(), it->second.id);
   XFlush(display_.get());
   mirrors_.erase(it);
@@ -393,12 +437,24 @@ void X11Backend::Present(HWND window, const RECT& area, cairo_surface_t* compose
   const int height = cairo_image_surface_get_height(composed);
   if (width <= 0 || height <= 0) return;
   cairo_surface_flush(composed);
-  XImage* image = XCreateImage(d, DefaultVisual(d, DefaultScreen(d)), 24, ZPixmap, 0,
-                               reinterpret_cast<char*>(cairo_image_surface_get_data(composed)),
+  Mirror& mirror = it->second;
+  auto* pixels = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(composed));
+  const int stride = cairo_image_surface_get_stride(composed);
+  if (mirror.cut_to_shown) {
+    const RECT& rect = mirror.state.rect;
+    if (mirror.opacity.Update(rect.right - rect.left, rect.bottom - rect.top, area, pixels,
+                              stride / 4)) {
+      Reshape(mirror, mirror.state);
+    }
+  }
+  // Cairo's premultiplied ARGB is what a 32-bit visual blends; a 24-bit one ignores the alpha.
+  const bool blended = mirror.alpha_gc != nullptr;
+  XImage* image = XCreateImage(d, blended ? alpha_visual_.visual : DefaultVisual(d, DefaultScreen(d)),
+                               blended ? 32 : 24, ZPixmap, 0, reinterpret_cast<char*>(pixels),
                                static_cast<unsigned>(width), static_cast<unsigned>(height), 32,
-                               cairo_image_surface_get_stride(composed));
+                               stride);
   if (image == nullptr) return;
-  GC gc = DefaultGC(d, DefaultScreen(d));
+  GC gc = blended ? mirror.alpha_gc : DefaultGC(d, DefaultScreen(d));
   XPutImage(d, it->second.id, gc, image, 0, 0, area.left, area.top, static_cast<unsigned>(width),
             static_cast<unsigned>(height));
   image->data = nullptr;  // Cairo's pixels, not the image's

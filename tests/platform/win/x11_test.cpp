@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -225,6 +226,62 @@ TEST_F(X11, AWindowRegionShapesTheWindowOnTheScreen) {
   // The right half is cut away: the black root window shows there.
   EXPECT_TRUE(RunLoopUntil([&] { return ScreenPixel(550, 150) != 0xFF0000; }));
   EXPECT_EQ(ScreenPixel(450, 150), 0xFF0000u);
+}
+
+// An owned window painted only on its left half, over a red owner.
+class SeeThrough : public X11 {
+ protected:
+  void SetUp() override {
+    X11::SetUp();
+    win_test::RegisterTestClass(L"X11SeeThrough");
+  }
+  // Paints until done() holds.
+  bool ShowHalfPaintedOver(HWND owner, const std::function<bool()>& done) {
+    HWND owned = CreateTestWindow(L"X11SeeThrough", nullptr, WS_POPUP | WS_VISIBLE, 400, 300, 200,
+                                  100, owner);
+    if (owned == nullptr) return false;
+    SetTimer(owned, kTick, 20, nullptr);
+    return RunLoopUntil([&] {
+      HDC dc = GetDC(owned);
+      HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+      RECT left{0, 0, 100, 100};
+      FillRect(dc, &left, blue);
+      ReleaseDC(owned, dc);
+      DeleteObject(blue);
+      return done();
+    });
+  }
+};
+
+TEST_F(SeeThrough, WithoutACompositorAnOwnedWindowIsCutToWhatItShows) {
+  HWND owner = ShowRedWindow(350, 250, 300, 200);
+  ASSERT_TRUE(ShowHalfPaintedOver(owner, [&] { return ScreenPixel(450, 350) == 0x0000FF; }));
+  EXPECT_TRUE(RunLoopUntil([&] { return ScreenPixel(550, 350) == 0xFF0000; }));
+  EXPECT_EQ(ScreenPixel(450, 350), 0x0000FFu);
+}
+
+TEST_F(SeeThrough, WithACompositorAnOwnedWindowHasAnAlphaChannel) {
+  Display* d = screen_.get();
+  const ::Window manager = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+  XSetSelectionOwner(d, XInternAtom(d, "_NET_WM_CM_S0", False), manager, CurrentTime);
+  XSync(d, False);
+  HWND owner = ShowRedWindow(350, 250, 300, 200);
+  // The window's own pixels: opaque blue, and fully transparent where nothing was drawn.
+  auto pixel_at = [&](int x, int y) {
+    const ::Window native = NativeWindowOfClass("X11SeeThrough");
+    XImage* image = native == 0 ? nullptr : XGetImage(d, native, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr) return 0ul;
+    const unsigned long pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return pixel;
+  };
+  ASSERT_TRUE(ShowHalfPaintedOver(owner, [&] { return pixel_at(50, 50) == 0xFF0000FFul; }));
+  EXPECT_EQ(pixel_at(150, 50), 0ul);
+  XWindowAttributes attributes{};
+  ASSERT_TRUE(XGetWindowAttributes(d, NativeWindowOfClass("X11SeeThrough"), &attributes));
+  EXPECT_EQ(attributes.depth, 32);
+  XDestroyWindow(d, manager);
+  XSync(d, False);
 }
 
 TEST_F(X11, AClickArrivesAsButtonMessagesAtTheClientPoint) {
