@@ -29,6 +29,7 @@
 #include "core/dispatch.h"
 #include "core/input.h"
 #include "core/text_utf8.h"
+#include "x11/input_method.h"
 #include "x11/keymap.h"
 #include "x11/see_through.h"
 
@@ -77,6 +78,7 @@ struct Mirror {
   GC alpha_gc = nullptr;
   bool cut_to_shown = false;
   OpacityMask opacity;
+  InputContextPtr input_context;
 };
 
 constexpr size_t kRememberedRequests = 8;
@@ -155,6 +157,7 @@ class X11Backend final : public Backend {
   Atom wm_protocols_, wm_delete_, net_wm_name_, utf8_string_, net_active_, net_wm_state_,
       net_wm_state_above_, net_wm_pid_, net_workarea_, motif_hints_, quorvel_message_;
   AlphaVisual alpha_visual_;  // found once a compositing manager was first seen
+  std::unique_ptr<InputMethod> input_method_;
   std::unordered_map<HWND, Mirror> mirrors_;
   std::unordered_map<::Window, HWND> by_id_;
   std::set<KeyCode> keys_down_;
@@ -182,6 +185,7 @@ X11Backend::X11Backend(DisplayPtr display) : display_(std::move(display)) {
   Bool detectable = False;
   XkbSetDetectableAutoRepeat(d, True, &detectable);
   XSelectInput(d, root_, KeyPressMask | KeyReleaseMask);
+  input_method_ = std::make_unique<InputMethod>(d);
   XFlush(d);
   if (pipe2(wake_pipe_, O_NONBLOCK | O_CLOEXEC) != 0) wake_pipe_[0] = wake_pipe_[1] = -1;
   reader_ = std::thread([this] { ReadEvents(); });
@@ -293,6 +297,9 @@ void X11Backend::TopLevelCreated(HWND window, const NativeWindowState& state) {
   mirror.id = id;
   if (blended) mirror.alpha_gc = XCreateGC(d, id, 0, nullptr);
   mirror.cut_to_shown = see_through && !blended;
+  long filter_events = 0;
+  mirror.input_context = input_method_->CreateContext(id, &filter_events);
+  if (filter_events != 0) XSelectInput(d, id, attributes.event_mask | filter_events);
   mirror.state = state;
   mirror.state.visible = false;
   by_id_[id] = window;
@@ -407,6 +414,7 @@ void X11Backend::TopLevelDestroyed(HWND window) {
   if (it == mirrors_.end()) return;
   by_id_.erase(it->second.id);
   if (it->second.alpha_gc != nullptr) XFreeGC(display_.get(), it->second.alpha_gc);
+  it->second.input_context.reset();
   XDestroyWindow(display_.get(), it->second.id);
   XFlush(display_.get());
   mirrors_.erase(it);
@@ -653,6 +661,8 @@ void X11Backend::ReadEvents() {
       while (XPending(display_.get()) > 0) {
         XEvent event{};
         XNextEvent(display_.get(), &event);
+        // The input method's own traffic, and keys it takes while composing.
+        if (XFilterEvent(&event, None)) continue;
         events.push_back(event);
       }
     }
@@ -667,36 +677,54 @@ void X11Backend::ReadEvents() {
 }
 
 void X11Backend::HandleKey(const XKeyEvent& key) {
-  KeySym symbol = NoSymbol;
-  char text[8] = {};
-  XKeyEvent copy = key;
-  int length = 0;
+  TypedKey typed;
+  KeySym unshifted = NoSymbol;
   bool repeat = false;
   {
     std::lock_guard<std::mutex> lock(lock_);
-    length = XLookupString(&copy, text, sizeof(text) - 1, &symbol, nullptr);
-    // Detectable auto-repeat: a held key presses again without releasing.
-    if (key.type == KeyPress) {
-      repeat = !keys_down_.insert(static_cast<KeyCode>(key.keycode)).second;
-    } else {
-      keys_down_.erase(static_cast<KeyCode>(key.keycode));
+    XIC context = nullptr;
+    if (auto owner = by_id_.find(key.window); owner != by_id_.end()) {
+      if (auto mirror = mirrors_.find(owner->second); mirror != mirrors_.end()) {
+        context = mirror->second.input_context.get();
+      }
     }
-    if (symbol == NoSymbol || VirtualKeyOfKeySym(symbol) == 0) {
-      symbol = XkbKeycodeToKeysym(display_.get(), static_cast<KeyCode>(key.keycode), 0, 0);
+    typed = InputMethod::Lookup(context, key);
+    // Detectable auto-repeat: a held key presses again without releasing. An input method's
+    // text comes without a key.
+    if (key.keycode != 0) {
+      if (key.type == KeyPress) {
+        repeat = !keys_down_.insert(static_cast<KeyCode>(key.keycode)).second;
+      } else {
+        keys_down_.erase(static_cast<KeyCode>(key.keycode));
+      }
+      unshifted = XkbKeycodeToKeysym(display_.get(), static_cast<KeyCode>(key.keycode), 0, 0);
     }
   }
-  const UINT virtual_key = VirtualKeyOfKeySym(symbol);
-  if (virtual_key == 0) return;
+  UINT virtual_key = VirtualKeyOfKeySym(typed.symbol);
+  if (virtual_key == 0) virtual_key = VirtualKeyOfKeySym(unshifted);
   const UINT modifiers = ModifiersOfState(key.state);
   if (key.window == root_) {
-    if (key.type == KeyPress) RouteHotKey(modifiers, virtual_key, repeat);
+    if (key.type == KeyPress && virtual_key != 0) RouteHotKey(modifiers, virtual_key, repeat);
     return;
   }
   SetModifiers(modifiers);
-  std::wstring typed = length > 0 ? FromUtf8(std::string(text, static_cast<size_t>(length))) : L"";
-  wchar_t character = typed.size() == 1 && typed[0] >= L' ' ? typed[0] : 0;
-  if (virtual_key == VK_RETURN || virtual_key == VK_BACK) character = static_cast<wchar_t>(typed.empty() ? 0 : typed[0]);
-  RouteKey(virtual_key, key.type == KeyPress, character, repeat);
+  std::wstring characters;
+  for (wchar_t c : FromUtf8(typed.text)) {
+    if (c >= L' ' && c != 0x7F) characters += c;
+  }
+  if (virtual_key == VK_RETURN || virtual_key == VK_BACK) {
+    characters = typed.text.empty() ? L"" : std::wstring(1, static_cast<wchar_t>(typed.text[0]));
+  }
+  const bool down = key.type == KeyPress;
+  std::size_t next = 0;
+  if (virtual_key != 0) {
+    RouteKey(virtual_key, down, down && !characters.empty() ? characters[next++] : 0, repeat);
+  }
+  // What the key's own message cannot carry: an input method's text, a character without a key.
+  for (; down && next < characters.size(); ++next) {
+    RouteKey(VK_PACKET, true, characters[next], false);
+    RouteKey(VK_PACKET, false, 0, false);
+  }
 }
 
 void X11Backend::Handle(const XEvent& event) {
@@ -797,8 +825,21 @@ void X11Backend::Handle(const XEvent& event) {
       break;
     }
     case FocusIn:
-      RouteNativeActivated(window);
+    case FocusOut: {
+      {
+        std::lock_guard<std::mutex> lock(lock_);
+        auto mirror = mirrors_.find(window);
+        if (mirror != mirrors_.end() && mirror->second.input_context) {
+          if (event.type == FocusIn) {
+            XSetICFocus(mirror->second.input_context.get());
+          } else {
+            XUnsetICFocus(mirror->second.input_context.get());
+          }
+        }
+      }
+      if (event.type == FocusIn) RouteNativeActivated(window);
       break;
+    }
     case ClientMessage:
       if (event.xclient.message_type == wm_protocols_ &&
           static_cast<Atom>(event.xclient.data.l[0]) == wm_delete_) {

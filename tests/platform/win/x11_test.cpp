@@ -296,6 +296,31 @@ TEST_F(X11, AClickArrivesAsButtonMessagesAtTheClientPoint) {
   }
 }
 
+TEST_F(X11, TypedTextArrivesAsTheCharactersTypedAndPunctuationKeysHaveTheirCodes) {
+  if (RunProgram({"sh", "-c", "command -v xdotool >/dev/null"}) != 0) GTEST_SKIP() << "xdotool is not installed";
+  win_test::RegisterTestClass(L"X11Typed");
+  HWND window = ShowRedWindow(200, 150, 300, 200, L"X11Typed");
+  XSetInputFocus(screen_.get(), NativeWindowOfClass("X11Typed"), RevertToParent, CurrentTime);
+  XSync(screen_.get(), False);
+  std::string ascii;
+  for (char c = ' '; c <= '~'; ++c) ascii += c;
+  const std::wstring expected = std::wstring(ascii.begin(), ascii.end()) + L"\u00e9\u4e2d";
+  ASSERT_EQ(RunProgram({"xdotool", "type", "--delay", "1", ascii + "\u00e9\u4e2d"}), 0);
+  std::wstring typed;
+  EXPECT_TRUE(RunLoopUntil([&] {
+    typed.clear();
+    for (const MSG& m : seen_) {
+      if (m.message == WM_CHAR) typed += static_cast<wchar_t>(m.wParam);
+    }
+    return typed.size() >= expected.size();
+  }));
+  EXPECT_EQ(typed, expected);
+  bool equals_key = false;
+  for (const MSG& m : seen_) equals_key = equals_key || (m.message == WM_KEYDOWN && m.wParam == VK_OEM_PLUS);
+  EXPECT_TRUE(equals_key);
+  DestroyWindow(window);
+}
+
 TEST_F(X11, AGlobalHotkeyArrivesAsWmHotkey) {
   if (RunProgram({"sh", "-c", "command -v xdotool >/dev/null"}) != 0) GTEST_SKIP() << "xdotool is not installed";
   HWND window = ShowRedWindow(10, 10, 100, 100);

@@ -115,5 +115,28 @@ constexpr UINT VK_DOWN = 0x28;
 constexpr UINT VK_INSERT = 0x2D;
 constexpr UINT VK_DELETE = 0x2E;
 constexpr UINT VK_LWIN = 0x5B;
-constexpr UINT VK_F1 = 0x70;  // VK_F1 + n - 1 is Fn, up to F12
+constexpr UINT VK_NUMPAD0 = 0x60;  // VK_NUMPAD0 + n is the keypad's digit n
+constexpr UINT VK_MULTIPLY = 0x6A;
+constexpr UINT VK_ADD = 0x6B;
+constexpr UINT VK_SUBTRACT = 0x6D;
+constexpr UINT VK_DECIMAL = 0x6E;
+constexpr UINT VK_DIVIDE = 0x6F;
+constexpr UINT VK_F1 = 0x70;  // VK_F1 + n - 1 is Fn, up to F24
 constexpr UINT VK_F12 = 0x7B;
+constexpr UINT VK_F24 = 0x87;
+// Punctuation keys, named by what they carry on a US layout without Shift.
+constexpr UINT VK_OEM_1 = 0xBA;  // ;
+constexpr UINT VK_OEM_PLUS = 0xBB;
+constexpr UINT VK_OEM_COMMA = 0xBC;
+constexpr UINT VK_OEM_MINUS = 0xBD;
+constexpr UINT VK_OEM_PERIOD = 0xBE;
+constexpr UINT VK_OEM_2 = 0xBF;    // /
+constexpr UINT VK_OEM_3 = 0xC0;    // `
+constexpr UINT VK_OEM_4 = 0xDB;    // [
+constexpr UINT VK_OEM_5 = 0xDC;    // backslash
+constexpr UINT VK_OEM_6 = 0xDD;    // ]
+constexpr UINT VK_OEM_7 = 0xDE;    // '
+constexpr UINT VK_OEM_102 = 0xE2;  // the extra key beside the left Shift of European keyboards
+// A character typed without a key of its own (an input method's text): its WM_KEYDOWN carries
+// the character to TranslateMessage.
+constexpr UINT VK_PACKET = 0xE7;
