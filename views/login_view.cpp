@@ -28,6 +28,10 @@ bool EqualIgnoringCase(const std::wstring& a, const std::wstring& b) {
   return true;
 }
 
+bool IsPlaceholder(const std::wstring& text) {
+  return text == kChinesePlaceholder || text == kEnglishPlaceholder;
+}
+
 // The device the closed box showed stays chosen while it is plugged in, wherever it lies in
 // the new list; only without it does the engine's current device get the selection. Among
 // equal names or ids the last one counts.
@@ -126,6 +130,10 @@ void LoginView::Notify(ui::TNotifyUI& msg) {
   const std::wstring sender = msg.pSender != nullptr ? msg.pSender->GetName().str() : L"";
   if (type == L"textchanged" && sender == L"class_code") {
     UpdateJoinButton();
+  } else if (type == L"setfocus" && sender == L"class_code" &&
+             IsPlaceholder(code_field_->GetText().str())) {
+    // The first key typed replaces the placeholder instead of joining it.
+    code_field_->SetSel(0, -1);
   } else if (type == L"predropdown") {
     RefreshDeviceLists();
   } else if (type == L"click" && sender == L"join_class") {

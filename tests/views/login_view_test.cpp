@@ -201,6 +201,23 @@ TEST_P(LoginViewSkinTest, TheCodeFieldHasTheKeyboardWhenShownAndShownAgain) {
   EXPECT_EQ(FocusedName(), L"class_code");
 }
 
+TEST_P(LoginViewSkinTest, TheFirstKeyReplacesThePlaceholderWhetherTheFieldHadTheKeyboardOrIsClicked) {
+  const std::wstring placeholder = Text(L"class_code");
+  ASSERT_TRUE(CUiDriver::Type(view(), L"class_code", L"12345678"));
+  EXPECT_EQ(Text(L"class_code"), L"12345678");
+  ui::CControlUI* field = CUiDriver::FindControl(view(), L"class_code");
+  field->SetText(placeholder.c_str());
+  CUiDriver::FindControl(view(), L"camera_device")->SetFocus();
+  ASSERT_TRUE(CUiDriver::Click(view(), L"class_code"));
+  ASSERT_TRUE(CUiDriver::Type(view(), L"class_code", L"876"));
+  EXPECT_EQ(Text(L"class_code"), L"876");
+  // A click in the field that has the keyboard places the caret.
+  const RECT& pos = field->GetPos();
+  ASSERT_TRUE(CUiDriver::ClickAt(view(), POINT{pos.left + 2, (pos.top + pos.bottom) / 2}));
+  ASSERT_TRUE(CUiDriver::Type(view(), L"class_code", L"0"));
+  EXPECT_EQ(Text(L"class_code"), L"0876");
+}
+
 TEST_P(LoginViewSkinTest, EnterInTheFieldJoinsOnlyWhileTheButtonIsEnabled) {
   ClearCode();
   ASSERT_TRUE(CUiDriver::PressKey(view(), L"class_code", VK_RETURN));

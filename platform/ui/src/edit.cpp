@@ -116,6 +116,12 @@ void CEditUI::DoEvent(TEventUI& event) {
   if (!IsEnabled()) return;
   switch (event.Type) {
     case UIEvent::ButtonDown: {
+      // The press that gave the field the keyboard keeps what taking it selected (a
+      // placeholder to be typed over); a press in a field that had it places the caret.
+      const bool keep_selection = focus_fresh_ && caret_ != anchor_;
+      focus_fresh_ = false;
+      placing_ = !keep_selection;
+      if (keep_selection) break;
       const RECT& pos = GetPos();
       const int x = event.ptMouse.x - pos.left - GetTextPadding().left;
       const int index = TextIndexAtX(GetText().str(), GetManager()->GetFont(GetFont()), x);
@@ -123,12 +129,13 @@ void CEditUI::DoEvent(TEventUI& event) {
       break;
     }
     case UIEvent::MouseMove:
-      if (GetManager() != nullptr && GetManager()->GetCapture() == this) {
+      if (placing_ && GetManager() != nullptr && GetManager()->GetCapture() == this) {
         const int x = event.ptMouse.x - GetPos().left - GetTextPadding().left;
         MoveCaret(TextIndexAtX(GetText().str(), GetManager()->GetFont(GetFont()), x), true);
       }
       break;
     case UIEvent::KeyDown:
+      focus_fresh_ = false;
       OnKey(event.wParam, event.wKeyState);
       break;
     case UIEvent::Char: {
@@ -145,7 +152,11 @@ void CEditUI::DoEvent(TEventUI& event) {
       break;
     }
     case UIEvent::SetFocus:
+      focus_fresh_ = true;
+      Invalidate();
+      break;
     case UIEvent::KillFocus:
+      focus_fresh_ = false;
       Invalidate();
       break;
     default:

@@ -83,6 +83,8 @@ class CEditUI : public CLabelUI {
 
   int caret_ = 0;
   int anchor_ = 0;
+  bool focus_fresh_ = false;  // the keyboard arrived and nothing has used it yet
+  bool placing_ = false;      // the press under way places the caret, and a drag selects
   int max_char_ = 255;
   DWORD selected_bk_color_ = 0xFFBAD6FB;
 };
