@@ -114,7 +114,7 @@ class RealProgram : public ::testing::Test {
     for (unsigned int i = 0; i < count; ++i) {
       XClassHint hint{};
       if (!XGetClassHint(d, children[i], &hint)) continue;
-      if (hint.res_class != nullptr && std::string(hint.res_class) == kMainClass) {
+      if (hint.res_name != nullptr && std::string(hint.res_name) == kMainClass) {
         found.push_back(children[i]);
       }
       XFree(hint.res_name);

@@ -125,8 +125,10 @@ void CWindowWnd::Close(UINT code) {
 }
 
 void CWindowWnd::SetIcon(UINT resource_id) {
-  // The window system has no icons to show; loading keeps the call's contract.
-  LoadIconW(CPaintManagerUI::GetInstance(), MAKEINTRESOURCEW(static_cast<int>(resource_id)));
+  if (window_ == nullptr) return;
+  HICON icon = LoadIconW(CPaintManagerUI::GetInstance(), MAKEINTRESOURCEW(static_cast<int>(resource_id)));
+  SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
 bool CWindowWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {

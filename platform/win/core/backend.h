@@ -31,6 +31,7 @@ struct NativeWindowState {
   bool has_region;
   std::vector<RECT> region;  // window coordinates; used when has_region
   HWND owner;
+  HICON icon;  // null: none
 };
 
 // A window of another program, found through the window manager.

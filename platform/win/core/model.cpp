@@ -107,6 +107,7 @@ NativeWindowState Model::NativeState(const Window& window) const {
   state.has_region = window.region.has_value();
   if (window.region) state.region = *window.region;
   state.owner = window.owner;
+  state.icon = window.big_icon != nullptr ? window.big_icon : window.small_icon;
   return state;
 }
 

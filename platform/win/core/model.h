@@ -62,6 +62,8 @@ struct Window {
   bool destroying = false;
   bool track_leave = false;
   std::optional<ForeignWindow> foreign;  // a window of another program
+  HICON big_icon = nullptr;    // WM_SETICON's; the screen shows the big one, else the small
+  HICON small_icon = nullptr;
 
   bool visible_bit() const { return (style & WS_VISIBLE) != 0; }
   bool is_child() const { return (style & WS_CHILD) != 0; }

@@ -1,7 +1,6 @@
-// Icons and cursors are drawn by the program itself here, so these give null handles.
+// Cursors are drawn by the program itself here, so these give null handles.
 #include <windows.h>
 
-HICON LoadIconW(HINSTANCE, LPCWSTR) { return nullptr; }
 HCURSOR LoadCursorW(HINSTANCE, LPCWSTR) { return nullptr; }
 HCURSOR SetCursor(HCURSOR) { return nullptr; }
 HINSTANCE GetModuleHandleW(LPCWSTR) { return nullptr; }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <mutex>
+#include <utility>
 
 #include "core/dispatch.h"
 #include "core/model.h"
@@ -398,6 +399,19 @@ LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM wparam, LPARAM lparam) 
     }
     case WM_SETTEXT:
       return SetWindowTextW(handle, reinterpret_cast<LPCWSTR>(lparam));
+    case WM_SETICON: {
+      HICON previous = nullptr;
+      {
+        Model& model = TheModel();
+        std::unique_lock lock(model.mutex);
+        Window* window = model.FindLocal(handle);
+        if (window == nullptr) return 0;
+        HICON& slot = wparam == ICON_SMALL ? window->small_icon : window->big_icon;
+        previous = std::exchange(slot, reinterpret_cast<HICON>(lparam));
+      }
+      win::core::SyncNative(handle);
+      return reinterpret_cast<LRESULT>(previous);
+    }
     default:
       return 0;
   }

@@ -32,6 +32,7 @@
 #include "x11/input_method.h"
 #include "x11/keymap.h"
 #include "x11/see_through.h"
+#include "x11/window_hints.h"
 
 namespace win::core {
 
@@ -282,9 +283,7 @@ void X11Backend::TopLevelCreated(HWND window, const NativeWindowState& state) {
   long hints[5] = {2, 0, 0, 0, 0};
   XChangeProperty(d, id, motif_hints_, motif_hints_, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(hints), 5);
-  std::string class_name = ToUtf8(state.class_name);
-  XClassHint class_hint{class_name.data(), class_name.data()};
-  XSetClassHint(d, id, &class_hint);
+  SetClassHint(d, id, state.class_name);
   XSetWMProtocols(d, id, &wm_delete_, 1);
   long pid = static_cast<long>(getpid());
   XChangeProperty(d, id, net_wm_pid_, XA_CARDINAL, 32, PropModeReplace,
@@ -328,6 +327,7 @@ void X11Backend::ApplyState(Mirror& mirror, const NativeWindowState& state) {
   }
   if (was.title != state.title) SetTitle(mirror.id, state.title);
   if (was.topmost != state.topmost) SetTopmost(mirror.id, state.topmost);
+  if (was.icon != state.icon) SetIconProperty(d, mirror.id, state.icon);
   if (state.owner != was.owner) {
     auto owner = mirrors_.find(state.owner);
     XSetTransientForHint(d, mirror.id, owner == mirrors_.end() ? None : owner->second.id);
@@ -529,14 +529,7 @@ DWORD X11Backend::ProcessOf(::Window id) {
   return pid;
 }
 
-std::wstring X11Backend::ClassOf(::Window id) {
-  XClassHint hint{};
-  if (!XGetClassHint(display_.get(), id, &hint)) return {};
-  std::wstring name = hint.res_class != nullptr ? FromUtf8(hint.res_class) : std::wstring();
-  if (hint.res_name != nullptr) XFree(hint.res_name);
-  if (hint.res_class != nullptr) XFree(hint.res_class);
-  return name;
-}
+std::wstring X11Backend::ClassOf(::Window id) { return ModelClassOf(display_.get(), id); }
 
 std::wstring X11Backend::TitleOf(::Window id) {
   Atom type = None;

@@ -98,7 +98,7 @@ class X11 : public ::testing::Test {
     for (unsigned int i = 0; i < count && found == 0; ++i) {
       XClassHint hint{};
       if (!XGetClassHint(d, children[i], &hint)) continue;
-      if (hint.res_class != nullptr && std::string(hint.res_class) == class_name) found = children[i];
+      if (hint.res_name != nullptr && std::string(hint.res_name) == class_name) found = children[i];
       XFree(hint.res_name);
       XFree(hint.res_class);
     }

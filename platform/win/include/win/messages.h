@@ -23,6 +23,7 @@ constexpr UINT WM_ACTIVATEAPP = 0x001C;
 constexpr UINT WM_SETCURSOR = 0x0020;
 constexpr UINT WM_GETMINMAXINFO = 0x0024;
 constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
+constexpr UINT WM_SETICON = 0x0080;        // wParam: ICON_BIG or ICON_SMALL; lParam: HICON; answers the old one
 constexpr UINT WM_NCCREATE = 0x0081;       // lParam: CREATESTRUCTW*; FALSE fails creation
 constexpr UINT WM_NCDESTROY = 0x0082;      // the last message a window receives
 constexpr UINT WM_NCHITTEST = 0x0084;      // lParam: screen point; answer HT*
@@ -60,6 +61,10 @@ constexpr WPARAM SIZE_MAXIMIZED = 2;
 // WM_ACTIVATE wParam.
 constexpr WPARAM WA_INACTIVE = 0;
 constexpr WPARAM WA_ACTIVE = 1;
+
+// WM_SETICON wParam.
+constexpr WPARAM ICON_SMALL = 0;
+constexpr WPARAM ICON_BIG = 1;
 
 // WM_SYSCOMMAND wParam.
 constexpr WPARAM SC_SIZE = 0xF000;

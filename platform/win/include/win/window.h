@@ -272,8 +272,9 @@ constexpr UINT MOD_NOREPEAT = 0x4000;  // a held combination gives one WM_HOTKEY
 BOOL RegisterHotKey(HWND window, int id, UINT modifiers, UINT virtual_key);
 BOOL UnregisterHotKey(HWND window, int id);
 
-// Resources: there are none here; the calls succeed with null handles so that loading an
-// icon or cursor that is only shown by the system costs nothing.
+// Resources. Icons are the program file's own (win/icon_resource.h), loaded once and shared
+// for the process's life; a name that is no numbered icon of the program gives null. Cursors
+// are drawn by the program itself: the cursor calls succeed with null handles.
 HICON LoadIconW(HINSTANCE instance, LPCWSTR name);
 HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name);
 inline LPCWSTR const IDC_ARROW = MAKEINTRESOURCEW(32512);
