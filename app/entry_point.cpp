@@ -74,8 +74,10 @@ void ChooseSkin() {
 }  // namespace
 
 int QuorvelMain(int argc, char** argv) {
-  if (AnswerOption(argc, argv)) return 0;
-  if (RaiseRunningCopy()) return 0;
+  if (AnswerOption(argc, argv) || RaiseRunningCopy()) {
+    TheDataHolder().SkipSavingAtExit();
+    return 0;
+  }
   ChooseSkin();
   MainWindow& main_window = GetMainWindow();
   main_window.ShowWindow(true, true);

@@ -18,6 +18,7 @@
 #include "media/engine_events.h"
 #include "media/media_engine.h"
 #include "service/data_holder.h"
+#include "service/version_order.h"
 #include "views/login_view.h"
 
 namespace {
@@ -42,12 +43,6 @@ UINT AskWithBox(HWND owner, const wchar_t* layout, const wchar_t* title, SIZE si
   box->CenterWindow();
   if (prepare) prepare(*box);
   return box->ShowModal();
-}
-
-// A later version is a greater byte string: "1.1.10" is not newer than "1.1.7".
-// std::string compares its characters as unsigned char.
-bool IsNewerVersion(const std::string& offered, const std::string& current) {
-  return offered > current;
 }
 
 // Only web addresses are handed to the system's opener, whatever the service sent.

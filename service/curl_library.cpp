@@ -31,6 +31,11 @@ const CurlLibrary* Load() {
       !Find(library, "curl_easy_setopt", curl.easy_setopt) ||
       !Find(library, "curl_easy_perform", curl.easy_perform) ||
       !Find(library, "curl_easy_cleanup", curl.easy_cleanup) ||
+      !Find(library, "curl_easy_getinfo", curl.easy_getinfo) ||
+      !Find(library, "curl_url", curl.url) || !Find(library, "curl_url_set", curl.url_set) ||
+      !Find(library, "curl_url_get", curl.url_get) ||
+      !Find(library, "curl_url_cleanup", curl.url_cleanup) ||
+      !Find(library, "curl_free", curl.free) ||
       !Find(library, "curl_global_init", global_init) ||
       global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
     OutputDebugStringW(L"libcurl cannot be initialised");

@@ -11,6 +11,12 @@ struct CurlLibrary {
   decltype(&curl_easy_setopt) easy_setopt;
   decltype(&curl_easy_perform) easy_perform;
   decltype(&curl_easy_cleanup) easy_cleanup;
+  decltype(&curl_easy_getinfo) easy_getinfo;
+  decltype(&curl_url) url;
+  decltype(&curl_url_set) url_set;
+  decltype(&curl_url_get) url_get;
+  decltype(&curl_url_cleanup) url_cleanup;
+  decltype(&curl_free) free;
 };
 
 // The loaded and initialised library; null when it cannot be loaded or initialised.

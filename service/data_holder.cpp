@@ -25,7 +25,7 @@ DataHolder::DataHolder() {
 
 DataHolder::~DataHolder() {
   worker_gate_->CloseAndWait(kWorkerStopBound);
-  SaveSettings(*this);
+  if (save_at_exit_) SaveSettings(*this);
 }
 
 AppInfo& DataHolder::app_info() {

@@ -64,7 +64,8 @@ class DataHolder {
  public:
   // Takes the language from the user's default locale, then loads the settings file.
   DataHolder();
-  // Stops the request workers first (a bounded wait), then saves the settings file.
+  // Stops the request workers first (a bounded wait), then saves the settings file unless
+  // told not to.
   ~DataHolder();
   DataHolder(const DataHolder&) = delete;
   DataHolder& operator=(const DataHolder&) = delete;
@@ -72,6 +73,10 @@ class DataHolder {
   AppInfo& app_info();
   LocalSettings& settings();
   LessonRecord& lesson();
+
+  // For a run that only answers and ends (an option, or a second copy raising the first):
+  // what it never changed is not written back.
+  void SkipSavingAtExit() { save_at_exit_ = false; }
 
   // "cn" or "us"; an empty language becomes "us".
   std::string GetLanguage();
@@ -93,6 +98,7 @@ class DataHolder {
   std::unique_ptr<LocalSettings> settings_;
   std::unique_ptr<LessonRecord> lesson_;
   std::shared_ptr<WorkerGate> worker_gate_ = std::make_shared<WorkerGate>();
+  bool save_at_exit_ = true;
 };
 
 // The process-wide instance, constructed before the entry point and destroyed after it.

@@ -1,10 +1,30 @@
 #include "service/login_reply.h"
 
+#include <windows.h>
+
+#include "app/text_conversion.h"
 #include "service/api_address.h"
 
 namespace {
 
 using namespace reply_value;
+
+// The notice measures and draws its text on the user-interface thread: a page-long error
+// page would freeze the window, so the notice gets its beginning and the debug output all.
+constexpr size_t kShownCharacters = 300;
+
+std::string ForTheNotice(const std::string& text) {
+  size_t characters = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    // A UTF-8 continuation byte belongs to the character before it.
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+    if (characters++ == kShownCharacters) {
+      OutputDebugStringW((L"lesson service reply: " + Utf8ToWide(text)).c_str());
+      return text.substr(0, i) + "\xe2\x80\xa6";  // an ellipsis
+    }
+  }
+  return text;
+}
 
 LoginData ReadLogin(const Json::Value& data) {
   LoginData login;
@@ -52,10 +72,10 @@ StepOutcome<Data> ReadStep(const std::string& reply, bool chinese_ui, Reader rea
   ReplyEnvelope envelope = ReadEnvelope(reply, DataRequirement::kNotEmpty);
   switch (envelope.verdict) {
     case ReplyVerdict::kNotJson:
-      outcome.failure_message = reply;
+      outcome.failure_message = ForTheNotice(reply);
       return outcome;
     case ReplyVerdict::kRefused:
-      outcome.failure_message = envelope.refusal_message;
+      outcome.failure_message = ForTheNotice(envelope.refusal_message);
       return outcome;
     case ReplyVerdict::kMalformed:
       outcome.failure_message = MalformedReplyMessage(envelope.malformed_key, chinese_ui);

@@ -51,8 +51,9 @@ struct StepOutcome {
   bool succeeded() const { return data.has_value(); }
 };
 
-// Not JSON: the message is the whole reply. Refused: the service's "msg". Wrong shape: a text
-// naming the value, in the user's language.
+// Not JSON: the message is the reply. Refused: the service's "msg". Either is cut to its first
+// 300 characters and an ellipsis, the whole text going to the debug output. Wrong shape: a
+// text naming the value, in the user's language.
 StepOutcome<LoginData> ReadLoginReply(const std::string& reply, bool chinese_ui);
 StepOutcome<AccessData> ReadAccessReply(const std::string& reply, bool chinese_ui);
 

@@ -3,8 +3,10 @@
 #include <windows.h>
 #include <json/json.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <memory>
 
@@ -48,16 +50,42 @@ bool WriteWhole(const std::string& path, const std::string& text) {
   return std::fclose(file.release()) == 0 && written;
 }
 
+// Where app.conf goes, or why there is no such place.
+struct Location {
+  std::string path;
+  std::string problem;
+};
+
+// Every missing folder on the way is created for this user alone.
+bool CreateFolders(const std::string& folder) {
+  for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+    const std::string level = folder.substr(0, slash);
+    if (!PathFileExistsA(level.c_str()) && !CreateDirectoryA(level.c_str(), nullptr)) return false;
+    if (slash == std::string::npos) return true;
+  }
+}
+
+Location SettingsLocation() {
+  char folder[kPathBufferSize] = {};
+  if (!SHGetSpecialFolderPathA(nullptr, folder, CSIDL_APPDATA, FALSE)) {
+    return {"", "the user's configuration folder is unknown"};
+  }
+  const std::string own_folder = std::string(folder) + "/Quorvel";
+  if (!CreateFolders(own_folder)) {
+    return {"", "cannot create " + own_folder + ": " + std::strerror(errno)};
+  }
+  const std::string path = own_folder + "/app.conf";
+  if (path.size() >= kPathBufferSize) return {"", "the path " + path + " is too long"};
+  return {path, ""};
+}
+
+void ReportUnsaved(const std::string& problem) {
+  std::fprintf(stderr, "Quorvel: settings not saved: %s\n", problem.c_str());
+}
+
 }  // namespace
 
-std::string SettingsFilePath() {
-  char folder[kPathBufferSize] = {};
-  SHGetSpecialFolderPathA(nullptr, folder, CSIDL_APPDATA, FALSE);
-  std::string path = std::string(folder) + "/Quorvel";
-  if (!PathFileExistsA(path.c_str())) CreateDirectoryA(path.c_str(), nullptr);
-  path += "/app.conf";
-  return path.size() < kPathBufferSize ? path : std::string();
-}
+std::string SettingsFilePath() { return SettingsLocation().path; }
 
 void LoadSettings(DataHolder& holder) {
   LocalSettings& settings = holder.settings();
@@ -67,7 +95,13 @@ void LoadSettings(DataHolder& holder) {
   Json::CharReaderBuilder builder;
   builder["collectComments"] = false;
   std::string errors;
-  if (file && Json::parseFromStream(builder, file, &root, &errors) && root.isObject()) {
+  bool parsed = false;
+  try {
+    parsed = file && Json::parseFromStream(builder, file, &root, &errors);
+  } catch (const Json::Exception&) {
+    // jsoncpp throws, rather than failing, on nesting deeper than its stack limit.
+  }
+  if (parsed && root.isObject()) {
     settings.app_id = ReadText(root, "app_id");
     lesson.video_profile = ReadMember(root, "profile", Json::intValue, &Json::Value::asInt);
     settings.volume = ReadMember(root, "volume", Json::intValue, &Json::Value::asInt);
@@ -89,11 +123,16 @@ void SaveSettings(DataHolder& holder) {
   root["hotkey"] = settings.hotkey;
   const std::string text = root.toStyledString() + "\n";
 
-  const std::string path = SettingsFilePath();
-  if (path.empty()) return;
+  const Location location = SettingsLocation();
+  if (location.path.empty()) {
+    ReportUnsaved(location.problem);
+    return;
+  }
+  const std::string& path = location.path;
   const std::string staging = path + ".new";
   if (!WriteWhole(staging, text) ||
       !MoveFileExA(staging.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ReportUnsaved("cannot write " + path + ": " + std::strerror(errno));
     std::remove(staging.c_str());
   }
 }

@@ -53,8 +53,8 @@ bool WaitFor(const std::function<bool()>& done) {
 // One run of the program; killed if the test ends while it still runs.
 class Program {
  public:
-  Program() {
-    const char* argv[] = {QUORVEL_PROGRAM_PATH, nullptr};
+  explicit Program(const char* option = nullptr) {
+    const char* argv[] = {QUORVEL_PROGRAM_PATH, option, nullptr};
     if (posix_spawn(&pid_, QUORVEL_PROGRAM_PATH, nullptr, nullptr, const_cast<char**>(argv),
                     environ) != 0) {
       pid_ = 0;
@@ -243,6 +243,26 @@ TEST_F(RealProgram, ASecondCopyBringsTheFirstAboveAnotherProgramsWindow) {
 
   RequestClose(native);
   EXPECT_EQ(first.WaitForExit(), 0);
+}
+
+TEST_F(RealProgram, OnlyTheCopyThatRunsWritesTheSettingsFile) {
+  const std::filesystem::path settings = home_.path() / "Quorvel" / "app.conf";
+  for (const char* option : {"--help", "--version"}) {
+    Program answer(option);
+    ASSERT_TRUE(answer.started());
+    EXPECT_EQ(answer.WaitForExit(), 0);
+  }
+  Program first;
+  ASSERT_TRUE(first.started());
+  const HWND running = FindMain();
+  ASSERT_NE(running, nullptr);
+  Program second;
+  ASSERT_TRUE(second.started());
+  EXPECT_EQ(second.WaitForExit(), 0);
+  EXPECT_FALSE(std::filesystem::exists(settings));
+  ASSERT_TRUE(PostMessageW(running, WM_CLOSE, 0, 0));
+  EXPECT_EQ(first.WaitForExit(), 0);
+  EXPECT_TRUE(std::filesystem::exists(settings));
 }
 
 TEST_F(RealProgram, TheDragOptionIsOffWhileItRunsAndBackOnAfterANormalExit) {

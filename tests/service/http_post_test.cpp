@@ -86,6 +86,23 @@ TEST(HttpPost, ARedirectIsFollowedWithTheSameForm) {
   EXPECT_EQ(requests[1].body, kBaseQuery);
 }
 
+TEST(HttpPost, ARedirectToAnotherSchemeHostOrPortEndsTheRequestUnsent) {
+  RunningLessonService elsewhere;
+  const std::string port = std::to_string(elsewhere.port());
+  for (const std::string& location :
+       {"https://127.0.0.1:" + port + kConfigPath, elsewhere.Url(kConfigPath),
+        "http://localhost:" + port + kConfigPath, std::string("http://127.0.0.1") + kConfigPath}) {
+    Fault redirect = SimpleFault(FaultKind::kRedirectTo);
+    redirect.text = location;
+    RunningLessonService service({{kConfigPath, redirect}});
+    const std::string own = service.Url(kConfigPath);
+    EXPECT_EQ(PostWithin(std::chrono::seconds(20), own, kBaseQuery), "NETWORK ERROR,CODE:1")
+        << location;
+    EXPECT_EQ(service.store().Requests().size(), 1u) << location;
+  }
+  EXPECT_TRUE(elsewhere.store().Requests().empty());
+}
+
 TEST(HttpPost, ARedirectLoopIsANetworkErrorAfterTheRedirectBound) {
   RunningLessonService service({{kConfigPath, SimpleFault(FaultKind::kRedirectLoop)}});
   EXPECT_EQ(PostWithin(std::chrono::seconds(20), service.Url(kConfigPath), kBaseQuery),
@@ -124,12 +141,18 @@ TEST(HttpPost, ABodyOver8MiBIsATransportFailure) {
             "NETWORK ERROR,CODE:23");
 }
 
-TEST(HttpPost, AStalledServiceIsAbandonedAfterTheStallBound) {
-  RunningLessonService service({{kConfigPath, SimpleFault(FaultKind::kStall)}});
-  TransferLimits limits;
-  limits.stall_timeout = std::chrono::seconds(2);
-  EXPECT_EQ(PostWithin(std::chrono::seconds(30), service.Url(kConfigPath), kBaseQuery, limits),
-            "NETWORK ERROR,CODE:28");
+TEST(HttpPost, AStalledOrTricklingServiceIsAbandonedAfterItsBound) {
+  TransferLimits stall;
+  stall.stall_timeout = std::chrono::seconds(2);
+  TransferLimits total;
+  total.total_timeout = std::chrono::seconds(3);
+  const std::pair<FaultKind, TransferLimits> cases[] = {{FaultKind::kStall, stall},
+                                                        {FaultKind::kTrickle, total}};
+  for (const auto& [fault, limits] : cases) {
+    RunningLessonService service({{kConfigPath, SimpleFault(fault)}});
+    EXPECT_EQ(PostWithin(std::chrono::seconds(30), service.Url(kConfigPath), kBaseQuery, limits),
+              "NETWORK ERROR,CODE:28");
+  }
 }
 
 TEST(HttpPost, ALateAnswerWithinTheStallBoundIsWaitedFor) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "service/config_request.h"
+#include "service/http_post.h"
 #include "tests/service/reply_samples.h"
 #include "tests/service/running_lesson_service.h"
 #include "tests/service/worker_test_support.h"
@@ -89,6 +90,23 @@ TEST(Login, AnUnknownCodeIsRefusedInTheUsersLanguageWithOneMessage) {
     EXPECT_EQ(harness.received(), kLoginStepFailed);
     EXPECT_EQ(harness.holder().last_message, text);
     EXPECT_EQ(service.store().Requests().size(), 1u) << "no access request after a failed login";
+  }
+}
+
+TEST(Login, TwentyWrongCodesFromOneComputerRefuseTheNextLoginInTheUsersLanguage) {
+  RunningLessonService service;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    HttpPost(service.Url(kLoginPath), std::string(kBase) + "&code=00000000");
+  }
+  const std::pair<const char*, const char*> cases[] = {
+      {"en_US.UTF-8", "Too many wrong lesson codes from this computer, please try again in a minute"},
+      {"zh_CN.UTF-8", "本机输入错误课程码的次数过多，请一分钟后再试"}};
+  for (const auto& [locale, text] : cases) {
+    WorkerHarness harness(locale);
+    StartLogin(service.CodeOf(Role::kTeacher), harness.holder());
+    ASSERT_TRUE(harness.WaitForWorkers());
+    EXPECT_EQ(harness.received(), kLoginStepFailed);
+    EXPECT_EQ(harness.holder().last_message, text);
   }
 }
 

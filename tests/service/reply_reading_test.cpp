@@ -4,6 +4,7 @@
 #include "service/login_reply.h"
 #include "service/reply_envelope.h"
 #include "tests/service/reply_samples.h"
+#include "tests/support/scoped_env.h"
 
 using testing_support::LoginReplyWithUserType;
 
@@ -38,7 +39,7 @@ TEST(ReplyEnvelope, TransportTextsAndEmptyBodiesAreNotJson) {
 TEST(ReplyEnvelope, NestingTooDeepForTheParserIsNotJson) {
   std::string deep(5000, '[');
   EXPECT_EQ(ReadEnvelope(deep, DataRequirement::kNone).verdict, ReplyVerdict::kNotJson);
-  EXPECT_EQ(ReadLoginReply(deep, false).failure_message, deep);
+  EXPECT_EQ(ReadLoginReply(deep, false).failure_message, deep.substr(0, 300) + "\u2026");
   EXPECT_FALSE(ReadConfigReply("{\"data\":" + deep).accepted);
 }
 
@@ -154,6 +155,28 @@ TEST(LoginReply, FailuresCarryTheTextToShow) {
   EXPECT_EQ(refused.failure_message, "Unknown lesson code");
   EXPECT_EQ(ReadLoginReply("{\"code\":0,\"msg\":\"no data\"}", kEnglish).failure_message,
             "no data");
+}
+
+TEST(LoginReply, ALongFailureShowsItsFirst300CharactersAndTheDebugOutputGetsItAll) {
+  testing_support::ScopedEnv debug("QUORVEL_DEBUG", std::string("1"));
+  std::string chinese;
+  for (int i = 0; i < 400; ++i) chinese += "\u9519";
+  const std::string long_msg(5000, 'm');
+  struct Case {
+    std::string reply;
+    std::string shown;
+    std::string debug;
+  } cases[] = {
+      {std::string(300, 'x'), std::string(300, 'x'), ""},
+      {std::string(301, 'x'), std::string(300, 'x') + "\u2026", std::string(301, 'x')},
+      {chinese, chinese.substr(0, 900) + "\u2026", chinese},
+      {"{\"code\":7,\"msg\":\"" + long_msg + "\"}", long_msg.substr(0, 300) + "\u2026", long_msg}};
+  for (const Case& c : cases) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ReadLoginReply(c.reply, kEnglish).failure_message, c.shown) << c.reply.size();
+    const std::string output = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(output.find(c.debug) != std::string::npos && !output.empty(), !c.debug.empty());
+  }
 }
 
 TEST(LoginReply, WrongShapesFailWithAMessageNamingTheValue) {

@@ -126,8 +126,10 @@ TEST(SettingsFile, WrittenFormIsExactWhateverOrderWasRead) {
 
 TEST(SettingsFile, BrokenFilesLeaveTheDefaults) {
   ScopedUserProfile profile;
-  for (const std::string text : {"", "not json at all", "{\"volume\": 30, \"hotkey\": \"Alt",
-                                 "[1, 2, 3]", "\"a string\"", "42", "null", "\xff\xfe{}"}) {
+  const std::string broken[] = {"", "not json at all", "{\"volume\": 30, \"hotkey\": \"Alt",
+                                "[1, 2, 3]", "\"a string\"", "42", "null", "\xff\xfe{}",
+                                std::string(2000, '[')};
+  for (const std::string& text : broken) {
     Loaded loaded = LoadFrom(profile, text);
     EXPECT_EQ(loaded.volume, 80) << text;
     EXPECT_EQ(loaded.hotkey, "Alt + S") << text;
@@ -173,13 +175,31 @@ TEST(SettingsFile, TextsThatAreNotUtf8ReadAsAbsentAndWhatWasReadIsWhatIsWritten)
   EXPECT_EQ(loaded.hotkey, "Ctrl + \xe4\xb8\xad") << "valid UTF-8 is kept";
 }
 
-TEST(SettingsFile, UnwritableFolderIsSilentlySkipped) {
+TEST(SettingsFile, MissingParentFoldersAreCreatedForTheUserAlone) {
   ScopedUserProfile profile;
-  // A plain file where the folder should be: the path cannot be created or opened.
+  const fs::path home = profile.config_folder() / "a" / "b";
+  testing_support::ScopedEnv config("XDG_CONFIG_HOME", home.string());
+  { DataHolder holder; }
+  EXPECT_EQ(ReadAll(home / "Quorvel" / "app.conf"), kDefaultsFile);
+  for (const fs::path& folder : {home.parent_path(), home, home / "Quorvel"}) {
+    EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all) << folder;
+  }
+}
+
+TEST(SettingsFile, WithoutAUsableFolderNothingIsSavedAndStandardErrorSaysSo) {
+  ScopedUserProfile profile;
+  // A plain file where the folder should be, and a configuration folder too long to look up.
   std::ofstream(profile.config_folder() / "Quorvel") << "in the way";
-  DataHolder holder;
-  EXPECT_EQ(holder.settings().volume, 80);
-  SaveSettings(holder);
+  const std::string too_long = "/" + std::string(300, 'x');
+  for (const std::string& home : {profile.config_folder().string(), too_long}) {
+    testing_support::ScopedEnv config("XDG_CONFIG_HOME", home);
+    DataHolder holder;
+    EXPECT_EQ(holder.settings().volume, 80);
+    testing::internal::CaptureStderr();
+    SaveSettings(holder);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("settings not saved"), std::string::npos)
+        << home;
+  }
   EXPECT_EQ(ReadAll(profile.config_folder() / "Quorvel"), "in the way");
 }
 

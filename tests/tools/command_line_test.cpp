@@ -8,12 +8,14 @@
 
 #include <chrono>
 #include <cstdio>
+#include <future>
 #include <sstream>
 #include <thread>
 
 #include "tests/support/scoped_env.h"
 #include "tests/tools/json_text.h"
 #include "tools/lesson-service/lesson_store.h"
+#include "tools/lesson-service/serve_until_signalled.h"
 
 using testing_support::ParseJson;
 using testing_support::TempDir;
@@ -189,6 +191,21 @@ TEST(CommandLine, MediaServersNeedAPlainHttpAddressEachAndTheAdminKey) {
     CommandRun run = Command(arguments);
     EXPECT_EQ(run.exit_code, 2) << reason;
     EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+  }
+}
+
+TEST(ServeUntilSignalled, ReturnsWhenTheServerStopsByItself) {
+  TempDir folder;
+  auto store = std::get<std::unique_ptr<LessonStore>>(
+      LessonStore::Open((folder.path() / "l.db").string()));
+  LessonServer server(*store, {});
+  ASSERT_GT(server.Bind("127.0.0.1", 0), 0);
+  auto serving = std::async(std::launch::async, [&server] { ServeUntilSignalled(server); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  server.Stop();
+  if (serving.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+    ADD_FAILURE() << "still serving after the server stopped";
+    std::abort();  // the waiting thread cannot be abandoned
   }
 }
 

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <map>
 #include <set>
@@ -8,6 +10,8 @@
 #include "tools/lesson-service/form_fields.h"
 #include "tools/lesson-service/lesson_api.h"
 #include "tools/lesson-service/lesson_store.h"
+#include "tools/lesson-service/login_throttle.h"
+#include "tools/lesson-service/system_random.h"
 
 using testing_support::TempDir;
 
@@ -49,11 +53,43 @@ TEST(FormFields, MalformedEscapesStayAsSent) {
   EXPECT_EQ(PercentDecode("%e4%b8%ad"), "中");
 }
 
+TEST(SystemRandom, AForkedProcessDrawsOtherSecretsThanItsParent) {
+  SystemRandom random;
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const SystemRandom::result_type drawn = random();
+    ::_exit(::write(ends[1], &drawn, sizeof drawn) == sizeof drawn ? 0 : 1);
+  }
+  SystemRandom::result_type in_child = 0;
+  EXPECT_EQ(::read(ends[0], &in_child, sizeof in_child), static_cast<ssize_t>(sizeof in_child));
+  ::waitpid(child, nullptr, 0);
+  ::close(ends[0]);
+  ::close(ends[1]);
+  EXPECT_NE(random(), in_child);
+}
+
+TEST(LoginThrottle, RefusesAnAddressPastItsFailuresUntilTheyAgeOut) {
+  using std::chrono::seconds;
+  LoginThrottle throttle(3, seconds(60));
+  const LoginThrottle::Clock::time_point start;
+  for (int i = 0; i < 3; ++i) throttle.RecordFailure("10.0.0.1", start + seconds(i));
+  const std::tuple<const char*, int, bool> checks[] = {
+      {"10.0.0.1", 2, true}, {"10.0.0.2", 2, false}, {"10.0.0.1", 59, true},
+      {"10.0.0.1", 60, false}};
+  for (const auto& [address, at, refused] : checks) {
+    EXPECT_EQ(throttle.Refuses(address, start + seconds(at)), refused) << address << " " << at;
+  }
+}
+
 TEST(FaultPlan, ParsesEveryKind) {
   FaultPlan plan;
   for (const char* given : {"/a=delay:250", "/b=stall", "/c=status:503", "/d=garbage",
                            "/e=mistyped", "/f=huge", "/g=redirect", "/h=code:42", "/i=body:{}",
-                           "/j=redirect-loop", "/k=cut"}) {
+                           "/j=redirect-loop", "/k=cut", "/l=trickle",
+                           "/m=redirect-to:http://elsewhere/"}) {
     EXPECT_EQ(AddFault(plan, given), std::nullopt) << given;
   }
   EXPECT_EQ(plan.at("/a").kind, FaultKind::kDelay);
@@ -64,6 +100,9 @@ TEST(FaultPlan, ParsesEveryKind) {
   EXPECT_EQ(plan.at("/g").kind, FaultKind::kRedirect);
   EXPECT_EQ(plan.at("/j").kind, FaultKind::kRedirectLoop);
   EXPECT_EQ(plan.at("/k").kind, FaultKind::kCut);
+  EXPECT_EQ(plan.at("/l").kind, FaultKind::kTrickle);
+  EXPECT_EQ(plan.at("/m").kind, FaultKind::kRedirectTo);
+  EXPECT_EQ(plan.at("/m").text, "http://elsewhere/");
 }
 
 TEST(FaultPlan, RejectsWhatItCannotDo) {

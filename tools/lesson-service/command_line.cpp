@@ -1,7 +1,5 @@
 #include "tools/lesson-service/command_line.h"
 
-#include <signal.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -10,10 +8,10 @@
 #include <optional>
 #include <ostream>
 #include <set>
-#include <thread>
 
 #include "tools/lesson-service/lesson_server.h"
 #include "tools/lesson-service/media_room.h"
+#include "tools/lesson-service/serve_until_signalled.h"
 
 namespace {
 
@@ -29,7 +27,7 @@ constexpr const char* kUsage =
     "  quorvel-lesson-service reports --db FILE\n"
     "  quorvel-lesson-service requests --db FILE\n"
     "KIND: delay:MS, stall, status:N, garbage, mistyped, huge, redirect,\n"
-    "      redirect-loop, cut, code:N, body:TEXT\n";
+    "      redirect-loop, redirect-to:ADDRESS, trickle, cut, code:N, body:TEXT\n";
 
 // Options of one command: each named option with its values, in the order given.
 struct Options {
@@ -126,19 +124,7 @@ class Command {
     }
     out_ << "listening on http://" << host << ":" << bound << std::endl;
 
-    // SIGINT and SIGTERM end the service cleanly: every thread blocks them, one waits for them.
-    sigset_t stop_signals;
-    sigemptyset(&stop_signals);
-    sigaddset(&stop_signals, SIGINT);
-    sigaddset(&stop_signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
-    std::thread waiter([&server, &stop_signals] {
-      int received = 0;
-      sigwait(&stop_signals, &received);
-      server.Stop();
-    });
-    server.Serve();
-    waiter.join();
+    ServeUntilSignalled(server);
     return 0;
   }
 

@@ -32,7 +32,7 @@ std::optional<std::string> AddFault(FaultPlan& plan, const std::string& given) {
       {"stall", FaultKind::kStall},   {"garbage", FaultKind::kGarbage},
       {"mistyped", FaultKind::kMistyped}, {"huge", FaultKind::kHuge},
       {"redirect", FaultKind::kRedirect}, {"redirect-loop", FaultKind::kRedirectLoop},
-      {"cut", FaultKind::kCut}};
+      {"cut", FaultKind::kCut},           {"trickle", FaultKind::kTrickle}};
   static const std::map<std::string, FaultKind> kNumbered = {
       {"delay", FaultKind::kDelay}, {"status", FaultKind::kStatus}, {"code", FaultKind::kCode}};
   if (auto plain = kPlain.find(name); plain != kPlain.end()) {
@@ -49,8 +49,8 @@ std::optional<std::string> AddFault(FaultPlan& plan, const std::string& given) {
       return "an HTTP status lies between 100 and 599";
     }
     fault.kind = numbered->second;
-  } else if (name == "body" && has_argument) {
-    fault.kind = FaultKind::kBody;
+  } else if ((name == "body" || name == "redirect-to") && has_argument) {
+    fault.kind = name == "body" ? FaultKind::kBody : FaultKind::kRedirectTo;
     fault.text = argument;
   } else {
     return "unknown fault '" + kind + "'";

@@ -15,6 +15,8 @@ enum class FaultKind {
   kHuge,      // a body over 8 MiB
   kRedirect,  // 307 to the same path under /redirected, which answers normally
   kRedirectLoop,  // 307 to the same path again, for ever
+  kRedirectTo,    // 307 to `text`, an address anywhere
+  kTrickle,       // the right reply, one byte a second
   kCut,           // the right reply announced whole, then the connection closed halfway
   kCode,      // a refusal: "code" `number` with a "msg"
   kBody,      // exactly `text` as the body, status 200
@@ -30,7 +32,8 @@ struct Fault {
 using FaultPlan = std::map<std::string, Fault>;
 
 // Parses "PATH=KIND" as given to --fault: KIND is delay:MS, stall, status:N, garbage,
-// mistyped, huge, redirect, redirect-loop, cut, code:N or body:TEXT. Adds it to the plan, or
+// mistyped, huge, redirect, redirect-loop, redirect-to:ADDRESS, trickle, cut, code:N or
+// body:TEXT. Adds it to the plan, or
 // returns the reason it cannot.
 std::optional<std::string> AddFault(FaultPlan& plan, const std::string& given);
 

@@ -28,6 +28,9 @@ Json::Value Refuse(Refusal refusal, const FormFields& fields) {
   static const Texts kMediaServerUnavailable = {
       "The lesson's media server is not available, please try again later",
       "课程的媒体服务器暂时不可用，请稍后再试"};
+  static const Texts kTooManyFailedLogins = {
+      "Too many wrong lesson codes from this computer, please try again in a minute",
+      "本机输入错误课程码的次数过多，请一分钟后再试"};
   const Texts* texts = &kMalformedReport;
   switch (refusal) {
     case Refusal::kUnknownCode: texts = &kUnknownCode; break;
@@ -36,6 +39,7 @@ Json::Value Refuse(Refusal refusal, const FormFields& fields) {
     case Refusal::kUnknownLesson: texts = &kUnknownLesson; break;
     case Refusal::kMalformedReport: texts = &kMalformedReport; break;
     case Refusal::kMediaServerUnavailable: texts = &kMediaServerUnavailable; break;
+    case Refusal::kTooManyFailedLogins: texts = &kTooManyFailedLogins; break;
   }
   return RefusalReply(static_cast<long long>(refusal), InLanguage(fields, *texts));
 }
@@ -76,9 +80,10 @@ Json::Value RefusalReply(long long code, const std::string& message) {
   return reply;
 }
 
-std::optional<Json::Value> LessonApi::Answer(const std::string& path, const FormFields& fields) {
+std::optional<Json::Value> LessonApi::Answer(const std::string& path, const FormFields& fields,
+                                             const std::string& client_address) {
   if (path == request_path::kConfig) return Config();
-  if (path == request_path::kLogin) return Login(fields);
+  if (path == request_path::kLogin) return Login(fields, client_address);
   if (path == request_path::kTeacherAccess) return Access(Role::kTeacher, fields);
   if (path == request_path::kStudentAccess) return Access(Role::kStudent, fields);
   if (path == request_path::kAssistantAccess) return Access(Role::kAssistant, fields);
@@ -100,9 +105,16 @@ Json::Value LessonApi::Config() {
   return Success(std::move(data));
 }
 
-Json::Value LessonApi::Login(const FormFields& fields) {
+Json::Value LessonApi::Login(const FormFields& fields, const std::string& client_address) {
+  const auto now = LoginThrottle::Clock::now();
+  if (failed_logins_.Refuses(client_address, now)) {
+    return Refuse(Refusal::kTooManyFailedLogins, fields);
+  }
   std::optional<Participant> participant = store_.ParticipantByCode(FieldOf(fields, "code"));
-  if (!participant) return Refuse(Refusal::kUnknownCode, fields);
+  if (!participant) {
+    failed_logins_.RecordFailure(client_address, now);
+    return Refuse(Refusal::kUnknownCode, fields);
+  }
   std::optional<Lesson> lesson = store_.LessonById(participant->meeting_id);
   if (!lesson) return Refuse(Refusal::kUnknownLesson, fields);
 

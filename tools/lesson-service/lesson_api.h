@@ -16,6 +16,7 @@
 #include "service/api_address.h"
 #include "tools/lesson-service/form_fields.h"
 #include "tools/lesson-service/lesson_store.h"
+#include "tools/lesson-service/login_throttle.h"
 
 const std::vector<std::string>& ApiPaths();
 
@@ -27,6 +28,7 @@ enum class Refusal {
   kUnknownLesson = 1004,
   kMalformedReport = 1005,
   kMediaServerUnavailable = 1006,
+  kTooManyFailedLogins = 1007,
 };
 
 // The media servers lessons meet on, by their Janus API address; none: lessons are not
@@ -51,12 +53,14 @@ class LessonApi {
   explicit LessonApi(LessonStore& store, MediaServers media_servers = {})
       : store_(store), media_servers_(std::move(media_servers)) {}
 
-  // The reply for one request; nullopt for a path that is not one of the six.
-  std::optional<Json::Value> Answer(const std::string& path, const FormFields& fields);
+  // The reply for one request from the client at that address; nullopt for a path that is
+  // not one of the six.
+  std::optional<Json::Value> Answer(const std::string& path, const FormFields& fields,
+                                    const std::string& client_address = {});
 
  private:
   Json::Value Config();
-  Json::Value Login(const FormFields& fields);
+  Json::Value Login(const FormFields& fields, const std::string& client_address);
   Json::Value Access(Role role, const FormFields& fields);
   Json::Value MediaLog(const FormFields& fields);
   // The lesson's room, ready on its media server; the reason when it is not.
@@ -65,6 +69,7 @@ class LessonApi {
   LessonStore& store_;
   MediaServers media_servers_;
   MediaConfig media_;
+  LoginThrottle failed_logins_;
 };
 
 // The envelope of a refusal, in the request's language.

@@ -155,9 +155,8 @@ void LessonServer::Handle(const std::string& path, const httplib::Request& reque
                           httplib::Response& response, bool apply_faults) {
   store_.AddRequest(request.path, request.body);
   FormFields fields = DecodeForm(request.body);
-  auto answer = [&] {
-    response.set_content(Serialize(*api_.Answer(path, fields)), kJsonType);
-  };
+  auto reply = [&] { return *api_.Answer(path, fields, request.remote_addr); };
+  auto answer = [&] { response.set_content(Serialize(reply()), kJsonType); };
   auto fault = faults_.find(path);
   if (!apply_faults || fault == faults_.end()) {
     answer();
@@ -181,12 +180,12 @@ void LessonServer::Handle(const std::string& path, const httplib::Request& reque
       response.set_content("<<this is not JSON>> {\"code\": 0", "text/plain");
       break;
     case FaultKind::kMistyped:
-      response.set_content(MistypedReply(*api_.Answer(path, fields)), kJsonType);
+      response.set_content(MistypedReply(reply()), kJsonType);
       break;
     case FaultKind::kHuge: {
-      Json::Value reply = RefusalReply(0, std::string(kHugeBodyBytes, 'x'));
-      reply["data"] = Json::Value(Json::objectValue);
-      response.set_content(Serialize(reply), kJsonType);
+      Json::Value huge = RefusalReply(0, std::string(kHugeBodyBytes, 'x'));
+      huge["data"] = Json::Value(Json::objectValue);
+      response.set_content(Serialize(huge), kJsonType);
       break;
     }
     case FaultKind::kRedirect:
@@ -195,14 +194,28 @@ void LessonServer::Handle(const std::string& path, const httplib::Request& reque
     case FaultKind::kRedirectLoop:
       response.set_redirect(path, 307);
       break;
+    case FaultKind::kRedirectTo:
+      response.set_redirect(plan.text, 307);
+      break;
+    case FaultKind::kTrickle: {
+      auto whole = std::make_shared<std::string>(Serialize(reply()));
+      response.set_content_provider(
+          whole->size(), kJsonType,
+          [this, whole](size_t offset, size_t, httplib::DataSink& sink) {
+            if (offset > 0 && !WaitUnlessStopped(std::chrono::seconds(1))) return false;
+            sink.write(whole->data() + offset, 1);
+            return true;
+          });
+      break;
+    }
     case FaultKind::kCut: {
-      auto reply = std::make_shared<std::string>(Serialize(*api_.Answer(path, fields)));
+      auto whole = std::make_shared<std::string>(Serialize(reply()));
       // Half of the announced length goes out; returning false then drops the connection.
       response.set_content_provider(
-          reply->size(), kJsonType,
-          [reply](size_t offset, size_t, httplib::DataSink& sink) {
+          whole->size(), kJsonType,
+          [whole](size_t offset, size_t, httplib::DataSink& sink) {
             if (offset > 0) return false;
-            sink.write(reply->data(), reply->size() / 2);
+            sink.write(whole->data(), whole->size() / 2);
             return true;
           });
       break;

@@ -4,6 +4,7 @@
 #include <cassert>
 #include <chrono>
 #include <map>
+#include <random>
 
 namespace {
 
@@ -182,7 +183,7 @@ std::variant<std::unique_ptr<LessonStore>, std::string> LessonStore::Open(
   return std::unique_ptr<LessonStore>(new LessonStore(std::move(db)));
 }
 
-LessonStore::LessonStore(SqliteHandle db) : db_(std::move(db)), random_(std::random_device{}()) {}
+LessonStore::LessonStore(SqliteHandle db) : db_(std::move(db)) {}
 
 std::string LessonStore::RandomDigits(size_t count) {
   std::uniform_int_distribution<int> first(1, 9);

@@ -12,11 +12,12 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <variant>
 #include <vector>
+
+#include "tools/lesson-service/system_random.h"
 
 // The numbers are the "user_type" the login reply gives.
 enum class Role { kStudent = 0, kTeacher = 1, kAssistant = 2 };
@@ -140,5 +141,5 @@ class LessonStore {
 
   std::mutex mutex_;
   SqliteHandle db_;
-  std::mt19937_64 random_;
+  SystemRandom random_;
 };

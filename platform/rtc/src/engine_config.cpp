@@ -3,6 +3,7 @@
 #include <json/reader.h>
 #include <json/value.h>
 
+#include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -10,6 +11,17 @@
 
 namespace rtc {
 namespace {
+
+// A test pattern is drawn whole for every frame: no side beyond 8192 and no frame beyond
+// 8K UHD, so that a mistyped size is refused here instead of failing an allocation on an
+// engine thread.
+constexpr int kLargestSide = 8192;
+constexpr int64_t kLargestFramePixels = int64_t{7680} * 4320;
+
+bool IsFrameSize(int width, int height) {
+  return width > 0 && height > 0 && width <= kLargestSide && height <= kLargestSide &&
+         int64_t{width} * height <= kLargestFramePixels;
+}
 
 // Reads typed members and remembers the first problem with the path where it was found.
 class Reader {
@@ -33,6 +45,7 @@ class Reader {
            bool required) {
     int64_t wide = out;
     if (!Int(object, where, key, wide, required)) return false;
+    if (wide < INT_MIN || wide > INT_MAX) return Fail(where + "." + key, "is out of range");
     out = static_cast<int>(wide);
     return true;
   }
@@ -130,7 +143,7 @@ class Reader {
               Int(item, where, "height", user.height, false);
     if (!ok) return false;
     user.leave_reason = static_cast<USER_OFFLINE_REASON_TYPE>(reason);
-    if (user.width <= 0 || user.height <= 0) return Fail(where, "has no valid video size");
+    if (!IsFrameSize(user.width, user.height)) return Fail(where, "has no valid video size");
     bool mutes_ok =
         Array(item, where, "mutes", [&](const Json::Value& entry, const std::string& at) {
           MuteChange mute;
@@ -156,8 +169,9 @@ class Reader {
                        !Int(change, at, "rotation", size.rotation, false)) {
                      return false;
                    }
-                   if (size.width <= 0 || size.height <= 0)
+                   if (!IsFrameSize(size.width, size.height)) {
                      return Fail(at, "has no valid video size");
+                   }
                    user.size_changes.push_back(size);
                    return true;
                  });
@@ -230,8 +244,14 @@ ConfigResult ParseEngineConfig(const std::string& json_text) {
   std::unique_ptr<Json::CharReader> parser(builder.newCharReader());
   Json::Value root;
   std::string parse_error;
-  if (!parser->parse(json_text.data(), json_text.data() + json_text.size(), &root, &parse_error)) {
-    return {EngineConfig{}, "config: " + parse_error};
+  try {
+    if (!parser->parse(json_text.data(), json_text.data() + json_text.size(), &root,
+                       &parse_error)) {
+      return {EngineConfig{}, "config: " + parse_error};
+    }
+  } catch (const Json::Exception& error) {
+    // jsoncpp throws, rather than failing, on nesting deeper than its stack limit.
+    return {EngineConfig{}, std::string("config: ") + error.what()};
   }
   if (!root.isObject()) return {EngineConfig{}, "config: is not a JSON object"};
   Reader reader;

@@ -54,6 +54,16 @@ TEST(EngineConfig, NamesWhereAValueIsWrong) {
             "config.scenario.users[0].uid: is not a valid uid");
   EXPECT_EQ(rtc::ParseEngineConfig(R"({"real_devices": 1})").error,
             "config.real_devices: is not true or false");
+  const std::pair<const char*, const char*> sizes[] = {
+      {R"("width": 8193, "height": 2)", "config.scenario.users[0]: has no valid video size"},
+      {R"("width": 8192, "height": 8192)", "config.scenario.users[0]: has no valid video size"},
+      {R"("width": 4294967297, "height": 2)", "config.scenario.users[0].width: is out of range"},
+      {R"("size_changes": [{"at_ms": 1, "width": 2, "height": 100000}])",
+       "config.scenario.users[0].size_changes[0]: has no valid video size"}};
+  for (const auto& [size, error] : sizes) {
+    const std::string users = std::string(R"([{"uid": 7, "join_ms": 1, )") + size + "}]";
+    EXPECT_EQ(rtc::ParseEngineConfig(R"({"scenario": {"users": )" + users + "}}").error, error);
+  }
   EXPECT_EQ(rtc::ParseEngineConfig("[]").error, "config: is not a JSON object");
   EXPECT_NE(rtc::ParseEngineConfig("{").error, "");
 }
@@ -108,6 +118,9 @@ TEST(EngineConfig, ABrokenConfigurationIsReportedAtInitialisation) {
   rtc_test::EngineHarness harness(R"({"scenario": {"lastmile": "bad"}})");
   ASSERT_EQ(harness.Initialize(), 0);
   ASSERT_TRUE(harness.handler.WaitFor("error -2 config.scenario.lastmile: is not an array"));
+  rtc_test::EngineHarness deep(std::string(2000, '['));
+  ASSERT_EQ(deep.Initialize(), 0);
+  ASSERT_TRUE(deep.handler.WaitFor("error -2 config: Exceeded stackLimit"));
 }
 
 }  // namespace
