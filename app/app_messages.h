@@ -28,7 +28,7 @@ constexpr UINT UM_NETWORK_TEST_COMPLETE = WM_USER + 2010; // 3034, main window -
 constexpr UINT UM_CAMERA_RESTARTED = WM_USER + 2011;      // 3035, settings dialog -> main window ->
                                                           // meeting view
 constexpr UINT UM_HOTKEY_CHANGED = WM_USER + 2012;        // 3036, settings dialog -> main window;
-                                                          // wParam: 1 Shift | 2 Ctrl | 4 Alt,
+                                                          // wParam: 1 Shift|2 Ctrl|4 Alt|8 Win,
                                                           // lParam: virtual-key code (non-zero)
 constexpr UINT UM_HOTKEY_FAILED = WM_USER + 2013;         // 3037, main window -> itself
 

@@ -26,6 +26,7 @@ constexpr const wchar_t* kBoxTitle = L"QV-MsgBox";
 constexpr SIZE kSmallBox{360, 220};
 constexpr SIZE kUpdateBox{600, 400};
 constexpr UINT kConfirmed = 1;
+constexpr UINT kCancelled = 2;
 
 constexpr int kOptionalUpdate = 1;
 constexpr int kForcedUpdate = 2;
@@ -39,6 +40,11 @@ UINT AskWithBox(HWND owner, const wchar_t* layout, const wchar_t* title, SIZE si
                 const std::function<void(MsgBox&)>& prepare = {}) {
   auto* box = new MsgBox(layout);  // deletes itself when its window goes
   box->Create(owner, title, WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, size.cx, size.cy);
+  if (!box->answerable()) {
+    // A question nobody can answer would hold the program in its modal loop.
+    DestroyWindow(box->GetHWND());
+    return kCancelled;
+  }
   box->CenterWindow();
   if (prepare) prepare(*box);
   return box->ShowModal();
@@ -109,7 +115,7 @@ LRESULT MainWindow::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lPar
       if (meeting_view_) meeting_view_->PostMessage(message, wParam, lParam);
       break;
     case UM_HOTKEY_CHANGED:
-      RegisterHotkeyFromControl(GetHWND(), wParam, lParam);
+      camera_hotkey_ = RegisterHotkeyFromControl(GetHWND(), wParam, lParam, camera_hotkey_);
       break;
     case UM_HOTKEY_FAILED:
       ShowHotkeyFailure();

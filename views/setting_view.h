@@ -11,6 +11,8 @@
 
 #include <ui/ui.h>
 
+#include <string>
+
 class DataHolder;
 class MediaEngine;
 
@@ -42,6 +44,10 @@ class SettingView : public ui::WindowImplBase {
   ui::CComboUI* microphone_list_ = nullptr;
   ui::CComboUI* mirror_list_ = nullptr;
   ui::CHotKeyUI* hotkey_field_ = nullptr;
+  ui::CControlUI* hotkey_hint_ = nullptr;
+  ui::CControlUI* hotkey_refused_ = nullptr;
+  // The field's last combination that was not refused, which a refused one gives way to.
+  std::wstring accepted_hotkey_;
   // The selections made while the lists are filled raise "itemselect" too; they change nothing.
   bool initialised_ = false;
 };

@@ -115,5 +115,6 @@ constexpr UINT VK_DOWN = 0x28;
 constexpr UINT VK_INSERT = 0x2D;
 constexpr UINT VK_DELETE = 0x2E;
 constexpr UINT VK_LWIN = 0x5B;
-constexpr UINT VK_F1 = 0x70;  // VK_F1 + n - 1 is Fn, up to F12
+constexpr UINT VK_F1 = 0x70;  // VK_F1 + n - 1 is Fn, up to F24
 constexpr UINT VK_F12 = 0x7B;
+constexpr UINT VK_F24 = 0x87;
