@@ -31,6 +31,7 @@ constexpr UINT UM_HOTKEY_CHANGED = WM_USER + 2012;        // 3036, settings dial
                                                           // wParam: 1 Shift|2 Ctrl|4 Alt|8 Win,
                                                           // lParam: virtual-key code (non-zero)
 constexpr UINT UM_HOTKEY_FAILED = WM_USER + 2013;         // 3037, main window -> itself
+constexpr UINT UM_HOTKEY_REFUSED = WM_USER + 2014;        // 3038, main window -> settings dialog
 
 // Completion of the worker requests, posted to DataHolder::main_window.
 constexpr UINT UM_CONFIG_DONE = WM_USER + 5000;   // 6024, whatever the outcome

@@ -250,7 +250,11 @@ void MainWindow::OnNetworkVerdict(WPARAM passed, LPARAM lParam) {
   ShowNotice(GetHWND(), text);
 }
 
-// Confirming only closes the box: no lesson runs yet, so there is nothing to start.
+// Confirming only closes the box: no lesson runs yet, so there is nothing to start. An open
+// settings dialog chose the refused combination: it goes back to the one kept, which it saves.
 void MainWindow::ShowHotkeyFailure() {
+  if (HWND dialog = FindWindowW(L"SettingView", nullptr)) {
+    PostMessageW(dialog, UM_HOTKEY_REFUSED, 0, 0);
+  }
   AskWithBox(GetHWND(), L"hotkey_register_failed_dlg.xml", L"", kSmallBox);
 }

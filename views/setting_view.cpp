@@ -75,6 +75,7 @@ void SettingView::InitWindow() {
   hotkey_hint_ = m_PaintManager.FindControl(L"hotkey_hint");
   hotkey_refused_ = m_PaintManager.FindControl(L"hotkey_refused");
   accepted_hotkey_ = AnsiToWide(settings.hotkey);
+  previous_hotkey_ = accepted_hotkey_;
   if (hotkey_field_ != nullptr) hotkey_field_->SetText(accepted_hotkey_.c_str());
   initialised_ = true;
 }
@@ -102,6 +103,15 @@ void SettingView::Notify(ui::TNotifyUI& msg) {
     AnnounceHotkey();
   }
   WindowImplBase::Notify(msg);
+}
+
+LRESULT SettingView::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam,
+                                         BOOL& handled) {
+  if (message == UM_HOTKEY_REFUSED && hotkey_field_ != nullptr) {
+    accepted_hotkey_ = previous_hotkey_;
+    hotkey_field_->SetText(accepted_hotkey_.c_str());
+  }
+  return WindowImplBase::HandleCustomMessage(message, wParam, lParam, handled);
 }
 
 // Cancel saves too: what the dialog changed has already taken effect, so the file follows it.
@@ -158,6 +168,7 @@ void SettingView::AnnounceHotkey() {
     hotkey_field_->SetText(accepted_hotkey_.c_str());
     return;
   }
+  previous_hotkey_ = accepted_hotkey_;
   accepted_hotkey_ = hotkey_field_->GetText().str();
   ::PostMessageW(holder_.main_window, UM_HOTKEY_CHANGED, modifiers, key);
 }

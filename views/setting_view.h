@@ -29,6 +29,7 @@ class SettingView : public ui::WindowImplBase {
   void InitWindow() override;
   ui::CUiString GetSkinFile() override;
   void Notify(ui::TNotifyUI& msg) override;
+  LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
  private:
   void SaveAndClose(UINT result);
@@ -46,8 +47,10 @@ class SettingView : public ui::WindowImplBase {
   ui::CHotKeyUI* hotkey_field_ = nullptr;
   ui::CControlUI* hotkey_hint_ = nullptr;
   ui::CControlUI* hotkey_refused_ = nullptr;
-  // The field's last combination that was not refused, which a refused one gives way to.
+  // The field's last combination that was not refused, which a refused one gives way to, and
+  // the one before it, for a combination the desktop refuses (UM_HOTKEY_REFUSED).
   std::wstring accepted_hotkey_;
+  std::wstring previous_hotkey_;
   // The selections made while the lists are filled raise "itemselect" too; they change nothing.
   bool initialised_ = false;
 };

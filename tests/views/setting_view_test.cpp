@@ -234,6 +234,18 @@ TEST_P(SettingViewTest, TheModalRunEndsWithOneAfterOkAndTwoAfterCancelOrClose) {
   }
 }
 
+TEST_P(SettingViewTest, ACombinationTheDesktopRefusedGivesWayToTheOneBefore) {
+  holder_.settings().hotkey = "Alt + S";
+  OpenDialog();
+  ASSERT_TRUE(CUiDriver::PressHotKey(dialog(), L"switch_camera_hotykey", 'K', ui::kModControl));
+  ASSERT_TRUE(CUiDriver::PressHotKey(dialog(), L"switch_camera_hotykey", 'J', ui::kModControl));
+  PostMessageW(dialog(), UM_HOTKEY_REFUSED, 0, 0);  // as the main window answers Ctrl + J
+  CUiDriver::Pump();
+  EXPECT_EQ(Text(L"switch_camera_hotykey"), L"Ctrl + K");
+  CloseWith(L"ok_btn");
+  EXPECT_EQ(SavedSettings().hotkey, "Ctrl + K");
+}
+
 // A bare letter or digit would be taken from every program; a function key alone is not.
 TEST_P(SettingViewTest, ABareKeyIsRefusedInTheDialogAndTheShortcutStays) {
   holder_.settings().hotkey = "S";  // stored by an older version: shown and kept
