@@ -28,13 +28,14 @@ constexpr UINT UM_NETWORK_TEST_COMPLETE = WM_USER + 2010; // 3034, main window -
 constexpr UINT UM_CAMERA_RESTARTED = WM_USER + 2011;      // 3035, settings dialog -> main window ->
                                                           // meeting view
 constexpr UINT UM_HOTKEY_CHANGED = WM_USER + 2012;        // 3036, settings dialog -> main window;
-                                                          // wParam: 1 Shift | 2 Ctrl | 4 Alt,
+                                                          // wParam: 1 Shift|2 Ctrl|4 Alt|8 Win,
                                                           // lParam: virtual-key code (non-zero)
 constexpr UINT UM_HOTKEY_FAILED = WM_USER + 2013;         // 3037, main window -> itself
 constexpr UINT UM_END_REQUESTED = WM_USER + 2014;         // 3038, a termination signal -> main
                                                           // window: close without asking
 constexpr UINT UM_OWN_LEFT = WM_USER + 2015;              // 3039, meeting view -> main window,
                                                           // after the own exit report started
+constexpr UINT UM_HOTKEY_REFUSED = WM_USER + 2016;        // 3040, main window -> settings dialog
 
 // Completion of the worker requests, posted to DataHolder::main_window.
 constexpr UINT UM_CONFIG_DONE = WM_USER + 5000;   // 6024, whatever the outcome

@@ -14,24 +14,27 @@ class MediaEngine;
 
 // What a hotkey text asks RegisterHotKey for.
 struct HotkeyCombination {
-  UINT modifiers;    // at most one MOD_ flag, always with MOD_NOREPEAT
-  UINT virtual_key;  // the key part's first character, unchanged ("F5" gives 'F')
+  UINT modifiers;    // MOD_ flags, always with MOD_NOREPEAT
+  UINT virtual_key;
 };
 
-// Modifier, "+", key, with spaces around the parts, any case. Only the first modifier word
-// counts (ALT, then CTRL, SHIFT, WIN); without "+" the whole text is the key. Nothing when
-// the key part is empty.
+// The text in the settings dialog's shown form ("Ctrl + Shift + A", "Alt + F5", "S"): modifier
+// words Alt, Ctrl, Shift and Win and one key name, in any case and spacing. Nothing for any
+// other text.
 std::optional<HotkeyCombination> ParseHotkeyText(const std::string& text);
 
-// Replaces the hotkey with the text's combination; a refused registration (the combination
-// is taken, or the key is not one) leaves none and posts UM_HOTKEY_FAILED to main_window.
-// A text without a key changes nothing.
-void RegisterHotkeyText(HWND main_window, const std::string& text);
+// Replaces the hotkey with the text's combination and returns it; a refused registration (the
+// combination is taken) leaves none and posts UM_HOTKEY_FAILED to main_window. A text naming
+// no combination changes nothing and returns none.
+std::optional<HotkeyCombination> RegisterHotkeyText(HWND main_window, const std::string& text);
 
 // Replaces the hotkey with the settings dialog's combination: control_flags in the hotkey
-// control's form (1 Shift, 2 Ctrl, 4 Alt; only the first of Alt, Ctrl, Shift counts) and a
-// virtual-key code, as UM_HOTKEY_CHANGED carries them. A refusal goes unreported.
-void RegisterHotkeyFromControl(HWND main_window, WPARAM control_flags, LPARAM virtual_key);
+// control's form (1 Shift, 2 Ctrl, 4 Alt, 8 Win) and a virtual-key code, as UM_HOTKEY_CHANGED
+// carries them. A refusal posts UM_HOTKEY_FAILED and registers previous again when it is still
+// free. Returns the combination registered afterwards.
+std::optional<HotkeyCombination> RegisterHotkeyFromControl(
+    HWND main_window, WPARAM control_flags, LPARAM virtual_key,
+    const std::optional<HotkeyCombination>& previous);
 
 void UnregisterCameraHotkey(HWND main_window);
 

@@ -21,7 +21,9 @@ void FloatTipWnd::InitWindow() { tip_info_ = m_PaintManager.FindControl(L"tip_in
 
 ui::CUiString FloatTipWnd::GetSkinFile() { return L"float_tip_wnd.xml"; }
 
+// A tip whose layout failed has nothing to show the text in.
 void FloatTipWnd::ShowTip(const std::wstring& text) {
+  if (tip_info_ == nullptr) return;
   tip_info_->SetText(text.c_str());
   ShowWindow(true, true);
   const SIZE measured = MeasureNoticeText(GetHWND(), text);

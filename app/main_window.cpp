@@ -99,7 +99,7 @@ void MainWindow::InitWindow() {
   holder.main_window = GetHWND();
   services_.start_config(holder);
   const std::string& hotkey = holder.settings().hotkey;
-  if (!hotkey.empty()) RegisterHotkeyText(GetHWND(), hotkey);
+  if (!hotkey.empty()) camera_hotkey_ = RegisterHotkeyText(GetHWND(), hotkey);
 }
 
 ControlBar& MainWindow::control_bar() {

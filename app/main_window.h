@@ -21,8 +21,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/camera_hotkey.h"
 #include "app/main_window_owned.h"
 #include "classroom/classroom_shell.h"
 
@@ -147,6 +149,8 @@ class MainWindow : public ui::WindowImplBase, public ClassroomShell {
   OwnedWindow<AlarmBar> alarm_bar_;
   OwnedWindow<FloatTipWnd> float_tip_;
   OwnedWindow<NoticeWindow> notice_;
+  // The camera hotkey registered now: the settings dialog's refused choice goes back to it.
+  std::optional<HotkeyCombination> camera_hotkey_;
 };
 
 // Builds the main window centred on the primary monitor's work area (its left and top not

@@ -27,6 +27,7 @@ constexpr const wchar_t* kBoxTitle = L"QV-MsgBox";
 constexpr SIZE kSmallBox{360, 220};
 constexpr SIZE kUpdateBox{600, 400};
 constexpr UINT kConfirmed = 1;
+constexpr UINT kCancelled = 2;
 
 constexpr int kOptionalUpdate = 1;
 constexpr int kForcedUpdate = 2;
@@ -40,6 +41,11 @@ UINT AskWithBox(HWND owner, const wchar_t* layout, const wchar_t* title, SIZE si
                 const std::function<void(MsgBox&)>& prepare = {}) {
   auto* box = new MsgBox(layout);  // deletes itself when its window goes
   box->Create(owner, title, WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, size.cx, size.cy);
+  if (!box->answerable()) {
+    // A question nobody can answer would hold the program in its modal loop.
+    DestroyWindow(box->GetHWND());
+    return kCancelled;
+  }
   box->CenterWindow();
   if (prepare) prepare(*box);
   return box->ShowModal();
@@ -113,7 +119,7 @@ LRESULT MainWindow::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lPar
       if (meeting_view_) meeting_view_->PostMessage(message, wParam, lParam);
       break;
     case UM_HOTKEY_CHANGED:
-      RegisterHotkeyFromControl(GetHWND(), wParam, lParam);
+      camera_hotkey_ = RegisterHotkeyFromControl(GetHWND(), wParam, lParam, camera_hotkey_);
       break;
     case UM_HOTKEY_FAILED:
       ShowHotkeyFailure();
@@ -260,7 +266,11 @@ void MainWindow::OnNetworkVerdict(WPARAM passed, LPARAM lParam) {
   ShowNotice(GetHWND(), text);
 }
 
-// Confirming only closes the box: no lesson runs yet, so there is nothing to start.
+// Confirming only closes the box: no lesson runs yet, so there is nothing to start. An open
+// settings dialog chose the refused combination: it goes back to the one kept, which it saves.
 void MainWindow::ShowHotkeyFailure() {
+  if (HWND dialog = FindWindowW(L"SettingView", nullptr)) {
+    PostMessageW(dialog, UM_HOTKEY_REFUSED, 0, 0);
+  }
   AskWithBox(GetHWND(), L"hotkey_register_failed_dlg.xml", L"", kSmallBox);
 }

@@ -16,6 +16,8 @@ class MsgBox : public ui::WindowImplBase {
 
   ui::CControlUI* message() const { return message_; }
   ui::CControlUI* cancel() const { return cancel_; }
+  // False when the layout gave the box no button to answer with.
+  bool answerable() const { return ok_ != nullptr || cancel_ != nullptr; }
 
  protected:
   // Only the box itself ends its life, on its final message.

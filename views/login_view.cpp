@@ -1,6 +1,7 @@
 #include "views/login_view.h"
 
 #include <cwctype>
+#include <initializer_list>
 #include <utility>
 
 #include "app/app_messages.h"
@@ -83,12 +84,15 @@ void LoginView::InitWindow() {
   logo_ = m_PaintManager.FindControl(L"product_logo");
   background_ = m_PaintManager.FindControl(L"wnd_background");
 
-  logo_->SetAttribute(L"bkimage", L"logo_quorvel.png");
-  background_->SetAttribute(L"bkimage", L"file='wnd_bg_quorvel.jpg' corner='10,100,10,10'");
+  if (logo_ != nullptr) logo_->SetAttribute(L"bkimage", L"logo_quorvel.png");
+  if (background_ != nullptr) {
+    background_->SetAttribute(L"bkimage", L"file='wnd_bg_quorvel.jpg' corner='10,100,10,10'");
+  }
 
-  if (services_.version.empty()) return;
+  ui::CControlUI* version = m_PaintManager.FindControl(L"app_version");
+  if (services_.version.empty() || version == nullptr) return;
   const std::wstring prefix = services_.holder.chinese_ui ? L"版本 beta " : L"Version beta ";
-  m_PaintManager.FindControl(L"app_version")->SetText((prefix + services_.version).c_str());
+  version->SetText((prefix + services_.version).c_str());
 }
 
 LRESULT LoginView::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam,
@@ -114,8 +118,9 @@ LRESULT LoginView::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lPara
       break;
     case WM_KEYDOWN:
       // Enter in the code field is the join button, while that button takes clicks.
-      if (wParam == VK_RETURN && m_PaintManager.GetFocus() == code_field_ &&
-          code_field_->IsEnabled() && join_button_->IsEnabled()) {
+      if (wParam == VK_RETURN && code_field_ != nullptr && join_button_ != nullptr &&
+          m_PaintManager.GetFocus() == code_field_ && code_field_->IsEnabled() &&
+          join_button_->IsEnabled()) {
         Join();
       }
       break;
@@ -148,35 +153,36 @@ void LoginView::RefreshDeviceLists() {
 }
 
 void LoginView::SetControlsEnabled(bool enabled) {
-  code_field_->SetEnabled(enabled);
-  join_button_->SetEnabled(enabled);
-  if (camera_list_ != nullptr) camera_list_->SetEnabled(enabled);
-  if (microphone_list_ != nullptr) microphone_list_->SetEnabled(enabled);
+  for (ui::CControlUI* control : std::initializer_list<ui::CControlUI*>{
+           code_field_, join_button_, camera_list_, microphone_list_}) {
+    if (control != nullptr) control->SetEnabled(enabled);
+  }
 }
 
-bool LoginView::CodeIsValid() const { return IsLessonCodeValid(code_field_->GetText().str()); }
+bool LoginView::CodeIsValid() const {
+  return code_field_ != nullptr && IsLessonCodeValid(code_field_->GetText().str());
+}
 
 void LoginView::SetJoinColour(bool valid) {
-  join_button_->SetAttribute(L"bkcolor", valid ? kJoinRed : kJoinGrey);
+  if (join_button_ != nullptr) join_button_->SetAttribute(L"bkcolor", valid ? kJoinRed : kJoinGrey);
 }
 
 void LoginView::UpdateJoinButton() {
   const bool valid = CodeIsValid();
-  join_button_->SetEnabled(valid);
+  if (join_button_ != nullptr) join_button_->SetEnabled(valid);
   SetJoinColour(valid);
 }
 
+// Without a code field there is no code to join with.
 void LoginView::Join() {
+  if (code_field_ == nullptr) return;
   services_.start_login(services_.holder, WideToAnsi(code_field_->GetText().str()));
   MediaEngine& media = services_.media;
   if (camera_list_ != nullptr) media.SelectCamera(SelectedDeviceId(*camera_list_, Cameras(media)));
   if (microphone_list_ != nullptr) {
     media.SelectMicrophone(SelectedDeviceId(*microphone_list_, Microphones(media)));
   }
-  code_field_->SetEnabled(false);
-  if (microphone_list_ != nullptr) microphone_list_->SetEnabled(false);
-  if (camera_list_ != nullptr) camera_list_->SetEnabled(false);
-  join_button_->SetEnabled(false);
+  SetControlsEnabled(false);
   SetJoinColour(false);
 }
 

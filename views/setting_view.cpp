@@ -32,6 +32,10 @@ void FillSelectingCurrentById(ui::CComboUI& list, const DeviceSource& source) {
   }
 }
 
+bool IsChoosableHotkey(WORD key, WORD modifiers) {
+  return modifiers != 0 || (key >= VK_F1 && key <= VK_F24);
+}
+
 }  // namespace
 
 SettingView::SettingView(DataHolder& holder, MediaEngine& media)
@@ -68,7 +72,11 @@ void SettingView::InitWindow() {
   if (mirror_list_ != nullptr) {
     mirror_list_->SelectItem(settings.mirror_mode ? kMirrorOnItem : kMirrorOnItem + 1, false);
   }
-  if (hotkey_field_ != nullptr) hotkey_field_->SetText(AnsiToWide(settings.hotkey).c_str());
+  hotkey_hint_ = m_PaintManager.FindControl(L"hotkey_hint");
+  hotkey_refused_ = m_PaintManager.FindControl(L"hotkey_refused");
+  accepted_hotkey_ = AnsiToWide(settings.hotkey);
+  previous_hotkey_ = accepted_hotkey_;
+  if (hotkey_field_ != nullptr) hotkey_field_->SetText(accepted_hotkey_.c_str());
   initialised_ = true;
 }
 
@@ -95,6 +103,15 @@ void SettingView::Notify(ui::TNotifyUI& msg) {
     AnnounceHotkey();
   }
   WindowImplBase::Notify(msg);
+}
+
+LRESULT SettingView::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam,
+                                         BOOL& handled) {
+  if (message == UM_HOTKEY_REFUSED && hotkey_field_ != nullptr) {
+    accepted_hotkey_ = previous_hotkey_;
+    hotkey_field_->SetText(accepted_hotkey_.c_str());
+  }
+  return WindowImplBase::HandleCustomMessage(message, wParam, lParam, handled);
 }
 
 // Cancel saves too: what the dialog changed has already taken effect, so the file follows it.
@@ -136,12 +153,22 @@ void SettingView::ApplyMicrophone() {
   media_.EnableAudio(true);
 }
 
-// The new shortcut is registered at once; it is saved only when the dialog closes.
+// The new shortcut is registered at once; it is saved only when the dialog closes. A bare key
+// would be taken from every program on the desktop, so the field goes back to the last one.
 void SettingView::AnnounceHotkey() {
   if (hotkey_field_ == nullptr || hotkey_field_->GetText().IsEmpty()) return;
   WORD key = 0;
   WORD modifiers = 0;
   hotkey_field_->GetHotKey(key, modifiers);
   if (key == 0) return;
+  const bool refused = !IsChoosableHotkey(key, modifiers);
+  if (hotkey_hint_ != nullptr) hotkey_hint_->SetVisible(!refused);
+  if (hotkey_refused_ != nullptr) hotkey_refused_->SetVisible(refused);
+  if (refused) {
+    hotkey_field_->SetText(accepted_hotkey_.c_str());
+    return;
+  }
+  previous_hotkey_ = accepted_hotkey_;
+  accepted_hotkey_ = hotkey_field_->GetText().str();
   ::PostMessageW(holder_.main_window, UM_HOTKEY_CHANGED, modifiers, key);
 }

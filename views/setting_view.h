@@ -11,6 +11,8 @@
 
 #include <ui/ui.h>
 
+#include <string>
+
 class DataHolder;
 class MediaEngine;
 
@@ -27,6 +29,7 @@ class SettingView : public ui::WindowImplBase {
   void InitWindow() override;
   ui::CUiString GetSkinFile() override;
   void Notify(ui::TNotifyUI& msg) override;
+  LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
  private:
   void SaveAndClose(UINT result);
@@ -42,6 +45,12 @@ class SettingView : public ui::WindowImplBase {
   ui::CComboUI* microphone_list_ = nullptr;
   ui::CComboUI* mirror_list_ = nullptr;
   ui::CHotKeyUI* hotkey_field_ = nullptr;
+  ui::CControlUI* hotkey_hint_ = nullptr;
+  ui::CControlUI* hotkey_refused_ = nullptr;
+  // The field's last combination that was not refused, which a refused one gives way to, and
+  // the one before it, for a combination the desktop refuses (UM_HOTKEY_REFUSED).
+  std::wstring accepted_hotkey_;
+  std::wstring previous_hotkey_;
   // The selections made while the lists are filled raise "itemselect" too; they change nothing.
   bool initialised_ = false;
 };

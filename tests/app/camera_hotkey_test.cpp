@@ -4,6 +4,7 @@
 #include "app/camera_hotkey.h"
 
 #include <windows.h>
+#include <ui/ui.h>
 #include <win/headless.h>
 
 #include <gtest/gtest.h>
@@ -12,8 +13,11 @@
 #include <vector>
 
 #include "app/app_messages.h"
+#include "app/text_conversion.h"
 #include "media/engine_event_bridge.h"
 #include "media/media_engine.h"
+#include "service/data_holder.h"
+#include "service/settings_file.h"
 #include "tests/platform/win/window_test_support.h"
 #include "tests/support/scoped_env.h"
 
@@ -69,14 +73,15 @@ const TextCase kTexts[] = {
     {"Alt + S", MOD_ALT, 0x53},
     {"ctrl+1", MOD_CONTROL, 0x31},
     {"S", 0, 0x53},
-    {"Ctrl + Shift + A", MOD_CONTROL, 0x53},  // the key part is "SHIFT + A"
-    {"Alt + F5", MOD_ALT, 0x46},              // the letter F, not the F5 key
+    {"Ctrl + Shift + A", MOD_CONTROL | MOD_SHIFT, 0x41},
+    {"Alt + F5", MOD_ALT, kF5Key},
     {"  win+   q  ", MOD_WIN, 0x51},
     {"shift + 0", MOD_SHIFT, 0x30},
-    {"Hyper + K", 0, 0x4B},                   // an unknown word is no modifier
+    {"ALT+ctrl +sHiFt+ WIN + page  down", MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN, VK_NEXT},
+    {"F24", 0, VK_F24},
 };
 
-TEST(HotkeyText, EachTextNamesOneModifierWithoutRepeatAndItsKeysFirstCharacter) {
+TEST(HotkeyText, EachTextNamesItsModifiersWithoutRepeatAndItsKey) {
   for (const TextCase& c : kTexts) {
     const std::optional<HotkeyCombination> combination = ParseHotkeyText(c.text);
     ASSERT_TRUE(combination) << c.text;
@@ -86,7 +91,8 @@ TEST(HotkeyText, EachTextNamesOneModifierWithoutRepeatAndItsKeysFirstCharacter) 
 }
 
 TEST(HotkeyText, ATextWithoutAKeyNamesNothing) {
-  for (const char* text : {"", "   ", "Alt +", "Ctrl +   ", "+"}) {
+  for (const char* text : {"", "   ", "Alt +", "Ctrl +   ", "+", "Alt + F99999999999", "F25",
+                           "Hyper + K", "Ctrl + A + B", "Alt + \xE4\xB8\xAD", "Ctrl++A"}) {
     EXPECT_FALSE(ParseHotkeyText(text)) << '"' << text << '"';
   }
 }
@@ -102,8 +108,8 @@ TEST_F(HotkeyWindow, EachStoredTextRegistersTheCombinationTheKeyboardThenReaches
 
 TEST_F(HotkeyWindow, OnlyTheRegisteredCombinationFires) {
   RegisterHotkeyText(window_, "Ctrl + Shift + A");
-  EXPECT_FALSE(Fires(MOD_CONTROL | MOD_SHIFT, 'A'));
   EXPECT_FALSE(Fires(MOD_CONTROL, 'A'));
+  EXPECT_TRUE(Fires(MOD_CONTROL | MOD_SHIFT, 'A'));
   RegisterHotkeyText(window_, "S");
   EXPECT_FALSE(Fires(MOD_ALT, 'S'));
   EXPECT_TRUE(Fires(0, 'S'));
@@ -120,6 +126,9 @@ TEST_F(HotkeyWindow, ATextWithoutAKeyKeepsTheOldCombinationAndReportsNothing) {
   RegisterHotkeyText(window_, "Alt + S");
   RegisterHotkeyText(window_, "");
   RegisterHotkeyText(window_, "Alt + ");
+  RegisterHotkeyText(window_, "Alt + F99999999999");
+  RegisterHotkeyText(window_, "Alt + \xE4\xB8\xAD");  // a Chinese character, on no keyboard
+  PumpPending();
   EXPECT_TRUE(Fires(MOD_ALT, 'S'));
   EXPECT_EQ(failures_, 0);
 }
@@ -131,33 +140,67 @@ TEST_F(HotkeyWindow, ACombinationTakenElsewherePostsTheFailureAndLeavesNoHotkey)
   PumpPending();
   EXPECT_EQ(failures_, 1);
   EXPECT_FALSE(Fires(MOD_ALT, 'S'));  // the old one was let go first
+  win::headless::TakeHotKeyElsewhere(MOD_SHIFT, 'T', false);
 }
 
-TEST_F(HotkeyWindow, AKeyNoKeyboardHasPostsTheFailure) {
-  RegisterHotkeyText(window_, "Alt + \xE4\xB8\xAD");  // a Chinese character, far above 0xFE
-  PumpPending();
-  EXPECT_EQ(failures_, 1);
-}
-
-TEST_F(HotkeyWindow, TheSettingsDialogsChoiceTakesOneModifierAndReportsNothing) {
+TEST_F(HotkeyWindow, TheSettingsDialogsChoiceTakesAllItsModifiersAndARefusalGoesBack) {
   struct ControlCase {
     WPARAM flags;
     UINT modifier;
     UINT key;
   };
   const ControlCase cases[] = {
-      {4 | 2 | 1, MOD_ALT, 'K'}, {2 | 1, MOD_CONTROL, 'L'}, {1, MOD_SHIFT, 'M'}, {0, 0, 'N'},
-      {4, MOD_ALT, kF5Key}};
+      {4 | 2 | 1, MOD_ALT | MOD_CONTROL | MOD_SHIFT, 'K'}, {2 | 1, MOD_CONTROL | MOD_SHIFT, 'L'},
+      {1, MOD_SHIFT, 'M'}, {0, 0, 'N'}, {4, MOD_ALT, kF5Key}};
+  std::optional<HotkeyCombination> registered;
   for (const ControlCase& c : cases) {
-    RegisterHotkeyFromControl(window_, c.flags, static_cast<LPARAM>(c.key));
+    registered =
+        RegisterHotkeyFromControl(window_, c.flags, static_cast<LPARAM>(c.key), registered);
     EXPECT_TRUE(Fires(c.modifier, c.key)) << c.flags << " " << c.key;
   }
-  EXPECT_FALSE(Fires(MOD_ALT, 'K'));  // each choice replaced the one before
-  win::headless::TakeHotKeyElsewhere(MOD_CONTROL, 'U');
-  RegisterHotkeyFromControl(window_, 2, 'U');
-  PumpPending();
+  EXPECT_FALSE(Fires(MOD_ALT | MOD_CONTROL | MOD_SHIFT, 'K'));  // each replaced the one before
   EXPECT_EQ(failures_, 0);
-  EXPECT_FALSE(Fires(MOD_ALT, kF5Key));
+  win::headless::TakeHotKeyElsewhere(MOD_CONTROL | MOD_NOREPEAT, 'U');
+  registered = RegisterHotkeyFromControl(window_, 2, 'U', registered);
+  PumpPending();
+  EXPECT_EQ(failures_, 1);
+  EXPECT_TRUE(Fires(MOD_ALT, kF5Key));
+  ASSERT_TRUE(registered);
+  EXPECT_EQ(registered->virtual_key, kF5Key);
+  win::headless::TakeHotKeyElsewhere(MOD_CONTROL | MOD_NOREPEAT, 'U', false);
+}
+
+// Every combination the settings dialog's field can capture, as its text through app.conf and
+// a restart, registers what the dialog registered when it was picked.
+TEST_F(HotkeyWindow, EveryCombinationTheFieldCapturesComesBackAfterARestart) {
+  testing_support::ScopedUserProfile profile;
+  std::vector<WORD> keys = {VK_SPACE, VK_RETURN, VK_TAB, VK_ESCAPE, VK_INSERT, VK_HOME,
+                            VK_END, VK_PRIOR, VK_NEXT, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN,
+                            VK_DELETE, VK_BACK, 0xBA, 0xDE};  // the last two shown by number
+  for (WORD key = 'A'; key <= 'Z'; ++key) keys.push_back(key);
+  for (WORD key = '0'; key <= '9'; ++key) keys.push_back(key);
+  for (WORD key = VK_F1; key <= VK_F24; ++key) keys.push_back(key);
+  ui::CHotKeyUI field;
+  for (WORD flags = 0; flags <= (ui::kModShift | ui::kModControl | ui::kModAlt); ++flags) {
+    for (WORD key : keys) {
+      field.SetHotKey(key, flags);
+      {
+        DataHolder dialog_side;
+        dialog_side.settings().hotkey = WideToAnsi(field.GetText().str());
+        SaveSettings(dialog_side);
+      }
+      const UINT modifiers =
+          RegisterHotkeyFromControl(window_, flags, key, std::nullopt)->modifiers;
+      DataHolder restarted;
+      const std::optional<HotkeyCombination> combination =
+          RegisterHotkeyText(window_, restarted.settings().hotkey);
+      ASSERT_TRUE(combination) << restarted.settings().hotkey;
+      EXPECT_EQ(combination->modifiers, modifiers) << restarted.settings().hotkey;
+      EXPECT_EQ(combination->virtual_key, key) << restarted.settings().hotkey;
+      EXPECT_TRUE(Fires(modifiers & ~MOD_NOREPEAT, key)) << restarted.settings().hotkey;
+    }
+  }
+  EXPECT_EQ(failures_, 0);
 }
 
 TEST_F(HotkeyWindow, UnregisteringFreesTheCombination) {

@@ -50,6 +50,13 @@ class FloatTipTest : public shell_test::OwnedWindowTest<TestTip> {
 
 }  // namespace
 
+TEST_P(FloatTipTest, ATipWhoseLayoutFailedShowsNothing) {
+  ui::CPaintManagerUI::SetResourceZip(L"orbs.missing", false, nullptr);
+  TestTip tip(owner_->hwnd());
+  tip.ShowTip(kLongText);
+  EXPECT_FALSE(IsWindowVisible(tip.GetHWND()));
+}
+
 TEST_P(FloatTipTest, StartsHiddenWithNoSize) {
   EXPECT_FALSE(IsWindowVisible(window_->GetHWND()));
   EXPECT_EQ(window_->WindowSize().cx, 0);

@@ -350,6 +350,15 @@ TEST_P(ClassroomTest, ANewHotkeyFromTheSettingsIsRegisteredOnTheMainWindow) {
   UnregisterHotKey(LoginView(), 1);
 }
 
+TEST_P(ClassroomTest, ARefusedHotkeyFromTheSettingsShowsTheBoxAndKeepsTheOldOne) {
+  Post(UM_HOTKEY_CHANGED, 4, 'K');
+  win::headless::TakeHotKeyElsewhere(MOD_CONTROL | MOD_NOREPEAT, 'J');
+  AnswerNextBox(L"ok_btn");
+  Post(UM_HOTKEY_CHANGED, 2, 'J');
+  EXPECT_TRUE(Seen().opened);
+  EXPECT_FALSE(RegisterHotKey(LoginView(), 1, MOD_ALT, 'K'));  // still the camera's
+}
+
 TEST_P(ClassroomTest, TheHotkeyIsGoneWithTheWindow) {
   Post(UM_HOTKEY_CHANGED, 4, 'K');
   DestroyWindow(hwnd());

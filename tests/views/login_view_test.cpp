@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "app/app_messages.h"
@@ -262,6 +264,28 @@ TEST_P(LoginViewWithoutVersionTest, AListOpenedBeforeTheEngineIsReadyStaysEmpty)
   EXPECT_EQ(Selection(L"camera_device"), -1);
   EXPECT_EQ(ItemCount(L"audin_device"), 0);
   DestroyView();  // before the engine handle it uses
+}
+
+// A skin archive that is missing, or is no archive, leaves the view empty; the program goes on.
+TEST_P(LoginViewWithoutVersionTest, AnUnreadableSkinLeavesTheViewEmptyAndEveryMessageHarmless) {
+  const std::string folder = ::testing::TempDir();
+  std::ofstream(folder + "/orbs.garbage") << "no zip archive";
+  for (const wchar_t* archive : {L"orbs.missing", L"orbs.garbage"}) {
+    ui::CPaintManagerUI::SetResourcePath(std::wstring(folder.begin(), folder.end()).c_str());
+    ui::CPaintManagerUI::SetResourceZip(archive, false, nullptr);
+    ::testing::internal::CaptureStderr();
+    OpenView(L"1.1.7");
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("login_view.xml"), std::string::npos) << said;
+    EXPECT_EQ(CUiDriver::FindControl(view(), L"class_code"), nullptr);
+    for (UINT message : {UM_ENGINE_READY, UM_NOTICE_CLOSED, UM_NETWORK_TEST_RESULT}) Post(message, 1);
+    SendMessageW(view(), WM_KEYDOWN, VK_RETURN, 0);
+    ShowWindow(view(), SW_HIDE);
+    ShowWindow(view(), SW_SHOW);
+    EXPECT_TRUE(logins_.empty());
+    DestroyView();
+  }
+  std::remove((folder + "/orbs.garbage").c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSkins, LoginViewWithoutVersionTest,

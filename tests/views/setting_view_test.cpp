@@ -234,6 +234,42 @@ TEST_P(SettingViewTest, TheModalRunEndsWithOneAfterOkAndTwoAfterCancelOrClose) {
   }
 }
 
+TEST_P(SettingViewTest, ACombinationTheDesktopRefusedGivesWayToTheOneBefore) {
+  holder_.settings().hotkey = "Alt + S";
+  OpenDialog();
+  ASSERT_TRUE(CUiDriver::PressHotKey(dialog(), L"switch_camera_hotykey", 'K', ui::kModControl));
+  ASSERT_TRUE(CUiDriver::PressHotKey(dialog(), L"switch_camera_hotykey", 'J', ui::kModControl));
+  PostMessageW(dialog(), UM_HOTKEY_REFUSED, 0, 0);  // as the main window answers Ctrl + J
+  CUiDriver::Pump();
+  EXPECT_EQ(Text(L"switch_camera_hotykey"), L"Ctrl + K");
+  CloseWith(L"ok_btn");
+  EXPECT_EQ(SavedSettings().hotkey, "Ctrl + K");
+}
+
+// A bare letter or digit would be taken from every program; a function key alone is not.
+TEST_P(SettingViewTest, ABareKeyIsRefusedInTheDialogAndTheShortcutStays) {
+  holder_.settings().hotkey = "S";  // stored by an older version: shown and kept
+  OpenDialog();
+  EXPECT_EQ(Text(L"switch_camera_hotykey"), L"S");
+  for (UINT key : {UINT{'K'}, UINT{'7'}, UINT{VK_SPACE}}) {
+    ASSERT_TRUE(CUiDriver::PressHotKey(dialog(), L"switch_camera_hotykey", key, 0));
+    CUiDriver::Pump();
+    EXPECT_EQ(Text(L"switch_camera_hotykey"), L"S");
+    EXPECT_TRUE(CUiDriver::FindControl(dialog(), L"hotkey_refused")->IsVisible());
+    EXPECT_FALSE(CUiDriver::FindControl(dialog(), L"hotkey_hint")->IsVisible());
+  }
+  EXPECT_EQ(CountPosted(UM_HOTKEY_CHANGED), 0);
+  EXPECT_TRUE(CUiDriver::SaveScreenshot(
+      dialog(), shell_test::ScreenshotPath(std::string("setting_view_refused_") +
+                                           GetParam().language)));
+  ASSERT_TRUE(CUiDriver::PressHotKey(dialog(), L"switch_camera_hotykey", VK_F1 + 7, 0));
+  CUiDriver::Pump();
+  EXPECT_EQ(CountPosted(UM_HOTKEY_CHANGED), 1);
+  EXPECT_FALSE(CUiDriver::FindControl(dialog(), L"hotkey_refused")->IsVisible());
+  CloseWith(L"ok_btn");
+  EXPECT_EQ(SavedSettings().hotkey, "F8");
+}
+
 TEST_P(SettingViewTest, Screenshot) {
   ASSERT_TRUE(media_->SelectCamera(L"cam-usb-1"));
   ASSERT_TRUE(media_->SelectMicrophone(L"mic-headset"));

@@ -13,7 +13,8 @@ namespace ui {
 template <typename Kind>
 class AttributeTable {
  public:
-  // A setter answers false when the value does not parse.
+  // A setter answers false when the value does not parse, or when a number of it was beyond
+  // the layout's range (then it applies the value clamped).
   using Setter = bool (*)(Kind& control, const std::wstring& value);
 
   AttributeTable(std::initializer_list<std::pair<const std::wstring, Setter>> setters)

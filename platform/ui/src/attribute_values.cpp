@@ -1,5 +1,8 @@
 #include "attribute_values.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cwchar>
 #include <vector>
 
@@ -14,31 +17,48 @@ std::wstring Trim(const std::wstring& text) {
   return text.substr(first, last - first + 1);
 }
 
-std::optional<std::vector<int>> ParseInts(const std::wstring& text, size_t count) {
-  std::vector<int> values;
+std::optional<long long> ParseNumber(const std::wstring& text) {
+  const std::wstring trimmed = Trim(text);
+  if (trimmed.empty()) return std::nullopt;
+  wchar_t* end = nullptr;
+  errno = 0;
+  const long long value = std::wcstoll(trimmed.c_str(), &end, 10);
+  if (end == nullptr || *end != L'\0' || errno == ERANGE) return std::nullopt;
+  return value;
+}
+
+// Each number clamped to the layout's range; in_range tells whether all already were.
+std::optional<LayoutValue<std::vector<LONG>>> ParseLengths(const std::wstring& text,
+                                                           size_t count) {
+  LayoutValue<std::vector<LONG>> values{{}, true};
   size_t start = 0;
   for (;;) {
     const size_t comma = text.find(L',', start);
-    const auto value = ParseInt(
+    const auto value = ParseNumber(
         text.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start));
     if (!value) return std::nullopt;
-    values.push_back(*value);
+    const long long clamped = std::clamp<long long>(*value, -kLayoutLimit, kLayoutLimit);
+    values.in_range = values.in_range && clamped == *value;
+    values.value.push_back(static_cast<LONG>(clamped));
     if (comma == std::wstring::npos) break;
     start = comma + 1;
   }
-  if (values.size() != count) return std::nullopt;
+  if (values.value.size() != count) return std::nullopt;
   return values;
 }
 
 }  // namespace
 
 std::optional<int> ParseInt(const std::wstring& text) {
-  const std::wstring trimmed = Trim(text);
-  if (trimmed.empty()) return std::nullopt;
-  wchar_t* end = nullptr;
-  const long value = std::wcstol(trimmed.c_str(), &end, 10);
-  if (end == nullptr || *end != L'\0') return std::nullopt;
-  return static_cast<int>(value);
+  const auto value = ParseNumber(text);
+  if (!value || *value < INT_MIN || *value > INT_MAX) return std::nullopt;
+  return static_cast<int>(*value);
+}
+
+std::optional<LayoutValue<int>> ParseLength(const std::wstring& text) {
+  const auto values = ParseLengths(text, 1);
+  if (!values) return std::nullopt;
+  return LayoutValue<int>{values->value[0], values->in_range};
 }
 
 std::optional<bool> ParseBool(const std::wstring& text) {
@@ -48,16 +68,17 @@ std::optional<bool> ParseBool(const std::wstring& text) {
   return std::nullopt;
 }
 
-std::optional<RECT> ParseRect(const std::wstring& text) {
-  const auto values = ParseInts(text, 4);
+std::optional<LayoutValue<RECT>> ParseRect(const std::wstring& text) {
+  const auto values = ParseLengths(text, 4);
   if (!values) return std::nullopt;
-  return RECT{(*values)[0], (*values)[1], (*values)[2], (*values)[3]};
+  const std::vector<LONG>& v = values->value;
+  return LayoutValue<RECT>{RECT{v[0], v[1], v[2], v[3]}, values->in_range};
 }
 
-std::optional<SIZE> ParseSize(const std::wstring& text) {
-  const auto values = ParseInts(text, 2);
+std::optional<LayoutValue<SIZE>> ParseSize(const std::wstring& text) {
+  const auto values = ParseLengths(text, 2);
   if (!values) return std::nullopt;
-  return SIZE{(*values)[0], (*values)[1]};
+  return LayoutValue<SIZE>{SIZE{values->value[0], values->value[1]}, values->in_range};
 }
 
 std::optional<DWORD> ParseColor(const std::wstring& text) {
@@ -104,8 +125,8 @@ std::optional<ImageDescription> ParseImage(const std::wstring& text) {
       image.file = value;
     } else if (key == L"corner") {
       const auto corner = ParseRect(value);
-      if (!corner) return std::nullopt;
-      image.corner = *corner;
+      if (!corner || !corner->in_range) return std::nullopt;
+      image.corner = corner->value;
     } else {
       return std::nullopt;
     }

@@ -219,8 +219,8 @@ AttributeStatus CComboUI::ApplyOwnAttribute(const std::wstring& name, const std:
       {L"dropboxsize",
        [](CComboUI& c, const std::wstring& v) {
          const auto s = ParseSize(v);
-         if (s && s->cy > 0) c.drop_box_height_ = s->cy;
-         return s.has_value();
+         if (s && s->value.cy > 0) c.drop_box_height_ = s->value.cy;
+         return s && s->in_range;
        }},
       {L"itembkcolor",
        [](CComboUI& c, const std::wstring& v) {

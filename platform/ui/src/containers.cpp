@@ -19,6 +19,12 @@ RECT Shrink(RECT rect, const RECT& by) {
   return rect;
 }
 
+// Children pushed beyond any screen stay there, short of the integer limit.
+LONG Coordinate(long long value) {
+  constexpr long long kFarthest = 1LL << 30;
+  return static_cast<LONG>(std::clamp(value, -kFarthest, kFarthest));
+}
+
 bool IsLaidOut(const CControlUI& child) { return child.IsVisible() && !child.IsFloat(); }
 
 bool Intersects(const RECT& a, const RECT& b) {
@@ -82,14 +88,14 @@ AttributeStatus CContainerUI::ApplyOwnAttribute(const std::wstring& name,
       {L"inset",
        [](CContainerUI& c, const std::wstring& v) {
          const auto r = ParseRect(v);
-         if (r) c.SetInset(*r);
-         return r.has_value();
+         if (r) c.SetInset(r->value);
+         return r && r->in_range;
        }},
       {L"childpadding",
        [](CContainerUI& c, const std::wstring& v) {
-         const auto n = ParseInt(v);
-         if (n) c.SetChildPadding(*n);
-         return n.has_value();
+         const auto n = ParseLength(v);
+         if (n) c.SetChildPadding(n->value);
+         return n && n->in_range;
        }},
   };
   const AttributeStatus status = table.Apply(*this, name, value);
@@ -135,7 +141,8 @@ struct AxisView {
 void CContainerUI::StackChildren(RECT inner, Axis axis) {
   const AxisView view{axis == Axis::Vertical};
   const SIZE available = view.Available(inner);
-  int fixed = 0;
+  // Wide sums: every number is within the layout's range, but a row may hold many children.
+  long long fixed = 0;
   int stretching = 0;
   int shown = 0;
   for (auto& child : items_) {
@@ -146,15 +153,15 @@ void CContainerUI::StackChildren(RECT inner, Axis axis) {
     fixed += view.MainStart(padding) + view.MainEnd(padding) + length;
     if (length <= 0) ++stretching;
   }
-  if (shown > 1) fixed += child_padding_ * (shown - 1);
-  int remaining =
-      std::max(0, static_cast<int>(view.MainEnd(inner) - view.MainStart(inner)) - fixed);
-  int at = view.MainStart(inner);
+  if (shown > 1) fixed += static_cast<long long>(child_padding_) * (shown - 1);
+  long long remaining =
+      std::max(0LL, static_cast<long long>(view.MainEnd(inner)) - view.MainStart(inner) - fixed);
+  long long at = view.MainStart(inner);
   for (auto& child : items_) {
     if (!IsLaidOut(*child)) continue;
     RECT padding = child->GetPadding();
     const SIZE size = child->EstimateSize(available);
-    int length = view.Main(size);
+    long long length = view.Main(size);
     if (length <= 0) {
       // The stretching children share what the fixed ones leave; the last takes the rest.
       length = stretching > 1 ? remaining / stretching : remaining;
@@ -163,8 +170,8 @@ void CContainerUI::StackChildren(RECT inner, Axis axis) {
     }
     at += view.MainStart(padding);
     RECT rect{};
-    view.MainStart(rect) = at;
-    view.MainEnd(rect) = at + length;
+    view.MainStart(rect) = Coordinate(at);
+    view.MainEnd(rect) = Coordinate(at + length);
     view.CrossStart(rect) = view.CrossStart(inner) + view.CrossStart(padding);
     view.CrossEnd(rect) = view.Cross(size) > 0 ? view.CrossStart(rect) + view.Cross(size)
                                                : view.CrossEnd(inner) - view.CrossEnd(padding);

@@ -189,21 +189,21 @@ AttributeStatus CControlUI::ApplyOwnAttribute(const std::wstring& name, const st
        }},
       {L"width",
        [](CControlUI& c, const std::wstring& v) {
-         const auto n = ParseInt(v);
-         if (n) c.SetFixedWidth(*n);
-         return n.has_value() && *n >= 0;
+         const auto n = ParseLength(v);
+         if (n) c.SetFixedWidth(n->value);
+         return n && n->in_range && n->value >= 0;
        }},
       {L"height",
        [](CControlUI& c, const std::wstring& v) {
-         const auto n = ParseInt(v);
-         if (n) c.SetFixedHeight(*n);
-         return n.has_value() && *n >= 0;
+         const auto n = ParseLength(v);
+         if (n) c.SetFixedHeight(n->value);
+         return n && n->in_range && n->value >= 0;
        }},
       {L"padding",
        [](CControlUI& c, const std::wstring& v) {
          const auto r = ParseRect(v);
-         if (r) c.SetPadding(*r);
-         return r.has_value();
+         if (r) c.SetPadding(r->value);
+         return r && r->in_range;
        }},
       {L"float",
        [](CControlUI& c, const std::wstring& v) {
@@ -214,8 +214,8 @@ AttributeStatus CControlUI::ApplyOwnAttribute(const std::wstring& name, const st
       {L"pos",
        [](CControlUI& c, const std::wstring& v) {
          const auto r = ParseRect(v);
-         if (r) c.float_pos_ = *r;
-         return r.has_value();
+         if (r) c.float_pos_ = r->value;
+         return r && r->in_range;
        }},
       {L"bkcolor",
        [](CControlUI& c, const std::wstring& v) {
@@ -255,8 +255,8 @@ AttributeStatus CControlUI::ApplyOwnAttribute(const std::wstring& name, const st
       {L"textpadding",
        [](CControlUI& c, const std::wstring& v) {
          const auto r = ParseRect(v);
-         if (r) c.text_padding_ = *r;
-         return r.has_value();
+         if (r) c.text_padding_ = r->value;
+         return r && r->in_range;
        }},
   };
   return table.Apply(*this, name, value);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <utility>
 
 namespace ui {
@@ -17,6 +18,11 @@ std::function<void(const std::wstring&)>& Sink() {
 
 void ReportProblem(const std::wstring& line) {
   OutputDebugStringW((L"ui: " + line + L"\n").c_str());
+  if (Sink()) Sink()(line);
+}
+
+void ReportEmptyWindow(const std::wstring& line) {
+  std::fprintf(stderr, "ui: %s\n", Narrow(line).c_str());
   if (Sink()) Sink()(line);
 }
 

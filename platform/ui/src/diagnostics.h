@@ -7,6 +7,8 @@
 namespace ui {
 
 void ReportProblem(const std::wstring& line);
+// A fault that leaves a whole window empty: on standard error too, debugger or not.
+void ReportEmptyWindow(const std::wstring& line);
 
 // Tests watch the lines through this sink; an empty function stops watching.
 void SetProblemSink(std::function<void(const std::wstring&)> sink);

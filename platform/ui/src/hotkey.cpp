@@ -1,4 +1,4 @@
-#include <cwctype>
+#include <optional>
 #include <string>
 
 #include "ui/ui_controls.h"
@@ -14,7 +14,7 @@ bool IsModifierKey(WPARAM key) { return key == VK_SHIFT || key == VK_CONTROL || 
 std::wstring KeyName(WORD key) {
   if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
     return std::wstring(1, static_cast<wchar_t>(key));
-  if (key >= VK_F1 && key <= VK_F12) return L"F" + std::to_wstring(key - VK_F1 + 1);
+  if (key >= VK_F1 && key <= VK_F24) return L"F" + std::to_wstring(key - VK_F1 + 1);
   switch (key) {
     case VK_SPACE:
       return L"Space";
@@ -51,49 +51,69 @@ std::wstring KeyName(WORD key) {
   }
 }
 
+// Names compare without their spaces and case: "page  up" is "Page Up".
+std::wstring Folded(const std::wstring& text) {
+  std::wstring folded;
+  for (wchar_t ch : text) {
+    if (ch == L' ' || ch == L'\t') continue;
+    folded += (ch >= L'a' && ch <= L'z') ? static_cast<wchar_t>(ch - L'a' + L'A') : ch;
+  }
+  return folded;
+}
+
+constexpr WORD kLastKey = 0xFE;
+
+// Every name KeyName writes reads back as its key; searching them keeps one table of names.
+std::optional<WORD> KeyOfName(const std::wstring& folded) {
+  if (folded.empty() || folded.size() > 12) return std::nullopt;
+  for (WORD key = 1; key <= kLastKey; ++key) {
+    if (!IsModifierKey(key) && Folded(KeyName(key)) == folded) return key;
+  }
+  return std::nullopt;
+}
+
+std::optional<WORD> ModifierOfWord(const std::wstring& folded) {
+  if (folded == L"CTRL") return kModControl;
+  if (folded == L"SHIFT") return kModShift;
+  if (folded == L"ALT") return kModAlt;
+  if (folded == L"WIN") return kModWin;
+  return std::nullopt;
+}
+
+constexpr WORD kAllModifiers = kModShift | kModControl | kModAlt | kModWin;
+
+}  // namespace
+
 std::wstring HotKeyText(WORD key, WORD modifiers) {
   std::wstring text;
   if (modifiers & kModControl) text += L"Ctrl + ";
   if (modifiers & kModShift) text += L"Shift + ";
   if (modifiers & kModAlt) text += L"Alt + ";
+  if (modifiers & kModWin) text += L"Win + ";
   return text + KeyName(key);
 }
 
-std::wstring Trimmed(const std::wstring& text) {
-  const auto first = text.find_first_not_of(L' ');
-  if (first == std::wstring::npos) return {};
-  return text.substr(first, text.find_last_not_of(L' ') - first + 1);
-}
-
-// The key a shown text names ("Ctrl + Alt + S"), or 0 when it names none.
-void ParseHotKeyText(const std::wstring& text, WORD& key, WORD& modifiers) {
-  key = 0;
-  modifiers = 0;
+std::optional<HotKeyCombination> ParseHotKeyText(const std::wstring& text) {
+  std::optional<WORD> key;
+  WORD modifiers = 0;
   size_t start = 0;
   for (;;) {
     const size_t plus = text.find(L'+', start);
-    std::wstring part =
-        Trimmed(text.substr(start, plus == std::wstring::npos ? std::wstring::npos : plus - start));
-    for (auto& ch : part) ch = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(ch)));
-    if (part == L"CTRL")
-      modifiers |= kModControl;
-    else if (part == L"SHIFT")
-      modifiers |= kModShift;
-    else if (part == L"ALT")
-      modifiers |= kModAlt;
-    else if (part.size() == 1 &&
-             ((part[0] >= L'A' && part[0] <= L'Z') || (part[0] >= L'0' && part[0] <= L'9')))
-      key = static_cast<WORD>(part[0]);
-    else if (part.size() >= 2 && part[0] == L'F' && std::iswdigit(static_cast<wint_t>(part[1]))) {
-      const int n = std::stoi(part.substr(1));
-      if (n >= 1 && n <= 12) key = static_cast<WORD>(VK_F1 + static_cast<UINT>(n) - 1);
+    const size_t length = plus == std::wstring::npos ? std::wstring::npos : plus - start;
+    const std::wstring part = Folded(text.substr(start, length));
+    if (const auto modifier = ModifierOfWord(part)) {
+      modifiers |= *modifier;
+    } else {
+      const auto named = KeyOfName(part);
+      if (!named || key) return std::nullopt;
+      key = named;
     }
     if (plus == std::wstring::npos) break;
     start = plus + 1;
   }
+  if (!key) return std::nullopt;
+  return HotKeyCombination{*key, modifiers};
 }
-
-}  // namespace
 
 LPCTSTR CHotKeyUI::GetClass() const { return L"HotKey"; }
 
@@ -104,12 +124,15 @@ void CHotKeyUI::GetHotKey(WORD& virtual_key, WORD& modifiers) const {
 
 void CHotKeyUI::SetHotKey(WORD virtual_key, WORD modifiers) {
   key_ = virtual_key;
-  modifiers_ = modifiers & (kModShift | kModControl | kModAlt);
+  modifiers_ = modifiers & kAllModifiers;
   CLabelUI::SetText(HotKeyText(key_, modifiers_).c_str());
 }
 
+// A text naming no combination is shown as it is and holds no key.
 void CHotKeyUI::SetText(LPCTSTR text) {
-  ParseHotKeyText(text != nullptr ? text : L"", key_, modifiers_);
+  const auto combination = ParseHotKeyText(text != nullptr ? text : L"");
+  key_ = combination ? combination->key : 0;
+  modifiers_ = combination ? combination->modifiers : 0;
   CLabelUI::SetText(text);
 }
 

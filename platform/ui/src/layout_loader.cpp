@@ -14,6 +14,10 @@ namespace ui {
 
 namespace {
 
+// Deeper trees would only ever come from a broken file, and laying them out recurses.
+constexpr int kMaxNesting = 64;
+constexpr int kMaxFontSize = 256;
+
 // Attributes naming an image that must exist in the skin.
 bool IsImageAttribute(const std::wstring& name) {
   return name.size() > 5 && name.compare(name.size() - 5, 5, L"image") == 0;
@@ -30,9 +34,12 @@ class Loader {
   }
 
   void Problem(ptrdiff_t offset, const std::wstring& what) const {
-    const auto line =
-        std::lower_bound(newlines_.begin(), newlines_.end(), offset) - newlines_.begin() + 1;
-    ReportProblem(file_ + L":" + std::to_wstring(line) + L": " + what);
+    ReportProblem(Where(offset) + what);
+  }
+
+  // A problem that leaves the window without any control.
+  void Failure(ptrdiff_t offset, const std::wstring& what) const {
+    ReportEmptyWindow(Where(offset) + what + L"; the window stays empty");
   }
 
   std::unique_ptr<CControlUI> BuildWindow(const pugi::xml_node& window) {
@@ -46,7 +53,7 @@ class Loader {
       } else if (root) {
         Problem(child.offset_debug(), L"a window holds one root control; '" + kind + L"' ignored");
       } else {
-        root = BuildControl(child);
+        root = BuildControl(child, 1);
       }
     }
     return root;
@@ -60,16 +67,16 @@ class Loader {
       bool ok = true;
       if (name == L"size") {
         const auto size = ParseSize(value);
-        ok = size.has_value();
-        if (ok) manager_.SetInitSize(size->cx, size->cy);
+        ok = size && size->in_range;
+        if (size) manager_.SetInitSize(size->value.cx, size->value.cy);
       } else if (name == L"caption") {
         const auto rect = ParseRect(value);
-        ok = rect.has_value();
-        if (ok) manager_.SetCaptionRect(*rect);
+        ok = rect && rect->in_range;
+        if (rect) manager_.SetCaptionRect(rect->value);
       } else if (name == L"sizebox") {
         const auto rect = ParseRect(value);
-        ok = rect.has_value();
-        if (ok) manager_.SetSizeBox(*rect);
+        ok = rect && rect->in_range;
+        if (rect) manager_.SetSizeBox(rect->value);
       } else {
         Problem(window.offset_debug(), L"unknown attribute '" + name + L"' on Window");
         continue;
@@ -85,7 +92,7 @@ class Loader {
     font.size = node.attribute("size").as_int(12);
     font.bold = node.attribute("bold").as_bool(false);
     font.italic = node.attribute("italic").as_bool(false);
-    if (font.size <= 0) {
+    if (font.size <= 0 || font.size > kMaxFontSize) {
       Problem(node.offset_debug(), L"bad font size");
       font.size = 12;
     }
@@ -93,8 +100,14 @@ class Loader {
     if (node.attribute("default").as_bool(false)) manager_.SetDefaultFont(font);
   }
 
-  std::unique_ptr<CControlUI> BuildControl(const pugi::xml_node& node) {
+  std::unique_ptr<CControlUI> BuildControl(const pugi::xml_node& node, int depth) {
     const std::wstring kind = Widen(node.name());
+    if (depth > kMaxNesting) {
+      Problem(node.offset_debug(), L"controls nested deeper than " +
+                                       std::to_wstring(kMaxNesting) + L" levels; '" + kind +
+                                       L"' and what it holds ignored");
+      return nullptr;
+    }
     std::unique_ptr<CControlUI> control = CreateControl(kind);
     if (!control) {
       Problem(node.offset_debug(), L"unknown element '" + kind + L"'");
@@ -109,7 +122,8 @@ class Loader {
         Problem(child.offset_debug(), kind + L" cannot hold '" + Widen(child.name()) + L"'");
         continue;
       }
-      if (std::unique_ptr<CControlUI> built = BuildControl(child)) container->Add(built.release());
+      if (std::unique_ptr<CControlUI> built = BuildControl(child, depth + 1))
+        container->Add(built.release());
     }
     return control;
   }
@@ -133,7 +147,13 @@ class Loader {
     const auto image = ParseImage(value);
     if (!image) return;
     const LoadedImage loaded = LoadSkinImage(where_, image->file);
-    if (loaded.surface == nullptr) Problem(node.offset_debug(), L"missing image: " + loaded.error);
+    if (loaded.surface == nullptr) Problem(node.offset_debug(), loaded.error);
+  }
+
+  std::wstring Where(ptrdiff_t offset) const {
+    const auto line =
+        std::lower_bound(newlines_.begin(), newlines_.end(), offset) - newlines_.begin() + 1;
+    return file_ + L":" + std::to_wstring(line) + L": ";
   }
 
   const ResourceLocation& where_;
@@ -148,23 +168,25 @@ std::unique_ptr<CControlUI> LoadLayout(const ResourceLocation& where, const std:
                                        CPaintManagerUI& manager) {
   const ResourceData data = ReadSkinFile(where, file);
   if (!data.ok()) {
-    ReportProblem(file + L":0: " + data.error);
+    ReportEmptyWindow(file + L":0: " + data.error + L"; the window stays empty");
     return nullptr;
   }
   Loader loader(where, file, data.bytes, manager);
   pugi::xml_document document;
   const pugi::xml_parse_result parsed = document.load_buffer(data.bytes.data(), data.bytes.size());
   if (!parsed) {
-    loader.Problem(parsed.offset, L"malformed XML: " + Widen(parsed.description()));
+    loader.Failure(parsed.offset, L"malformed XML: " + Widen(parsed.description()));
     return nullptr;
   }
   const pugi::xml_node window = document.document_element();
   if (std::string(window.name()) != "Window") {
-    loader.Problem(window.offset_debug(),
+    loader.Failure(window.offset_debug(),
                    L"the layout's root element is '" + Widen(window.name()) + L"', not Window");
     return nullptr;
   }
-  return loader.BuildWindow(window);
+  std::unique_ptr<CControlUI> root = loader.BuildWindow(window);
+  if (!root) loader.Failure(window.offset_debug(), L"no control could be built");
+  return root;
 }
 
 }  // namespace ui

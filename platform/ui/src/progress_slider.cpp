@@ -109,8 +109,8 @@ AttributeStatus CSliderUI::ApplyOwnAttribute(const std::wstring& name, const std
       {L"thumbsize",
        [](CSliderUI& c, const std::wstring& v) {
          const auto s = ParseSize(v);
-         if (s) c.thumb_size_ = *s;
-         return s.has_value();
+         if (s) c.thumb_size_ = s->value;
+         return s && s->in_range;
        }},
       {L"thumbcolor",
        [](CSliderUI& c, const std::wstring& v) {

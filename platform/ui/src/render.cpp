@@ -1,95 +1,16 @@
 #include "render.h"
 
 #include <algorithm>
-#include <csetjmp>
-#include <cstddef>
-#include <cstdio>
-#include <cstring>
 #include <map>
 #include <utility>
 
-// After <cstdio>: libjpeg uses size_t and FILE without declaring them.
-#include <jpeglib.h>
-
 #include "diagnostics.h"
+#include "image_decoder.h"
 #include "resources.h"
 
 namespace ui {
 
 namespace {
-
-struct PngReader {
-  const std::string& bytes;
-  size_t at = 0;
-};
-
-cairo_status_t ReadPngBytes(void* closure, unsigned char* data, unsigned int length) {
-  auto* reader = static_cast<PngReader*>(closure);
-  if (reader->bytes.size() - reader->at < length) return CAIRO_STATUS_READ_ERROR;
-  std::memcpy(data, reader->bytes.data() + reader->at, length);
-  reader->at += length;
-  return CAIRO_STATUS_SUCCESS;
-}
-
-SurfacePtr DecodePng(const std::string& bytes) {
-  PngReader reader{bytes};
-  SurfacePtr surface(cairo_image_surface_create_from_png_stream(&ReadPngBytes, &reader));
-  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
-  return surface;
-}
-
-struct JpegError {
-  jpeg_error_mgr manager;
-  std::jmp_buf jump;
-};
-
-void OnJpegError(j_common_ptr info) {
-  std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
-}
-
-// libjpeg reports errors by long jump: nothing with a destructor may live across the set-up.
-bool DecodeJpegInto(const std::string& bytes, jpeg_decompress_struct& info, JpegError& error,
-                    cairo_surface_t*& surface) {
-  info.err = jpeg_std_error(&error.manager);
-  error.manager.error_exit = &OnJpegError;
-  if (setjmp(error.jump)) return false;
-  jpeg_create_decompress(&info);
-  jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()),
-               static_cast<unsigned long>(bytes.size()));
-  if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) return false;
-  info.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&info);
-  surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(info.output_width),
-                                       static_cast<int>(info.output_height));
-  unsigned char* pixels = cairo_image_surface_get_data(surface);
-  const int stride = cairo_image_surface_get_stride(surface);
-  std::vector<unsigned char> row(info.output_width * 3u);
-  while (info.output_scanline < info.output_height) {
-    unsigned char* row_pointer = row.data();
-    const unsigned y = info.output_scanline;
-    jpeg_read_scanlines(&info, &row_pointer, 1);
-    auto* out =
-        reinterpret_cast<uint32_t*>(pixels + static_cast<size_t>(y) * static_cast<size_t>(stride));
-    for (unsigned x = 0; x < info.output_width; ++x) {
-      out[x] = 0xFF000000u | (static_cast<uint32_t>(row[x * 3]) << 16) |
-               (static_cast<uint32_t>(row[x * 3 + 1]) << 8) | row[x * 3 + 2];
-    }
-  }
-  jpeg_finish_decompress(&info);
-  cairo_surface_mark_dirty(surface);
-  return true;
-}
-
-SurfacePtr DecodeJpeg(const std::string& bytes) {
-  jpeg_decompress_struct info;
-  JpegError error;
-  cairo_surface_t* surface = nullptr;
-  const bool ok = DecodeJpegInto(bytes, info, error, surface);
-  jpeg_destroy_decompress(&info);
-  SurfacePtr owned(surface);
-  if (!ok) return nullptr;
-  return owned;
-}
 
 std::map<std::wstring, std::pair<SurfacePtr, std::wstring>>& ImageCache() {
   static std::map<std::wstring, std::pair<SurfacePtr, std::wstring>> cache;
@@ -141,28 +62,18 @@ void DrawStretched(cairo_t* cr, cairo_surface_t* image, double sx, double sy, do
 
 }  // namespace
 
-SurfacePtr DecodeImage(const std::string& bytes) {
-  static const unsigned char kPngSignature[] = {0x89, 'P', 'N', 'G'};
-  if (bytes.size() >= 4 && std::memcmp(bytes.data(), kPngSignature, 4) == 0)
-    return DecodePng(bytes);
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-      static_cast<unsigned char>(bytes[1]) == 0xD8) {
-    return DecodeJpeg(bytes);
-  }
-  return nullptr;
-}
-
 LoadedImage LoadSkinImage(const ResourceLocation& where, const std::wstring& name) {
   const std::wstring key = where.folder + L"|" + where.archive + L"|" + name;
   auto& cache = ImageCache();
   auto found = cache.find(key);
   if (found == cache.end()) {
     const ResourceData data = ReadSkinFile(where, name);
-    std::wstring error = data.error;
+    std::wstring error = L"missing image: " + data.error;
     SurfacePtr surface;
     if (data.ok()) {
-      surface = DecodeImage(data.bytes);
-      if (!surface) error = L"image " + name + L" is neither PNG nor JPEG";
+      DecodedImage decoded = DecodeImage(data.bytes);
+      surface = std::move(decoded.surface);
+      error = surface ? L"" : L"broken image " + name + L": " + decoded.error;
     }
     found = cache.emplace(key, std::make_pair(std::move(surface), std::move(error))).first;
   }

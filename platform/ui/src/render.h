@@ -35,7 +35,6 @@ struct LoadedImage {
   std::wstring error;
 };
 LoadedImage LoadSkinImage(const ResourceLocation& where, const std::wstring& name);
-SurfacePtr DecodeImage(const std::string& bytes);
 
 // A Pango layout of text in font, for drawing on cr or (cr null) for measuring only.
 LayoutPtr MakeTextLayout(cairo_t* cr, const std::wstring& text, const FontInfo& font);

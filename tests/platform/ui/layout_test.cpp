@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "ui_test_support.h"
@@ -194,5 +196,46 @@ TEST_F(LayoutTest, WrongRootElementIsReported) {
   window.Open();
   EXPECT_EQ(window.manager().GetRoot(), nullptr);
   EXPECT_TRUE(log.Has(L"broken.xml:1: the layout's root element is 'Dialog'"));
+  DestroyWindow(window.GetHWND());
+}
+
+TEST_F(LayoutTest, NestingBeyondSixtyFourLevelsIsRefusedWithItsLine) {
+  ui_test::ProblemLog log;
+  // Deep enough to exhaust the stack of a builder that follows it.
+  constexpr int kLevels = 100000;
+  std::string xml = "<Window size=\"100,100\">\n";
+  for (int i = 0; i < kLevels; ++i) xml += "<VerticalLayout name=\"v" + std::to_string(i) + "\">\n";
+  for (int i = 0; i < kLevels; ++i) xml += "</VerticalLayout>\n";
+  LooseSkin skin(xml + "</Window>\n");
+  LayoutWindow window(L"broken.xml");
+  ASSERT_NE(window.Open(), nullptr);
+  EXPECT_TRUE(log.Has(L"broken.xml:66: controls nested deeper than 64 levels"));
+  EXPECT_NE(window.Find(L"v63"), nullptr);
+  EXPECT_EQ(window.Find(L"v64"), nullptr);
+  ui::CUiDriver::Layout(window.GetHWND());
+  DestroyWindow(window.GetHWND());
+}
+
+// The layout fuzzer's first find: numbers at the integer limit overflowed the layout's sums.
+TEST_F(LayoutTest, GeometryBeyondTheLayoutsRangeIsClampedAndReportedWithItsLine) {
+  ui_test::ProblemLog log;
+  std::ifstream seed(QUORVEL_SOURCE_DIR "/fuzz/layout/corpus/padding_at_int_limit.xml");
+  LooseSkin skin(std::string(std::istreambuf_iterator<char>(seed), {}));
+  LayoutWindow window(L"broken.xml");
+  ASSERT_NE(window.Open(), nullptr);
+  for (const wchar_t* problem :
+       {L"broken.xml:2: bad value '2147483647' for 'childpadding'",
+        L"broken.xml:2: bad value '0,0,2147483647,0' for 'inset'",
+        L"broken.xml:3: bad value '2147483647,0,0,0' for 'padding'",
+        L"broken.xml:4: bad value '2147483647' for 'width'",
+        L"broken.xml:4: bad value '-2147483648' for 'height'",
+        L"broken.xml:5: bad value '2147483647,2147483647,-2147483648,1' for 'pos'",
+        L"broken.xml:5: bad value '2147483647,0,0,0' for 'textpadding'"}) {
+    EXPECT_TRUE(log.Has(problem)) << std::string(problem, problem + std::wcslen(problem));
+  }
+  ASSERT_NE(window.Find(L"wide"), nullptr);
+  EXPECT_EQ(window.Find(L"wide")->GetAttribute(L"width").str(), L"16384");
+  EXPECT_TRUE(ui::CUiDriver::SaveScreenshot(window.GetHWND(), "/tmp/quorvel-ui-clamped.png"));
+  std::remove("/tmp/quorvel-ui-clamped.png");
   DestroyWindow(window.GetHWND());
 }

@@ -12,12 +12,39 @@
 #include <iterator>
 #include <string>
 
-#include "render.h"
+#include "image_decoder.h"
 
 namespace {
 
 ui::ResourceLocation Skin(const wchar_t* archive) {
   return ui::ResourceLocation{std::wstring(QUORVEL_SKIN_DIR) + L"/", archive};
+}
+
+void PutBigEndian(std::string& bytes, size_t at, unsigned value, size_t length) {
+  for (size_t i = 0; i < length; ++i)
+    bytes[at + i] = static_cast<char>((value >> (8 * (length - 1 - i))) & 0xFF);
+}
+
+// A real image of the skin with another size in its header, as a crafted file has.
+std::string WithClaimedSize(const wchar_t* name, unsigned width, unsigned height) {
+  std::string bytes = ui::ReadSkinFile(Skin(L"orbs.en"), name).bytes;
+  if (bytes.compare(1, 3, "PNG") == 0) {
+    PutBigEndian(bytes, 16, width, 4);
+    PutBigEndian(bytes, 20, height, 4);
+    return bytes;
+  }
+  // JPEG segments up to the frame header, which holds height and width.
+  for (size_t at = 2; at + 9 < bytes.size();) {
+    const auto marker = static_cast<unsigned char>(bytes[at + 1]);
+    if (marker >= 0xC0 && marker <= 0xC2) {
+      PutBigEndian(bytes, at + 5, height, 2);
+      PutBigEndian(bytes, at + 7, width, 2);
+      return bytes;
+    }
+    at += 2 + ((static_cast<unsigned char>(bytes[at + 2]) << 8) |
+               static_cast<unsigned char>(bytes[at + 3]));
+  }
+  return {};
 }
 
 }  // namespace
@@ -43,11 +70,28 @@ TEST(SkinArchive, ImagesDecodeFromPngAndJpeg) {
   for (const wchar_t* name : {L"logo_quorvel.png", L"wnd_bg_quorvel.jpg", L"button_normal.png"}) {
     const ui::ResourceData data = ui::ReadSkinFile(Skin(L"orbs.en"), name);
     ASSERT_TRUE(data.ok());
-    const ui::SurfacePtr image = ui::DecodeImage(data.bytes);
-    ASSERT_TRUE(image);
-    EXPECT_GT(cairo_image_surface_get_width(image.get()), 0);
+    const ui::DecodedImage image = ui::DecodeImage(data.bytes);
+    ASSERT_TRUE(image.surface);
+    EXPECT_GT(cairo_image_surface_get_width(image.surface.get()), 0);
   }
-  EXPECT_FALSE(ui::DecodeImage("not an image"));
+  EXPECT_FALSE(ui::DecodeImage("not an image").surface);
+}
+
+TEST(SkinArchive, ImagesClaimingMoreThanASurfaceHoldsAreBrokenNotDecoded) {
+  const struct {
+    const wchar_t* name;
+    unsigned width;
+    unsigned height;
+  } cases[] = {{L"wnd_bg_quorvel.jpg", 40000, 2}, {L"wnd_bg_quorvel.jpg", 2, 8193},
+               {L"wnd_bg_quorvel.jpg", 5000, 5000}, {L"logo_quorvel.png", 40000, 2},
+               {L"logo_quorvel.png", 8193, 8}};
+  for (const auto& c : cases) {
+    const std::string bytes = WithClaimedSize(c.name, c.width, c.height);
+    ASSERT_FALSE(bytes.empty());
+    const ui::DecodedImage image = ui::DecodeImage(bytes);
+    EXPECT_FALSE(image.surface) << c.width << " x " << c.height;
+    EXPECT_NE(image.error.find(L"over the limit"), std::wstring::npos);
+  }
 }
 
 TEST(SkinArchive, MissingEntryAndArchiveAreErrorsNamingThem) {

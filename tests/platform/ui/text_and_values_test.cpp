@@ -39,15 +39,15 @@ TEST(AttributeValues, NumbersRectanglesAndSizes) {
   EXPECT_FALSE(ui::ParseInt(L"4x"));
   const auto rect = ui::ParseRect(L"10,100,10,-5");
   ASSERT_TRUE(rect);
-  EXPECT_EQ(rect->left, 10);
-  EXPECT_EQ(rect->top, 100);
-  EXPECT_EQ(rect->bottom, -5);
+  EXPECT_EQ(rect->value.left, 10);
+  EXPECT_EQ(rect->value.top, 100);
+  EXPECT_EQ(rect->value.bottom, -5);
   EXPECT_FALSE(ui::ParseRect(L"1,2,3"));
   EXPECT_FALSE(ui::ParseRect(L"1,2,3,4,5"));
   const auto size = ui::ParseSize(L"1080,675");
   ASSERT_TRUE(size);
-  EXPECT_EQ(size->cx, 1080);
-  EXPECT_EQ(size->cy, 675);
+  EXPECT_EQ(size->value.cx, 1080);
+  EXPECT_EQ(size->value.cy, 675);
   EXPECT_EQ(ui::ParseBool(L"true"), true);
   EXPECT_FALSE(ui::ParseBool(L"yes"));
 }

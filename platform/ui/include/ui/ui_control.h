@@ -34,8 +34,8 @@ enum class UIEvent {
   KillFocus,
 };
 
-// Modifier keys held during an event.
-enum ModifierKey : WORD { kModShift = 1, kModControl = 2, kModAlt = 4 };
+// Modifier keys held during an event. Win is only ever named in a hotkey text.
+enum ModifierKey : WORD { kModShift = 1, kModControl = 2, kModAlt = 4, kModWin = 8 };
 
 struct TEventUI {
   UIEvent Type = UIEvent::MouseMove;

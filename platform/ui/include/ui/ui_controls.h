@@ -4,6 +4,9 @@
 
 #include "ui/ui_containers.h"
 
+#include <optional>
+#include <string>
+
 namespace ui {
 
 class CLabelUI : public CControlUI {
@@ -204,8 +207,21 @@ class CSliderUI : public CProgressUI {
   int value_at_press_ = 0;
 };
 
+// A combination in the hotkey field's form: a virtual-key code and ModifierKey flags.
+struct HotKeyCombination {
+  WORD key;
+  WORD modifiers;
+};
+
+// The shown form of a combination: "Ctrl + Shift + Alt + Win + S", "F5", "Page Up".
+std::wstring HotKeyText(WORD key, WORD modifiers);
+// The combination of a text in the shown form, read in any case and spacing: modifier words
+// and exactly one key name. Nothing for any other text.
+std::optional<HotKeyCombination> ParseHotKeyText(const std::wstring& text);
+
 // Captures one key with its modifiers while focused and shows it as "Ctrl + Alt + S".
-// Modifier flags: Shift 1, Ctrl 2, Alt 4. Every change raises "textchanged".
+// Modifier flags: Shift 1, Ctrl 2, Alt 4 (Win 8 only from a text). Every change raises
+// "textchanged".
 class CHotKeyUI : public CLabelUI {
  public:
   LPCTSTR GetClass() const override;
