@@ -11,9 +11,9 @@ ui::LPCTSTR AlarmBar::GetWindowClassName() const { return L"QV-ALERMBAR"; }
 void AlarmBar::OnFinalMessage(HWND) {}
 
 void AlarmBar::InitWindow() {
-  alarm_icon_ = m_PaintManager.FindControl(L"alarm_icon");
-  warn_info_ = m_PaintManager.FindControl(L"warn_info");
-  warn_format_ = m_PaintManager.FindControl(L"warn_info_format")->GetText().str();
+  alarm_icon_ = &ControlOrStandIn(L"alarm_icon");
+  warn_info_ = &ControlOrStandIn(L"warn_info");
+  warn_format_ = ControlOrStandIn(L"warn_info_format").GetText().str();
 }
 
 ui::CUiString AlarmBar::GetSkinFile() { return layout_.c_str(); }

@@ -27,8 +27,8 @@ ui::LPCTSTR ControlBar::GetWindowClassName() const { return L"QV-CONTROLBAR"; }
 void ControlBar::OnFinalMessage(HWND) {}
 
 void ControlBar::InitWindow() {
-  share_screen_ = m_PaintManager.FindControl(L"share_screen");
-  mute_ = m_PaintManager.FindControl(L"mute");
+  share_screen_ = &ControlOrStandIn(L"share_screen");
+  mute_ = &ControlOrStandIn(L"mute");
   SetMuteImages(Microphone::On);
 }
 

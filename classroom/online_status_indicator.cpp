@@ -17,7 +17,7 @@ LRESULT OnlineStatusIndicator::HandleMessage(UINT message, WPARAM wParam, LPARAM
 }
 
 void OnlineStatusIndicator::InitWindow() {
-  main_layer_ = m_PaintManager.FindControl(L"main_layer");
+  main_layer_ = &ControlOrStandIn(L"main_layer");
 }
 
 LRESULT OnlineStatusIndicator::OnNcHitTest(UINT, WPARAM, LPARAM, BOOL& handled) {

@@ -16,7 +16,7 @@ ui::LPCTSTR OverlayWnd::GetWindowClassName() const { return L"QV-OVERLAY"; }
 
 void OverlayWnd::OnFinalMessage(HWND) {}
 
-void OverlayWnd::InitWindow() { overlay_info_ = m_PaintManager.FindControl(L"overlay_info"); }
+void OverlayWnd::InitWindow() { overlay_info_ = &ControlOrStandIn(L"overlay_info"); }
 
 ui::CUiString OverlayWnd::GetSkinFile() { return layout_.c_str(); }
 

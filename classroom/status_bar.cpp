@@ -62,11 +62,11 @@ ui::LPCTSTR StatusBar::GetWindowClassName() const { return L"StatusBar"; }
 void StatusBar::OnFinalMessage(HWND) {}
 
 void StatusBar::InitWindow() {
-  time_icon_ = m_PaintManager.FindControl(L"time_icon");
-  time_counter_ = m_PaintManager.FindControl(L"time_counter");
-  warn_info_ = m_PaintManager.FindControl(L"warn_info");
-  record_status_ = m_PaintManager.FindControl(L"record_status");
-  warn_format_ = m_PaintManager.FindControl(L"warn_info_format")->GetText().str();
+  time_icon_ = &ControlOrStandIn(L"time_icon");
+  time_counter_ = &ControlOrStandIn(L"time_counter");
+  warn_info_ = &ControlOrStandIn(L"warn_info");
+  record_status_ = &ControlOrStandIn(L"record_status");
+  warn_format_ = ControlOrStandIn(L"warn_info_format").GetText().str();
 }
 
 ui::CUiString StatusBar::GetSkinFile() { return L"status_bar.xml"; }

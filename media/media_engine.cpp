@@ -116,8 +116,6 @@ bool MediaEngine::ShareScreen(const RECT* region, bool on) {
                                           region != nullptr ? &rect : nullptr, 0);
   } else {
     result = Engine()->stopScreenCapture();
-    // Refused when nothing was captured: either way nothing is shared now.
-    screen_share_on = false;
   }
   if (result != 0) return false;
   screen_share_on = on;

@@ -75,8 +75,8 @@ class MediaEngine {
   bool video_enabled = false;     // after enable (true) or disable (false) returned 0
   bool audio_enabled = true;      // the last state asked for, whatever the engine said
   bool microphone_muted = false;  // after a mute call returned 0
-  bool screen_share_on = false;   // after a start of screen capture returned 0; false after
-                                  // any stop and after a camera was selected
+  bool screen_share_on = false;   // after a start or stop of screen capture returned 0; false
+                                  // after a camera was selected
   std::wstring engine_app_id;     // the id the engine was last initialised with
 
  private:

@@ -8,6 +8,7 @@
 // X11 after the test framework: its macros (None, Bool) would break the framework's names.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -17,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -53,12 +55,20 @@ bool WaitFor(const std::function<bool()>& done) {
 // One run of the program; killed if the test ends while it still runs.
 class Program {
  public:
-  explicit Program(const char* option = nullptr) {
-    const char* argv[] = {QUORVEL_PROGRAM_PATH, option, nullptr};
-    if (posix_spawn(&pid_, QUORVEL_PROGRAM_PATH, nullptr, nullptr, const_cast<char**>(argv),
-                    environ) != 0) {
+  explicit Program(const char* option = nullptr) : Program(QUORVEL_PROGRAM_PATH, option, "") {}
+  // path's copy of the program, its standard error into error_file unless that is empty.
+  Program(const std::string& path, const char* option, const std::string& error_file) {
+    const char* argv[] = {path.c_str(), option, nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!error_file.empty()) {
+      posix_spawn_file_actions_addopen(&actions, 2, error_file.c_str(), O_WRONLY | O_CREAT, 0600);
+    }
+    if (posix_spawn(&pid_, path.c_str(), &actions, nullptr, const_cast<char**>(argv), environ) !=
+        0) {
       pid_ = 0;
     }
+    posix_spawn_file_actions_destroy(&actions);
   }
   ~Program() {
     if (pid_ == 0) return;
@@ -254,13 +264,14 @@ TEST_F(RealProgram, OnlyTheCopyThatRunsWritesTheSettingsFile) {
   }
   Program first;
   ASSERT_TRUE(first.started());
-  const HWND running = FindMain();
-  ASSERT_NE(running, nullptr);
+  HWND running = nullptr;
+  ::Window native = 0;
+  ASSERT_NO_FATAL_FAILURE(WaitForFirstWindow(running, native));
   Program second;
   ASSERT_TRUE(second.started());
   EXPECT_EQ(second.WaitForExit(), 0);
   EXPECT_FALSE(std::filesystem::exists(settings));
-  ASSERT_TRUE(PostMessageW(running, WM_CLOSE, 0, 0));
+  RequestClose(native);
   EXPECT_EQ(first.WaitForExit(), 0);
   EXPECT_TRUE(std::filesystem::exists(settings));
 }
@@ -295,6 +306,27 @@ TEST_F(RealProgram, ATerminationSignalEndsItAsANormalExitSavingTheSettings) {
     EXPECT_EQ(DragOptionFile(), "1") << signal_number;
     EXPECT_TRUE(std::filesystem::exists(settings)) << signal_number;
   }
+}
+
+TEST_F(RealProgram, WithoutItsSkinItRunsWithEmptyWindowsAndSaysWhy) {
+  // A copy of the program beside an empty skin folder.
+  const std::filesystem::path folder = home_.path() / "bare";
+  std::filesystem::create_directories(folder / "skin");
+  std::filesystem::copy_file(QUORVEL_PROGRAM_PATH, folder / "quorvel");
+  const std::filesystem::path errors = home_.path() / "errors.txt";
+  Program program((folder / "quorvel").string(), nullptr, errors.string());
+  ASSERT_TRUE(program.started());
+  HWND running = nullptr;
+  ::Window native = 0;
+  ASSERT_NO_FATAL_FAILURE(WaitForFirstWindow(running, native));
+  // Past the engine's start and the bars built behind the login view.
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  ASSERT_EQ(MainWindows().size(), 1u);
+  std::ifstream in(errors);
+  const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(said.find("cannot open skin archive"), std::string::npos) << said;
+  RequestClose(native);
+  EXPECT_EQ(program.WaitForExit(), 0);
 }
 
 }  // namespace

@@ -20,6 +20,12 @@ bool IsFrameDrag(LRESULT hit) {
 
 void WindowImplBase::Notify(TNotifyUI&) {}
 
+CControlUI& WindowImplBase::ControlOrStandIn(LPCTSTR name) {
+  if (CControlUI* found = m_PaintManager.FindControl(name)) return *found;
+  stand_ins_.push_back(std::make_unique<CControlUI>());
+  return *stand_ins_.back();
+}
+
 LRESULT WindowImplBase::HandleCustomMessage(UINT, WPARAM, LPARAM, BOOL& handled) {
   handled = FALSE;
   return 0;

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <vector>
+
 #include "ui/ui_manager.h"
 
 namespace ui {
@@ -82,9 +85,14 @@ class WindowImplBase : public CWindowWnd, public INotifyUI {
   virtual LRESULT OnLButtonDown(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   virtual LRESULT OnLButtonUp(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
+  // The layout's control of that name; when the layout has none (it failed to load), a stand-in
+  // that belongs to no window and shows nowhere, so the window's own code needs no checks.
+  CControlUI& ControlOrStandIn(LPCTSTR name);
+
   CPaintManagerUI m_PaintManager;
 
  private:
+  std::vector<std::unique_ptr<CControlUI>> stand_ins_;
   // Moving by the caption and resizing by the size box, driven by the left button.
   struct FrameDrag {
     LRESULT hit = HTNOWHERE;
