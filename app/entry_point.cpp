@@ -80,6 +80,9 @@ int QuorvelMain(int argc, char** argv) {
   }
   ChooseSkin();
   MainWindow& main_window = GetMainWindow();
+  // From here on a termination signal closes the program as its window's close would.
+  g_end_target = main_window.GetHWND();
+  SetConsoleCtrlHandler(OnEndRequest, TRUE);
   main_window.ShowWindow(true, true);
   main_window.CenterWindow();
 
@@ -87,8 +90,6 @@ int QuorvelMain(int argc, char** argv) {
   BOOL drag_full_windows = FALSE;
   SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &drag_full_windows, 0);
   SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, FALSE, nullptr, SPIF_UPDATEINIFILE);
-  g_end_target = main_window.GetHWND();
-  SetConsoleCtrlHandler(OnEndRequest, TRUE);
   ui::CPaintManagerUI::MessageLoop();
   SetConsoleCtrlHandler(OnEndRequest, FALSE);
   g_end_target = nullptr;

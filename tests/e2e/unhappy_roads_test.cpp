@@ -132,7 +132,7 @@ TEST_P(UnhappyRoadTest, AForcedUpdateHasNoLaterAndClosingItCarriesOn) {
 
 TEST_P(UnhappyRoadTest, AnOlderAnnouncedVersionOffersNothing) {
   WorldSetup setup = Setup();
-  setup.config.new_version = "1.1.6";
+  setup.config.new_version = "1.1.1";  // the version of a program without its stamp is 1.1.2
   setup.config.update = 1;
   bool offered = false;
   OnNextModal([&](HWND box) {
