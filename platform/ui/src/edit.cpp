@@ -1,11 +1,25 @@
 #include <algorithm>
 
 #include "attribute_table.h"
+#include "clipboard_text.h"
 #include "ui/ui_controls.h"
 #include "ui/ui_manager.h"
 #include "render.h"
 
 namespace ui {
+
+namespace {
+
+// What a one-line field takes of pasted text: line breaks and other control characters go.
+std::wstring OneLine(const std::wstring& text) {
+  std::wstring line;
+  for (wchar_t c : text) {
+    if (c >= 0x20 && c != 0x7F) line += c;
+  }
+  return line;
+}
+
+}  // namespace
 
 LPCTSTR CEditUI::GetClass() const { return L"Edit"; }
 
@@ -75,6 +89,10 @@ void CEditUI::InsertText(const std::wstring& typed) {
   ReplaceText(std::move(text), start + static_cast<int>(fitting.size()));
 }
 
+HWND CEditUI::PaintWindow() const {
+  return GetManager() != nullptr ? GetManager()->GetPaintWindow() : nullptr;
+}
+
 void CEditUI::MoveCaret(int to, bool extend) {
   caret_ = std::clamp(to, 0, GetText().GetLength());
   if (!extend) anchor_ = caret_;
@@ -106,6 +124,18 @@ void CEditUI::OnKey(WPARAM key, WORD modifiers) {
       break;
     case 'A':
       if ((modifiers & kModControl) != 0) SetSel(0, length);
+      break;
+    case 'C':
+    case 'X':
+      if ((modifiers & kModControl) != 0 && caret_ != anchor_) {
+        const int start = GetSelectionStart();
+        CopyTextToClipboard(PaintWindow(), GetText().str().substr(static_cast<size_t>(start),
+                                                                  static_cast<size_t>(GetSelectionEnd() - start)));
+        if (key == 'X') DeleteSelection();
+      }
+      break;
+    case 'V':
+      if ((modifiers & kModControl) != 0) InsertText(OneLine(TextFromClipboard(PaintWindow())));
       break;
     default:
       break;

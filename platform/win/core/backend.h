@@ -77,6 +77,12 @@ class Backend {
   virtual bool RectOfForeign(std::uint64_t, RECT*) { return false; }
   virtual void RaiseForeign(std::uint64_t) {}
   virtual void ActivateForeign(std::uint64_t) {}
+  // The desktop's clipboard: the text this program puts on it, and the text another program
+  // put there; nullopt while this program's own text is on it (or there is no desktop), empty
+  // when there is none to be had.
+  virtual void OfferClipboardText(const std::wstring&) {}
+  virtual std::optional<std::wstring> OthersClipboardText() { return std::nullopt; }
+
   // The active window of the desktop when it belongs to another program.
   virtual std::optional<ForeignWindow> ForeignForeground() { return std::nullopt; }
 };

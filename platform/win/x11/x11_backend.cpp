@@ -32,6 +32,7 @@
 #include "x11/input_method.h"
 #include "x11/keymap.h"
 #include "x11/see_through.h"
+#include "x11/selection_clipboard.h"
 #include "x11/window_hints.h"
 
 namespace win::core {
@@ -132,6 +133,9 @@ class X11Backend final : public Backend {
   void ActivateForeign(std::uint64_t id) override;
   std::optional<ForeignWindow> ForeignForeground() override;
 
+  void OfferClipboardText(const std::wstring& text) override;
+  std::optional<std::wstring> OthersClipboardText() override;
+
  private:
   // All below require lock_ unless noted.
   void ApplyState(Mirror& mirror, const NativeWindowState& state);
@@ -159,6 +163,7 @@ class X11Backend final : public Backend {
       net_wm_state_above_, net_wm_pid_, net_workarea_, motif_hints_, quorvel_message_;
   AlphaVisual alpha_visual_;  // found once a compositing manager was first seen
   std::unique_ptr<InputMethod> input_method_;
+  std::unique_ptr<SelectionClipboard> clipboard_;
   std::unordered_map<HWND, Mirror> mirrors_;
   std::unordered_map<::Window, HWND> by_id_;
   std::set<KeyCode> keys_down_;
@@ -187,6 +192,7 @@ X11Backend::X11Backend(DisplayPtr display) : display_(std::move(display)) {
   XkbSetDetectableAutoRepeat(d, True, &detectable);
   XSelectInput(d, root_, KeyPressMask | KeyReleaseMask);
   input_method_ = std::make_unique<InputMethod>(d);
+  clipboard_ = std::make_unique<SelectionClipboard>(d);
   XFlush(d);
   if (pipe2(wake_pipe_, O_NONBLOCK | O_CLOEXEC) != 0) wake_pipe_[0] = wake_pipe_[1] = -1;
   reader_ = std::thread([this] { ReadEvents(); });
@@ -720,11 +726,36 @@ void X11Backend::HandleKey(const XKeyEvent& key) {
   }
 }
 
+void X11Backend::OfferClipboardText(const std::wstring& text) {
+  Locked lock(*this);
+  clipboard_->Offer(ToUtf8(text));
+}
+
+std::optional<std::wstring> X11Backend::OthersClipboardText() {
+  {
+    Locked lock(*this);
+    switch (clipboard_->Ask()) {
+      case SelectionClipboard::Holder::Own:
+        return std::nullopt;
+      case SelectionClipboard::Holder::Nobody:
+        return std::wstring();
+      case SelectionClipboard::Holder::Other:
+        break;
+    }
+  }
+  // A live client answers at once; one that hangs costs the paste, never the program.
+  return FromUtf8(clipboard_->WaitForText(std::chrono::milliseconds(1000)));
+}
+
 void X11Backend::Handle(const XEvent& event) {
   HWND window = nullptr;
   {
     std::lock_guard<std::mutex> lock(lock_);
     window = HandleOf(event.xany.window);
+    if (event.xany.window == clipboard_->window()) {
+      clipboard_->Handle(event);
+      return;
+    }
   }
   switch (event.type) {
     case KeyPress:

@@ -2,6 +2,7 @@
 // their types and senders, focus, and the setters the program uses.
 #include <gtest/gtest.h>
 
+#include "clipboard_text.h"
 #include "combo_window.h"
 #include "ui_test_support.h"
 
@@ -146,6 +147,27 @@ TEST_F(ControlsTest, EditKeepsToMaxCharAndTakesChineseText) {
   edit->SetText(L"");
   CUiDriver::Type(hwnd_, L"class_code", L"上课码");
   EXPECT_EQ(edit->GetText().str(), L"上课码");
+}
+
+TEST_F(ControlsTest, EditCopiesCutsAndPastesOneLineWithinItsLimit) {
+  auto* edit = Get<ui::CEditUI>(L"class_code");
+  edit->SetText(L"");
+  CUiDriver::Type(hwnd_, L"class_code", L"2468");
+  CUiDriver::PressKey(hwnd_, L"class_code", 'A', ui::kModControl);
+  CUiDriver::PressKey(hwnd_, L"class_code", 'C', ui::kModControl);
+  CUiDriver::PressKey(hwnd_, L"class_code", VK_END);
+  CUiDriver::PressKey(hwnd_, L"class_code", 'V', ui::kModControl);
+  EXPECT_EQ(edit->GetText().str(), L"24682468");
+  CUiDriver::PressKey(hwnd_, L"class_code", 'A', ui::kModControl);
+  CUiDriver::PressKey(hwnd_, L"class_code", 'X', ui::kModControl);
+  EXPECT_TRUE(edit->GetText().IsEmpty());
+  CUiDriver::PressKey(hwnd_, L"class_code", 'V', ui::kModControl);
+  EXPECT_EQ(edit->GetText().str(), L"24682468");
+  // A code copied from a mail comes with its line break, and more than the field holds.
+  ASSERT_TRUE(ui::CopyTextToClipboard(hwnd_, L"1234\r\n" + std::wstring(40, L'9')));
+  edit->SetText(L"");
+  CUiDriver::PressKey(hwnd_, L"class_code", 'V', ui::kModControl);
+  EXPECT_EQ(edit->GetText().str(), L"1234" + std::wstring(28, L'9'));
 }
 
 TEST_F(ControlsTest, ClickingPlacesTheCaretAndMovesFocus) {

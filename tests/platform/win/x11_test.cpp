@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <cstdio>
+#include <cwchar>
 #include <functional>
 #include <string>
 #include <vector>
@@ -319,6 +321,40 @@ TEST_F(X11, TypedTextArrivesAsTheCharactersTypedAndPunctuationKeysHaveTheirCodes
   for (const MSG& m : seen_) equals_key = equals_key || (m.message == WM_KEYDOWN && m.wParam == VK_OEM_PLUS);
   EXPECT_TRUE(equals_key);
   DestroyWindow(window);
+}
+
+// Another program's side of the clipboard, through xclip; its output, or "" when it failed.
+std::string ClipboardOfOthers(const std::string& command) {
+  const std::string line = "DISPLAY=" + win_test::XvfbDisplay() + " " + command;
+  std::string output;
+  if (FILE* pipe = popen(line.c_str(), "r")) {
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+    if (pclose(pipe) != 0) output.clear();
+  }
+  return output;
+}
+
+TEST_F(X11, TextGoesBothWaysThroughTheDesktopsClipboard) {
+  if (RunProgram({"sh", "-c", "command -v xclip >/dev/null"}) != 0) GTEST_SKIP() << "xclip is not installed";
+  const std::wstring ours = L"QV-2024 \u4e0a\u8bfe";
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  ASSERT_TRUE(EmptyClipboard());
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (ours.size() + 1) * sizeof(wchar_t));
+  std::wmemcpy(static_cast<wchar_t*>(GlobalLock(block)), ours.c_str(), ours.size() + 1);
+  GlobalUnlock(block);
+  ASSERT_NE(SetClipboardData(CF_UNICODETEXT, block), nullptr);
+  ASSERT_TRUE(CloseClipboard());
+  EXPECT_EQ(ClipboardOfOthers("xclip -selection clipboard -o"), "QV-2024 \u4e0a\u8bfe");
+
+  // Another program's text, served for one paste.
+  ASSERT_EQ(ClipboardOfOthers("printf '87654321' | xclip -selection clipboard -i -loops 1 >/dev/null; echo set"),
+            "set\n");
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  const auto* pasted = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
+  ASSERT_NE(pasted, nullptr);
+  EXPECT_EQ(std::wstring(pasted), L"87654321");
+  ASSERT_TRUE(CloseClipboard());
 }
 
 TEST_F(X11, AGlobalHotkeyArrivesAsWmHotkey) {

@@ -83,6 +83,7 @@ class CEditUI : public CLabelUI {
   void MoveCaret(int to, bool extend);
   bool DeleteSelection();
   void ReplaceText(std::wstring text, int caret);
+  HWND PaintWindow() const;
 
   int caret_ = 0;
   int anchor_ = 0;

@@ -2,6 +2,8 @@
 // output and code-page conversion. Each maps to its Linux counterpart (see the notes below).
 #pragma once
 
+#include <cstddef>
+
 #include "win/types.h"
 
 // The user's locale from LC_ALL, LC_MESSAGES or LANG, whichever is set first: zh_CN and bare
@@ -74,3 +76,14 @@ constexpr DWORD CTRL_CLOSE_EVENT = 2;
 constexpr DWORD CTRL_SHUTDOWN_EVENT = 6;
 using PHANDLER_ROUTINE = BOOL (*)(DWORD ctrl_type);
 BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE handler, BOOL add);
+
+// Movable memory blocks, as the clipboard takes and gives them. A block given to
+// SetClipboardData belongs to the clipboard from then on.
+using HGLOBAL = HANDLE;
+constexpr UINT GMEM_MOVEABLE = 0x0002;
+HGLOBAL GlobalAlloc(UINT flags, std::size_t bytes);
+LPVOID GlobalLock(HGLOBAL memory);
+BOOL GlobalUnlock(HGLOBAL memory);
+std::size_t GlobalSize(HGLOBAL memory);
+// Null once freed; the block itself when it is no block.
+HGLOBAL GlobalFree(HGLOBAL memory);

@@ -282,3 +282,16 @@ inline LPCWSTR const IDC_HAND = MAKEINTRESOURCEW(32649);
 inline LPCWSTR const IDC_IBEAM = MAKEINTRESOURCEW(32513);
 HCURSOR SetCursor(HCURSOR cursor);
 HINSTANCE GetModuleHandleW(LPCWSTR module_name);
+
+// The clipboard: text only (CF_UNICODETEXT, a null-terminated wchar_t string in a movable
+// block). Under X11 it is the desktop's CLIPBOARD selection, shared with every program;
+// headless it is the process's own.
+constexpr UINT CF_UNICODETEXT = 13;
+BOOL OpenClipboard(HWND owner);
+BOOL CloseClipboard();
+// Makes this program the clipboard's owner with nothing on it; only while opened.
+BOOL EmptyClipboard();
+// Takes the block on success; only after EmptyClipboard.
+HANDLE SetClipboardData(UINT format, HANDLE memory);
+// The clipboard's own block, valid until the clipboard is closed; null when it holds no text.
+HANDLE GetClipboardData(UINT format);
