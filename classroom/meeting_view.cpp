@@ -182,7 +182,7 @@ void MeetingView::Leave() {
   in_lesson_ = false;
   own_joined_ = false;
   // The desktop is never sent beyond the lesson it was shared in.
-  if (sharing_on || media_.screen_share_on) media_.ShareScreen(nullptr, false);
+  if (media_.screen_share_on) media_.ShareScreen(nullptr, false);
   sharing_on = false;
   media_.Engine()->stopPreview();
   media_.Engine()->leaveChannel();

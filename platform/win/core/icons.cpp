@@ -2,14 +2,13 @@
 // kept for the process, as the system keeps a shared icon.
 #include "core/icons.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
 
+#include "core/cairo_handles.h"
 #include "win/icon_resource.h"
 
 namespace win::core {
@@ -41,15 +40,10 @@ cairo_status_t ReadPng(void* closure, unsigned char* out, unsigned int length) {
   return CAIRO_STATUS_SUCCESS;
 }
 
-struct SurfaceDestroyer {
-  void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-
 // Cairo keeps premultiplied alpha; an icon property wants it straight.
 bool Decode(const IconPicture& picture, IconImage& image) {
   PngReader reader{picture.png, picture.size};
-  std::unique_ptr<cairo_surface_t, SurfaceDestroyer> surface(
-      cairo_image_surface_create_from_png_stream(ReadPng, &reader));
+  CairoSurfacePtr surface(cairo_image_surface_create_from_png_stream(ReadPng, &reader));
   if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS ||
       cairo_image_surface_get_format(surface.get()) != CAIRO_FORMAT_ARGB32) {
     return false;

@@ -9,7 +9,8 @@ namespace win::core {
 
 namespace {
 
-constexpr std::array<std::pair<UINT, KeySym>, 24> kNamedKeys{{
+// The first pair of a code is the symbol it is sent as.
+constexpr std::array<std::pair<UINT, KeySym>, 43> kKeys{{
     {VK_BACK, XK_BackSpace}, {VK_TAB, XK_Tab},       {VK_RETURN, XK_Return},
     {VK_ESCAPE, XK_Escape},  {VK_SPACE, XK_space},   {VK_PRIOR, XK_Page_Up},
     {VK_NEXT, XK_Page_Down}, {VK_END, XK_End},       {VK_HOME, XK_Home},
@@ -18,19 +19,13 @@ constexpr std::array<std::pair<UINT, KeySym>, 24> kNamedKeys{{
     {VK_SHIFT, XK_Shift_L},  {VK_SHIFT, XK_Shift_R}, {VK_CONTROL, XK_Control_L},
     {VK_CONTROL, XK_Control_R}, {VK_MENU, XK_Alt_L}, {VK_MENU, XK_Alt_R},
     {VK_LWIN, XK_Super_L},   {VK_LWIN, XK_Super_R},  {VK_RETURN, XK_KP_Enter},
-}};
-
-constexpr std::array<std::pair<UINT, KeySym>, 29> kSymbolKeys{{
     {VK_OEM_1, XK_semicolon},     {VK_OEM_PLUS, XK_equal},      {VK_OEM_COMMA, XK_comma},
     {VK_OEM_MINUS, XK_minus},     {VK_OEM_PERIOD, XK_period},   {VK_OEM_2, XK_slash},
     {VK_OEM_3, XK_grave},         {VK_OEM_4, XK_bracketleft},   {VK_OEM_5, XK_backslash},
     {VK_OEM_6, XK_bracketright},  {VK_OEM_7, XK_apostrophe},    {VK_OEM_102, XK_less},
     {VK_MULTIPLY, XK_KP_Multiply}, {VK_ADD, XK_KP_Add},         {VK_SUBTRACT, XK_KP_Subtract},
-    {VK_DECIMAL, XK_KP_Decimal},  {VK_DIVIDE, XK_KP_Divide},    {VK_NUMPAD0, XK_KP_0},
-    {VK_NUMPAD0 + 1, XK_KP_1},    {VK_NUMPAD0 + 2, XK_KP_2},    {VK_NUMPAD0 + 3, XK_KP_3},
-    {VK_NUMPAD0 + 4, XK_KP_4},    {VK_NUMPAD0 + 5, XK_KP_5},    {VK_NUMPAD0 + 6, XK_KP_6},
-    {VK_NUMPAD0 + 7, XK_KP_7},    {VK_NUMPAD0 + 8, XK_KP_8},    {VK_NUMPAD0 + 9, XK_KP_9},
-    {VK_HOME, XK_KP_Home},        {VK_END, XK_KP_End},
+    {VK_DECIMAL, XK_KP_Decimal},  {VK_DIVIDE, XK_KP_Divide},    {VK_HOME, XK_KP_Home},
+    {VK_END, XK_KP_End},
 }};
 
 }  // namespace
@@ -39,10 +34,10 @@ KeySym KeySymOfVirtualKey(UINT virtual_key) {
   if (virtual_key >= 'A' && virtual_key <= 'Z') return XK_a + (virtual_key - 'A');
   if (virtual_key >= '0' && virtual_key <= '9') return XK_0 + (virtual_key - '0');
   if (virtual_key >= VK_F1 && virtual_key <= VK_F24) return XK_F1 + (virtual_key - VK_F1);
-  for (const auto& [code, symbol] : kNamedKeys) {
-    if (code == virtual_key) return symbol;
+  if (virtual_key >= VK_NUMPAD0 && virtual_key <= VK_NUMPAD0 + 9) {
+    return XK_KP_0 + (virtual_key - VK_NUMPAD0);
   }
-  for (const auto& [code, symbol] : kSymbolKeys) {
+  for (const auto& [code, symbol] : kKeys) {
     if (code == virtual_key) return symbol;
   }
   return NoSymbol;
@@ -53,10 +48,10 @@ UINT VirtualKeyOfKeySym(KeySym symbol) {
   if (symbol >= XK_A && symbol <= XK_Z) return static_cast<UINT>('A' + (symbol - XK_A));
   if (symbol >= XK_0 && symbol <= XK_9) return static_cast<UINT>('0' + (symbol - XK_0));
   if (symbol >= XK_F1 && symbol <= XK_F24) return static_cast<UINT>(VK_F1 + (symbol - XK_F1));
-  for (const auto& [code, named] : kNamedKeys) {
-    if (named == symbol) return code;
+  if (symbol >= XK_KP_0 && symbol <= XK_KP_9) {
+    return static_cast<UINT>(VK_NUMPAD0 + (symbol - XK_KP_0));
   }
-  for (const auto& [code, named] : kSymbolKeys) {
+  for (const auto& [code, named] : kKeys) {
     if (named == symbol) return code;
   }
   return 0;

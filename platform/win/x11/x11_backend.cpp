@@ -272,19 +272,18 @@ void X11Backend::TopLevelCreated(HWND window, const NativeWindowState& state) {
     if (alpha_visual_.visual == nullptr) alpha_visual_ = FindAlphaVisual(d);
     blended = alpha_visual_.visual != nullptr;
   }
-  ::Window id = 0;
+  unsigned long value_mask = CWBackPixel | CWEventMask;
   if (blended) {
     attributes.background_pixel = 0;
     attributes.border_pixel = 0;
     attributes.colormap = alpha_visual_.colormap;
-    id = XCreateWindow(d, root_, state.rect.left, state.rect.top, static_cast<unsigned>(width),
-                       static_cast<unsigned>(height), 0, 32, InputOutput, alpha_visual_.visual,
-                       CWBackPixel | CWBorderPixel | CWColormap | CWEventMask, &attributes);
-  } else {
-    id = XCreateWindow(d, root_, state.rect.left, state.rect.top, static_cast<unsigned>(width),
-                       static_cast<unsigned>(height), 0, CopyFromParent, InputOutput,
-                       CopyFromParent, CWBackPixel | CWEventMask, &attributes);
+    value_mask |= CWBorderPixel | CWColormap;
   }
+  const ::Window id =
+      XCreateWindow(d, root_, state.rect.left, state.rect.top, static_cast<unsigned>(width),
+                    static_cast<unsigned>(height), 0, blended ? 32 : CopyFromParent, InputOutput,
+                    blended ? alpha_visual_.visual : nullptr /* CopyFromParent */, value_mask,
+                    &attributes);
   // The program draws its own caption and frame.
   long hints[5] = {2, 0, 0, 0, 0};
   XChangeProperty(d, id, motif_hints_, motif_hints_, 32, PropModeReplace,
