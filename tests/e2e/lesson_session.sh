@@ -69,7 +69,7 @@ session_fail() {
   fi
   echo "--- visible windows on ${DISPLAY:-} ---" >&2
   local id
-  for id in $(xdotool search --onlyvisible --classname . 2>/dev/null); do
+  for id in $(xdotool search --onlyvisible --classname . 2>/dev/null || true); do
     xprop -id "$id" WM_CLASS >&2 2>/dev/null || true
   done
   session_shot "$shots/failure.png" 2>/dev/null || true
@@ -218,12 +218,13 @@ EOF
   export QUORVEL_RTC_CONFIG=$session_dir/engine.json
 }
 
-# session_start_xvfb: a private X server on a free display (DISPLAY names it), ended by
-# session_stop.
+# session_start_xvfb: a private X server on a free display (DISPLAY names it, its process id
+# session_xvfb_pid), ended by session_stop.
 session_start_xvfb() {
   local number_file=$session_dir/xvfb.display
   : >"$number_file"
   Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  session_xvfb_pid=$!
   session_pids+=($!)
   session_until 10 grep -q '[0-9]' "$number_file" || {
     echo "Xvfb did not start" >&2

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program under a private Xvfb, driven with xdotool as a student would: a wrong code
 # first, then the right one, the network test, the classroom with the other two, the layout
-# switch, the settings dialog and the camera-switch hotkey. Screenshots of each step land in
+# switch, the settings dialog and the camera-switch hotkey; then the display goes, and the
+# program leaves the lesson and ends as on a logout. Screenshots of each step land in
 # SHOTS/LANGUAGE; what is checked comes from the screen's pixels, from the program's windows,
 # from the engine's log and from what the lesson service received.
 #
@@ -118,4 +119,10 @@ xdotool key alt+s
 session_until 5 engine_logged 'camera "cam-b" captured' || fail "the hotkey did not switch the camera"
 
 session_quorvel_running || fail "the program ended on its own"
+
+step "the display goes"
+kill "$session_xvfb_pid"
+session_until 10 eval '! session_quorvel_running' || fail "the program outlived its display"
+session_wait_quorvel || fail "the program ended with exit code $? when its display went"
+session_until 5 reported "$uid_student" exit || fail "the own leave was never reported"
 echo "PASS ($language): screenshots in $shots"

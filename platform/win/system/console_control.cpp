@@ -10,12 +10,14 @@
 #include <thread>
 #include <vector>
 
+#include "system/session_end.h"
 #include "win/system.h"
 
 namespace {
 
 constexpr std::array<int, 3> kSignals = {SIGINT, SIGHUP, SIGTERM};
 constexpr char kStopReading = 0;
+constexpr char kLogoff = 0x7f;  // above every signal number
 
 int g_write_end = -1;  // read by the signal handler
 
@@ -27,6 +29,8 @@ void OnSignal(int signal_number) {
 
 DWORD ControlTypeOf(int signal_number) {
   switch (signal_number) {
+    case kLogoff:
+      return CTRL_LOGOFF_EVENT;
     case SIGINT:
       return CTRL_C_EVENT;
     case SIGHUP:
@@ -46,9 +50,23 @@ class ConsoleControl {
   bool Add(PHANDLER_ROUTINE handler) {
     std::lock_guard<std::mutex> lock(lifecycle_);
     if (!reader_.joinable() && !Start()) return false;
-    std::lock_guard<std::mutex> handlers_lock(handlers_mutex_);
-    handlers_.push_back(handler);
+    {
+      std::lock_guard<std::mutex> handlers_lock(handlers_mutex_);
+      handlers_.push_back(handler);
+    }
+    if (logoff_pending_) Send(kLogoff);
+    logoff_pending_ = false;
     return true;
+  }
+
+  // Without a handler to hear it, the logoff waits for the first one.
+  void Logoff() {
+    std::lock_guard<std::mutex> lock(lifecycle_);
+    if (reader_.joinable()) {
+      Send(kLogoff);
+    } else {
+      logoff_pending_ = true;
+    }
   }
 
   bool Remove(PHANDLER_ROUTINE handler) {
@@ -84,7 +102,7 @@ class ConsoleControl {
 
   void Stop() {
     for (std::size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &previous_[i], nullptr);
-    [[maybe_unused]] ssize_t written = write(g_write_end, &kStopReading, 1);
+    Send(kStopReading);
     reader_.join();
     close(read_end_);
     close(g_write_end);
@@ -92,10 +110,13 @@ class ConsoleControl {
     g_write_end = -1;
   }
 
+  static void Send(char byte) { [[maybe_unused]] ssize_t written = write(g_write_end, &byte, 1); }
+
   void Read() {
     char byte = 0;
     while (read(read_end_, &byte, 1) == 1 && byte != kStopReading) {
-      if (!Handle(byte)) {
+      // An unheard logoff has nothing to end: the program is past its window or has none.
+      if (!Handle(byte) && byte != kLogoff) {
         // Nobody took it: the signal does what it would have done without handlers.
         signal(byte, SIG_DFL);
         raise(byte);
@@ -117,6 +138,7 @@ class ConsoleControl {
   std::array<struct sigaction, kSignals.size()> previous_{};
   std::thread reader_;
   int read_end_ = -1;
+  bool logoff_pending_ = false;  // under lifecycle_
 };
 
 ConsoleControl& TheConsoleControl() {
@@ -125,6 +147,12 @@ ConsoleControl& TheConsoleControl() {
 }
 
 }  // namespace
+
+namespace win::system {
+
+void DeliverLogoff() { TheConsoleControl().Logoff(); }
+
+}  // namespace win::system
 
 BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE handler, BOOL add) {
   if (handler == nullptr) return FALSE;

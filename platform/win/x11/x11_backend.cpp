@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <deque>
 #include <cstring>
 #include <mutex>
@@ -29,6 +30,7 @@
 #include "core/dispatch.h"
 #include "core/input.h"
 #include "core/text_utf8.h"
+#include "system/session_end.h"
 #include "x11/input_method.h"
 #include "x11/keymap.h"
 #include "x11/see_through.h"
@@ -50,6 +52,9 @@ int RecordError(Display*, XErrorEvent* event) {
   g_last_error = event->error_code;
   return 0;
 }
+
+// Returns, so that the display's exit handler decides what follows.
+int LeaveLostConnectionToExitHandler(Display*) { return 0; }
 
 // Any client of the server can send these, so they carry no pointer and nothing that drives
 // the program: a second copy's raise, and an inert message that tells a client its earlier
@@ -152,6 +157,7 @@ class X11Backend final : public Backend {
   bool GrabAllLockStates(KeyCode code, unsigned int state, bool grab);
   void ReadEvents();
   void WakeReader();
+  static void OnConnectionLost(Display* display, void* backend);  // without the lock
   void Handle(const XEvent& event);  // without the lock
   void HandleKey(const XKeyEvent& event);
 
@@ -169,6 +175,7 @@ class X11Backend final : public Backend {
   std::set<KeyCode> keys_down_;
   int wake_pipe_[2] = {-1, -1};
   std::atomic<bool> stopping_{false};
+  std::atomic<bool> connection_lost_{false};
   std::thread reader_;
 };
 
@@ -188,6 +195,8 @@ X11Backend::X11Backend(DisplayPtr display) : display_(std::move(display)) {
   motif_hints_ = atom("_MOTIF_WM_HINTS");
   quorvel_message_ = atom("_QUORVEL_MESSAGE");
   XSetErrorHandler(RecordError);
+  XSetIOErrorHandler(LeaveLostConnectionToExitHandler);
+  XSetIOErrorExitHandler(d, OnConnectionLost, this);
   Bool detectable = False;
   XkbSetDetectableAutoRepeat(d, True, &detectable);
   XSelectInput(d, root_, KeyPressMask | KeyReleaseMask);
@@ -196,6 +205,20 @@ X11Backend::X11Backend(DisplayPtr display) : display_(std::move(display)) {
   XFlush(d);
   if (pipe2(wake_pipe_, O_NONBLOCK | O_CLOEXEC) != 0) wake_pipe_[0] = wake_pipe_[1] = -1;
   reader_ = std::thread([this] { ReadEvents(); });
+}
+
+// The server went away, having ended or ended the session: instead of Xlib's exit from
+// whichever thread noticed, the program hears a logoff and ends as it does on one, its
+// windows' calls doing nothing meanwhile.
+void X11Backend::OnConnectionLost(Display* display, void* backend) {
+  // Xlib keeps the display locked for the thread that noticed, for an exit that does not come;
+  // unlocked, every thread's later calls find the connection closed and return.
+  XUnlockDisplay(display);
+  auto* self = static_cast<X11Backend*>(backend);
+  if (self->connection_lost_.exchange(true)) return;
+  std::fprintf(stderr, "the connection to the display %s was lost\n", DisplayString(display));
+  self->WakeReader();
+  win::system::DeliverLogoff();
 }
 
 void X11Backend::WakeReader() {
@@ -652,7 +675,7 @@ std::optional<ForeignWindow> X11Backend::ForeignForeground() {
 
 void X11Backend::ReadEvents() {
   const int connection = ConnectionNumber(display_.get());
-  while (!stopping_) {
+  while (!stopping_ && !connection_lost_) {
     std::vector<XEvent> events;
     {
       std::lock_guard<std::mutex> lock(lock_);

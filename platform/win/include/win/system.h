@@ -70,9 +70,11 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_char
 // terminal went) as CTRL_CLOSE_EVENT, SIGTERM (a logout, a shutdown, kill) as
 // CTRL_SHUTDOWN_EVENT. Handlers run on a thread of the window system's own, the last added
 // first, until one returns TRUE; when none does, the signal ends the program as it would have
-// without handlers. The thread runs while any handler is registered.
+// without handlers. The thread runs while any handler is registered. The desktop's display
+// going away arrives as CTRL_LOGOFF_EVENT, held for the first handler when none is registered.
 constexpr DWORD CTRL_C_EVENT = 0;
 constexpr DWORD CTRL_CLOSE_EVENT = 2;
+constexpr DWORD CTRL_LOGOFF_EVENT = 5;
 constexpr DWORD CTRL_SHUTDOWN_EVENT = 6;
 using PHANDLER_ROUTINE = BOOL (*)(DWORD ctrl_type);
 BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE handler, BOOL add);
