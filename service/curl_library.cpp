@@ -1,11 +1,8 @@
 #include "service/curl_library.h"
 
-#include <dlfcn.h>
 #include <windows.h>
 
 #include <string>
-
-#include "app/text_conversion.h"
 
 namespace {
 
@@ -13,16 +10,16 @@ namespace {
 constexpr const char* kLibraryName = "libcurl.so.4";
 
 template <typename Function>
-bool Find(void* library, const char* name, Function& function) {
-  function = reinterpret_cast<Function>(dlsym(library, name));
+bool Find(HMODULE library, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(GetProcAddress(library, name));
   return function != nullptr;
 }
 
 const CurlLibrary* Load() {
   // Kept for the process's life: transfers may run until the very end.
-  void* library = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
+  HMODULE library = LoadLibraryA(kLibraryName);
   if (library == nullptr) {
-    OutputDebugStringW((L"cannot load libcurl: " + AnsiToWide(dlerror())).c_str());
+    OutputDebugStringW((L"cannot load libcurl (error " + std::to_wstring(GetLastError()) + L")").c_str());
     return nullptr;
   }
   static CurlLibrary curl;

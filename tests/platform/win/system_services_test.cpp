@@ -185,3 +185,17 @@ TEST(ConsoleControlDeathTest, ASignalNoHandlerTakesEndsTheProgramAsWithout) {
       },
       ::testing::KilledBySignal(SIGTERM), "");
 }
+
+TEST(Libraries, LoadFindAndFailWithTheKindOfFailure) {
+  EXPECT_EQ(LoadLibraryA("libquorvel-none.so.0"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+  HMODULE c = LoadLibraryA("libc.so.6");
+  ASSERT_NE(c, nullptr);
+  using Length = std::size_t (*)(const char*);
+  auto length = reinterpret_cast<Length>(GetProcAddress(c, "strlen"));
+  ASSERT_NE(length, nullptr);
+  EXPECT_EQ(length("lesson"), 6u);
+  EXPECT_EQ(GetProcAddress(c, "no_such_function_here"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_PROC_NOT_FOUND);
+  EXPECT_TRUE(FreeLibrary(c));
+}

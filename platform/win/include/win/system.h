@@ -26,6 +26,17 @@ BOOL MoveFileExA(LPCSTR existing, LPCSTR replacement, DWORD flags);
 // The program file's path; module must be null (the running program).
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR filename, DWORD size);
 
+// Libraries loaded at run time, by file name as the dynamic loader finds them. A failed call
+// sets the thread's last error: ERROR_MOD_NOT_FOUND for a library that cannot be loaded,
+// ERROR_PROC_NOT_FOUND for a name it does not export. Loaded libraries stay until freed.
+constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
+constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
+using FARPROC = void (*)();
+HMODULE LoadLibraryA(LPCSTR file_name);
+FARPROC GetProcAddress(HMODULE module, LPCSTR name);
+BOOL FreeLibrary(HMODULE module);
+DWORD GetLastError();
+
 // The fixed part of a version resource. Executables carry it in the section named by
 // kVersionSectionName (stamped by the build), and these calls read it back from the file.
 struct VS_FIXEDFILEINFO {
