@@ -89,7 +89,7 @@ void MainWindow::InitWindow() {
     login_view_->Create(GetHWND(), L"", kViewStyle, 0, 0, 0, 0, 0);
   }
   if (!meeting_view_) {
-    meeting_view_ = std::make_unique<MeetingView>(*this, holder, services_.media);
+    meeting_view_ = std::make_unique<MeetingView>(*this, holder, services_.media, services_.bridge);
     meeting_view_->Create(GetHWND(), L"", kViewStyle, 0, 0, 0, 0, 0);
   }
   // Both views are shown; the login view is the one on top until a lesson starts.

@@ -235,7 +235,7 @@ void MainWindow::ShowNetworkTestTip() {
 }
 
 void MainWindow::OnLastmileSample(WPARAM record) {
-  const std::unique_ptr<ValueEvent> sample = AdoptEngineEvent<ValueEvent>(record);
+  const auto sample = AdoptEngineEvent<EID_LASTMILE_QUALITY>(record);
   if (!sample) return;
   DebugPrint(L"--> %d", sample->value);
   // Samples queued before the probe stopped find the five already taken.

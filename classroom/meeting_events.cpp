@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <string>
+#include <type_traits>
 
 #include "app/app_messages.h"
 #include "app/diagnostics.h"
@@ -44,9 +45,10 @@ constexpr UnstableWording kEnglish{L"Local", L"Student", L"Teacher", L"Teaching 
                                    L" network unstable", L"'s network unstable"};
 constexpr UnstableWording kChinese{L"本地", L"学生", L"老师", L"助教", L"网络不稳定", L"网络不稳定"};
 
-template <typename Record>
-void WithRecord(WPARAM wParam, void (MeetingView::*handle)(const Record&), MeetingView& view) {
-  const std::unique_ptr<Record> record = AdoptEngineEvent<Record>(wParam);
+template <int Code>
+void WithRecord(WPARAM wParam, void (MeetingView::*handle)(const EngineEventRecordOf<Code>&),
+                MeetingView& view) {
+  const auto record = AdoptEngineEvent<Code>(wParam);
   if (record) (view.*handle)(*record);
 }
 
@@ -56,37 +58,37 @@ void MeetingView::HandleEngineEvent(UINT message, WPARAM wParam) {
   if (!IsEngineEventMessage(message)) return;
   switch (static_cast<int>(message - kEngineEventBase)) {
     case EID_JOIN_SUCCESS:
-      WithRecord<ChannelEvent>(wParam, &MeetingView::OnOwnJoined, *this);
+      WithRecord<EID_JOIN_SUCCESS>(wParam, &MeetingView::OnOwnJoined, *this);
       return;
     case EID_LEAVE_CHANNEL: {
       // The leave's statistics are not looked at.
-      const auto statistics = AdoptEngineEvent<rtc::RtcStats>(wParam);
+      const auto statistics = AdoptEngineEvent<EID_LEAVE_CHANNEL>(wParam);
       OnOwnLeft();
       return;
     }
     case EID_ERROR:
-      WithRecord<ErrorEvent>(wParam, &MeetingView::OnEngineError, *this);
+      WithRecord<EID_ERROR>(wParam, &MeetingView::OnEngineError, *this);
       return;
     case EID_CONNECTION_STATE_CHANGED: {
-      const auto record = AdoptEngineEvent<ValueEvent>(wParam);
+      const auto record = AdoptEngineEvent<EID_CONNECTION_STATE_CHANGED>(wParam);
       if (record) OnConnectionState(record->value);
       return;
     }
     case EID_USER_JOINED:
-      WithRecord<UserEvent>(wParam, &MeetingView::OnUserJoined, *this);
+      WithRecord<EID_USER_JOINED>(wParam, &MeetingView::OnUserJoined, *this);
       return;
     case EID_USER_OFFLINE:
-      WithRecord<UserEvent>(wParam, &MeetingView::OnUserLeft, *this);
+      WithRecord<EID_USER_OFFLINE>(wParam, &MeetingView::OnUserLeft, *this);
       return;
     case EID_FIRST_LOCAL_VIDEO_FRAME: {
-      const auto record = AdoptEngineEvent<LocalFrameEvent>(wParam);
+      const auto record = AdoptEngineEvent<EID_FIRST_LOCAL_VIDEO_FRAME>(wParam);
       if (record) {
         OnVideoSize(0, record->width, record->height, L"\r\nEID_FIRST_LOCAL_VIDEO_FRAME: %d %d");
       }
       return;
     }
     case EID_FIRST_REMOTE_VIDEO_DECODED: {
-      const auto record = AdoptEngineEvent<RemoteFrameEvent>(wParam);
+      const auto record = AdoptEngineEvent<EID_FIRST_REMOTE_VIDEO_DECODED>(wParam);
       if (record) {
         OnVideoSize(record->uid, record->width, record->height,
                     L"\r\nEID_FIRST_REMOTE_VIDEO_DECODED: %d %d");
@@ -95,23 +97,25 @@ void MeetingView::HandleEngineEvent(UINT message, WPARAM wParam) {
     }
     case EID_VIDEO_SIZE_CHANGED: {
       // The own tile keeps the size of its first frame.
-      const auto record = AdoptEngineEvent<RemoteFrameEvent>(wParam);
+      const auto record = AdoptEngineEvent<EID_VIDEO_SIZE_CHANGED>(wParam);
       if (record && record->uid != 0) {
         OnVideoSize(record->uid, record->width, record->height, L"\r\nVIDEO_SIZE_CHANGED: %d %d");
       }
       return;
     }
     case EID_NETWORK_QUALITY:
-      WithRecord<QualityEvent>(wParam, &MeetingView::OnNetworkQuality, *this);
+      WithRecord<EID_NETWORK_QUALITY>(wParam, &MeetingView::OnNetworkQuality, *this);
       return;
     case EID_AUDIO_DEVICE_STATE:
     case EID_VIDEO_DEVICE_STATE: {
-      const auto record = AdoptEngineEvent<DeviceStateEvent>(wParam);
+      static_assert(std::is_same_v<EngineEventRecordOf<EID_AUDIO_DEVICE_STATE>,
+                                   EngineEventRecordOf<EID_VIDEO_DEVICE_STATE>>);
+      const auto record = AdoptEngineEvent<EID_VIDEO_DEVICE_STATE>(wParam);
       if (record) OnDeviceChanged(message, *record);
       return;
     }
     case EID_LASTMILE_QUALITY: {
-      const auto record = AdoptEngineEvent<ValueEvent>(wParam);
+      const auto record = AdoptEngineEvent<EID_LASTMILE_QUALITY>(wParam);
       if (record) DebugPrint(L"--> %d", record->value);
       return;
     }

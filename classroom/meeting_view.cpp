@@ -56,13 +56,14 @@ bool HoldsScreenPoint(const CanvasView& tile, POINT point) {
 
 }  // namespace
 
-MeetingView::MeetingView(ClassroomShell& shell, DataHolder& holder, MediaEngine& media)
-    : shell_(shell), holder_(holder), media_(media) {}
+MeetingView::MeetingView(ClassroomShell& shell, DataHolder& holder, MediaEngine& media,
+                         CAGEngineEventHandler& bridge)
+    : shell_(shell), holder_(holder), media_(media), bridge_(bridge) {}
 
 MeetingView::~MeetingView() {
   const HWND window = GetHWND();
   if (window == nullptr) return;
-  CAGEngineEventHandler::Instance().ReleaseWindow(window);
+  bridge_.ReleaseWindow(window);
   // Here, not in the base: the tiles must still exist while the window goes.
   DestroyWindow(window);
 }
@@ -168,7 +169,7 @@ void MeetingView::Enter() {
   const LocalSettings& settings = holder_.settings();
   media_.SetMirror(settings.mirror_mode ? kMirrorOn : kMirrorOff);
   SetSystemVolume(settings.volume);
-  CAGEngineEventHandler::Instance().SetTargetWindow(GetHWND());
+  bridge_.SetTargetWindow(GetHWND());
 
   const LessonRecord& lesson = holder_.lesson();
   media_.Engine()->setVideoProfile(lesson.video_profile, false);

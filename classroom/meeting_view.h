@@ -14,6 +14,7 @@
 #include "classroom/canvas_view.h"
 #include "classroom/tile_layout.h"
 
+class CAGEngineEventHandler;
 class ClassroomShell;
 class DataHolder;
 class MediaEngine;
@@ -27,7 +28,8 @@ class MeetingView : public ui::WindowImplBase {
  public:
   enum class LayoutMode { PictureInPicture = 0, SideBySide = 1 };
 
-  MeetingView(ClassroomShell& shell, DataHolder& holder, MediaEngine& media);
+  MeetingView(ClassroomShell& shell, DataHolder& holder, MediaEngine& media,
+              CAGEngineEventHandler& bridge);
   ~MeetingView() override;
   MeetingView(const MeetingView&) = delete;
   MeetingView& operator=(const MeetingView&) = delete;
@@ -100,6 +102,7 @@ class MeetingView : public ui::WindowImplBase {
   ClassroomShell& shell_;
   DataHolder& holder_;
   MediaEngine& media_;
+  CAGEngineEventHandler& bridge_;
 
   std::unique_ptr<CanvasView> student_tile_;
   std::unique_ptr<CanvasView> teacher_tile_;

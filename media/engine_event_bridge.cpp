@@ -63,11 +63,6 @@ std::unique_ptr<ValueEvent> Value(int value) {
 
 }  // namespace
 
-void CAGEngineEventHandler::SendWithoutRecord(int code) {
-  HWND target = target_window.load();
-  if (target != nullptr) PostMessageW(target, EngineEventMessage(code), 0, 0);
-}
-
 CAGEngineEventHandler& CAGEngineEventHandler::Instance() {
   // Never destroyed: the engine's threads may still call it while the process exits.
   static CAGEngineEventHandler* bridge = new CAGEngineEventHandler;
@@ -75,16 +70,16 @@ CAGEngineEventHandler& CAGEngineEventHandler::Instance() {
 }
 
 void CAGEngineEventHandler::onJoinChannelSuccess(const char* channel, rtc::uid_t uid, int elapsed) {
-  Send(EID_JOIN_SUCCESS, [&] { return Channel(channel, uid, elapsed); });
+  Send<EID_JOIN_SUCCESS>([&] { return Channel(channel, uid, elapsed); });
 }
 
 void CAGEngineEventHandler::onRejoinChannelSuccess(const char* channel, rtc::uid_t uid,
                                                    int elapsed) {
-  Send(EID_REJOIN_SUCCESS, [&] { return Channel(channel, uid, elapsed); });
+  Send<EID_REJOIN_SUCCESS>([&] { return Channel(channel, uid, elapsed); });
 }
 
 void CAGEngineEventHandler::onError(int err, const char* msg) {
-  Send(EID_ERROR, [&] {
+  Send<EID_ERROR>([&] {
     auto record = std::make_unique<ErrorEvent>();
     record->code = err;
     record->message = CopyText(msg);
@@ -94,14 +89,14 @@ void CAGEngineEventHandler::onError(int err, const char* msg) {
 
 void CAGEngineEventHandler::onAudioQuality(rtc::uid_t uid, int quality, unsigned short delay,
                                            unsigned short lost) {
-  Send(EID_AUDIO_QUALITY, [&] {
+  Send<EID_AUDIO_QUALITY>([&] {
     return std::make_unique<AudioQualityEvent>(AudioQualityEvent{uid, quality, delay, lost});
   });
 }
 
 void CAGEngineEventHandler::onAudioVolumeIndication(const rtc::AudioVolumeInfo* speakers,
                                                     unsigned int speakerNumber, int totalVolume) {
-  Send(EID_AUDIO_VOLUME, [&] {
+  Send<EID_AUDIO_VOLUME>([&] {
     auto record = std::make_unique<VolumeEvent>();
     unsigned int count = speakers != nullptr ? speakerNumber : 0;
     record->speakers.reset(new SpeakerVolume[count]);
@@ -115,90 +110,90 @@ void CAGEngineEventHandler::onAudioVolumeIndication(const rtc::AudioVolumeInfo* 
 }
 
 void CAGEngineEventHandler::onLeaveChannel(const rtc::RtcStats& stats) {
-  Send(EID_LEAVE_CHANNEL, [&] { return Copy(stats); });
+  Send<EID_LEAVE_CHANNEL>([&] { return Copy(stats); });
 }
 
 void CAGEngineEventHandler::onAudioDeviceStateChanged(const char* deviceId, int deviceType,
                                                       int deviceState) {
-  Send(EID_AUDIO_DEVICE_STATE, [&] { return DeviceState(deviceId, deviceType, deviceState); });
+  Send<EID_AUDIO_DEVICE_STATE>([&] { return DeviceState(deviceId, deviceType, deviceState); });
 }
 
 void CAGEngineEventHandler::onVideoDeviceStateChanged(const char* deviceId, int deviceType,
                                                       int deviceState) {
-  Send(EID_VIDEO_DEVICE_STATE, [&] { return DeviceState(deviceId, deviceType, deviceState); });
+  Send<EID_VIDEO_DEVICE_STATE>([&] { return DeviceState(deviceId, deviceType, deviceState); });
 }
 
 void CAGEngineEventHandler::onNetworkQuality(rtc::uid_t uid, int txQuality, int rxQuality) {
-  Send(EID_NETWORK_QUALITY, [&] {
+  Send<EID_NETWORK_QUALITY>([&] {
     return std::make_unique<QualityEvent>(QualityEvent{uid, txQuality, rxQuality});
   });
 }
 
 void CAGEngineEventHandler::onLastmileQuality(int quality) {
-  Send(EID_LASTMILE_QUALITY, [&] { return Value(quality); });
+  Send<EID_LASTMILE_QUALITY>([&] { return Value(quality); });
 }
 
 void CAGEngineEventHandler::onFirstLocalVideoFrame(int width, int height, int elapsed) {
-  Send(EID_FIRST_LOCAL_VIDEO_FRAME, [&] {
+  Send<EID_FIRST_LOCAL_VIDEO_FRAME>([&] {
     return std::make_unique<LocalFrameEvent>(LocalFrameEvent{width, height, elapsed});
   });
 }
 
 void CAGEngineEventHandler::onFirstRemoteVideoDecoded(rtc::uid_t uid, int width, int height,
                                                       int elapsed) {
-  Send(EID_FIRST_REMOTE_VIDEO_DECODED, [&] { return RemoteFrame(uid, width, height, elapsed); });
+  Send<EID_FIRST_REMOTE_VIDEO_DECODED>([&] { return RemoteFrame(uid, width, height, elapsed); });
 }
 
 void CAGEngineEventHandler::onVideoSizeChanged(rtc::uid_t uid, int width, int height,
                                                int rotation) {
-  Send(EID_VIDEO_SIZE_CHANGED, [&] { return RemoteFrame(uid, width, height, rotation); });
+  Send<EID_VIDEO_SIZE_CHANGED>([&] { return RemoteFrame(uid, width, height, rotation); });
 }
 
 void CAGEngineEventHandler::onFirstRemoteVideoFrame(rtc::uid_t uid, int width, int height,
                                                     int elapsed) {
-  Send(EID_FIRST_REMOTE_VIDEO_FRAME, [&] { return RemoteFrame(uid, width, height, elapsed); });
+  Send<EID_FIRST_REMOTE_VIDEO_FRAME>([&] { return RemoteFrame(uid, width, height, elapsed); });
 }
 
 void CAGEngineEventHandler::onUserJoined(rtc::uid_t uid, int elapsed) {
-  Send(EID_USER_JOINED, [&] { return User(uid, elapsed); });
+  Send<EID_USER_JOINED>([&] { return User(uid, elapsed); });
 }
 
 void CAGEngineEventHandler::onUserOffline(rtc::uid_t uid, rtc::USER_OFFLINE_REASON_TYPE reason) {
-  Send(EID_USER_OFFLINE, [&] { return User(uid, reason); });
+  Send<EID_USER_OFFLINE>([&] { return User(uid, reason); });
 }
 
 void CAGEngineEventHandler::onUserMuteAudio(rtc::uid_t uid, bool muted) {
-  Send(EID_USER_MUTE_AUDIO, [&] { return User(uid, muted ? 1 : 0); });
+  Send<EID_USER_MUTE_AUDIO>([&] { return User(uid, muted ? 1 : 0); });
 }
 
 void CAGEngineEventHandler::onUserMuteVideo(rtc::uid_t uid, bool muted) {
-  Send(EID_USER_MUTE_VIDEO, [&] { return User(uid, muted ? 1 : 0); });
+  Send<EID_USER_MUTE_VIDEO>([&] { return User(uid, muted ? 1 : 0); });
 }
 
 void CAGEngineEventHandler::onLocalVideoStats(const rtc::LocalVideoStats& stats) {
-  Send(EID_LOCAL_VIDEO_STATS, [&] { return Copy(stats); });
+  Send<EID_LOCAL_VIDEO_STATS>([&] { return Copy(stats); });
 }
 
 void CAGEngineEventHandler::onRemoteVideoStats(const rtc::RemoteVideoStats& stats) {
-  Send(EID_REMOTE_VIDEO_STATS, [&] { return Copy(stats); });
+  Send<EID_REMOTE_VIDEO_STATS>([&] { return Copy(stats); });
 }
 
-void CAGEngineEventHandler::onCameraReady() { SendWithoutRecord(EID_CAMERA_READY); }
+void CAGEngineEventHandler::onCameraReady() { SendWithoutRecord<EID_CAMERA_READY>(); }
 
-void CAGEngineEventHandler::onVideoStopped() { SendWithoutRecord(EID_VIDEO_STOPPED); }
+void CAGEngineEventHandler::onVideoStopped() { SendWithoutRecord<EID_VIDEO_STOPPED>(); }
 
-void CAGEngineEventHandler::onConnectionLost() { SendWithoutRecord(EID_CONNECTION_LOST); }
+void CAGEngineEventHandler::onConnectionLost() { SendWithoutRecord<EID_CONNECTION_LOST>(); }
 
 void CAGEngineEventHandler::onConnectionStateChanged(int state) {
-  Send(EID_CONNECTION_STATE_CHANGED, [&] { return Value(state); });
+  Send<EID_CONNECTION_STATE_CHANGED>([&] { return Value(state); });
 }
 
 void CAGEngineEventHandler::onAudioRouteChanged(int routing) {
-  Send(EID_AUDIO_ROUTE_CHANGED, [&] { return Value(routing); });
+  Send<EID_AUDIO_ROUTE_CHANGED>([&] { return Value(routing); });
 }
 
 void CAGEngineEventHandler::onApiCallExecuted(const char* api, int error) {
-  Send(EID_API_CALL_EXECUTED, [&] {
+  Send<EID_API_CALL_EXECUTED>([&] {
     auto record = std::make_unique<TextEvent>();
     if (api != nullptr) std::strncpy(record->text, api, sizeof record->text - 1);
     record->value = error;
@@ -207,9 +202,9 @@ void CAGEngineEventHandler::onApiCallExecuted(const char* api, int error) {
 }
 
 void CAGEngineEventHandler::onMediaEngineLoadSuccess() {
-  SendWithoutRecord(EID_MEDIA_ENGINE_LOAD_SUCCESS);
+  SendWithoutRecord<EID_MEDIA_ENGINE_LOAD_SUCCESS>();
 }
 
 void CAGEngineEventHandler::onMediaEngineStartCallSuccess() {
-  SendWithoutRecord(EID_MEDIA_ENGINE_START_CALL_SUCCESS);
+  SendWithoutRecord<EID_MEDIA_ENGINE_START_CALL_SUCCESS>();
 }

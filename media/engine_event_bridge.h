@@ -11,8 +11,11 @@
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
+#include <type_traits>
 
 #include "app/app_messages.h"
+#include "media/engine_events.h"
 #include "rtc/rtc_event_handler.h"
 
 class CAGEngineEventHandler : public rtc::IRtcEngineEventHandler {
@@ -63,14 +66,22 @@ class CAGEngineEventHandler : public rtc::IRtcEngineEventHandler {
  private:
   // Reads the target once, so that a change of target cannot split an event; allocates the
   // record only when there is one, and frees it again when the post fails.
-  template <typename MakeRecord>
-  void Send(int code, MakeRecord make_record) {
+  template <int Code, typename MakeRecord>
+  void Send(MakeRecord make_record) {
+    static_assert(std::is_same_v<decltype(make_record()),
+                                 std::unique_ptr<EngineEventRecordOf<Code>>>,
+                  "the record the event table names for this code");
     HWND target = target_window.load();
     if (target == nullptr) return;
     auto record = make_record();
-    if (PostMessageW(target, EngineEventMessage(code), reinterpret_cast<WPARAM>(record.get()), 0)) {
+    if (PostMessageW(target, EngineEventMessage(Code), reinterpret_cast<WPARAM>(record.get()), 0)) {
       record.release();
     }
   }
-  void SendWithoutRecord(int code);
+  template <int Code>
+  void SendWithoutRecord() {
+    static_assert(std::is_void_v<EngineEventRecordOf<Code>>, "the event table names a record");
+    HWND target = target_window.load();
+    if (target != nullptr) PostMessageW(target, EngineEventMessage(Code), 0, 0);
+  }
 };

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 
 #include "app/app_messages.h"
 #include "rtc/rtc_event_handler.h"
@@ -121,10 +122,62 @@ struct TextEvent {
   int32_t value = 0;
 };
 
-// Takes over the record a message carries, for a receiver that reads it.
-template <typename Record>
-std::unique_ptr<Record> AdoptEngineEvent(WPARAM wparam) {
-  return std::unique_ptr<Record>(reinterpret_cast<Record*>(wparam));
+// The one table of what each event's message carries: the bridge's sending, the receivers'
+// reading and the freeing of records all go through it, so a record of the wrong kind for its
+// code does not compile. void: the message has no record; codes absent here have no message.
+struct NoEngineEvent {};
+template <int Code>
+struct EngineEventRecord {
+  using type = NoEngineEvent;
+};
+#define QUORVEL_ENGINE_EVENT(code, record) \
+  template <>                              \
+  struct EngineEventRecord<code> {         \
+    using type = record;                   \
+  }
+QUORVEL_ENGINE_EVENT(EID_JOIN_SUCCESS, ChannelEvent);
+QUORVEL_ENGINE_EVENT(EID_REJOIN_SUCCESS, ChannelEvent);
+QUORVEL_ENGINE_EVENT(EID_ERROR, ErrorEvent);
+QUORVEL_ENGINE_EVENT(EID_AUDIO_QUALITY, AudioQualityEvent);
+QUORVEL_ENGINE_EVENT(EID_AUDIO_VOLUME, VolumeEvent);
+QUORVEL_ENGINE_EVENT(EID_LEAVE_CHANNEL, rtc::RtcStats);
+QUORVEL_ENGINE_EVENT(EID_AUDIO_ROUTE_CHANGED, ValueEvent);
+QUORVEL_ENGINE_EVENT(EID_AUDIO_DEVICE_STATE, DeviceStateEvent);
+QUORVEL_ENGINE_EVENT(EID_NETWORK_QUALITY, QualityEvent);
+QUORVEL_ENGINE_EVENT(EID_FIRST_LOCAL_VIDEO_FRAME, LocalFrameEvent);
+QUORVEL_ENGINE_EVENT(EID_FIRST_REMOTE_VIDEO_DECODED, RemoteFrameEvent);
+QUORVEL_ENGINE_EVENT(EID_FIRST_REMOTE_VIDEO_FRAME, RemoteFrameEvent);
+QUORVEL_ENGINE_EVENT(EID_USER_JOINED, UserEvent);
+QUORVEL_ENGINE_EVENT(EID_USER_OFFLINE, UserEvent);
+QUORVEL_ENGINE_EVENT(EID_USER_MUTE_AUDIO, UserEvent);
+QUORVEL_ENGINE_EVENT(EID_USER_MUTE_VIDEO, UserEvent);
+QUORVEL_ENGINE_EVENT(EID_LOCAL_VIDEO_STATS, rtc::LocalVideoStats);
+QUORVEL_ENGINE_EVENT(EID_REMOTE_VIDEO_STATS, rtc::RemoteVideoStats);
+QUORVEL_ENGINE_EVENT(EID_CAMERA_READY, void);
+QUORVEL_ENGINE_EVENT(EID_CONNECTION_LOST, void);
+QUORVEL_ENGINE_EVENT(EID_VIDEO_DEVICE_STATE, DeviceStateEvent);
+QUORVEL_ENGINE_EVENT(EID_VIDEO_STOPPED, void);
+QUORVEL_ENGINE_EVENT(EID_MEDIA_ENGINE_LOAD_SUCCESS, void);
+QUORVEL_ENGINE_EVENT(EID_MEDIA_ENGINE_START_CALL_SUCCESS, void);
+QUORVEL_ENGINE_EVENT(EID_CONNECTION_STATE_CHANGED, ValueEvent);
+QUORVEL_ENGINE_EVENT(EID_API_CALL_EXECUTED, TextEvent);
+QUORVEL_ENGINE_EVENT(EID_VIDEO_SIZE_CHANGED, RemoteFrameEvent);
+QUORVEL_ENGINE_EVENT(EID_LASTMILE_QUALITY, ValueEvent);
+#undef QUORVEL_ENGINE_EVENT
+
+template <int Code>
+using EngineEventRecordOf = typename EngineEventRecord<Code>::type;
+
+template <int Code>
+constexpr bool kEngineEventHasRecord = !std::is_void_v<EngineEventRecordOf<Code>> &&
+                                       !std::is_same_v<EngineEventRecordOf<Code>, NoEngineEvent>;
+
+// Takes over the record the message of event Code carries, for a receiver that reads it.
+template <int Code>
+std::unique_ptr<EngineEventRecordOf<Code>> AdoptEngineEvent(WPARAM wparam) {
+  static_assert(kEngineEventHasRecord<Code>, "this event carries no record");
+  return std::unique_ptr<EngineEventRecordOf<Code>>(
+      reinterpret_cast<EngineEventRecordOf<Code>*>(wparam));
 }
 
 // Frees the record of any engine event message, with what it points to. Nothing happens for

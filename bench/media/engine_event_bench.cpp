@@ -16,9 +16,9 @@ namespace {
 int64_t Handle(const MSG& message) {
   int64_t seen = 0;
   if (message.message == EngineEventMessage(EID_JOIN_SUCCESS)) {
-    seen = AdoptEngineEvent<ChannelEvent>(message.wParam)->uid;
+    seen = AdoptEngineEvent<EID_JOIN_SUCCESS>(message.wParam)->uid;
   } else if (message.message == EngineEventMessage(EID_NETWORK_QUALITY)) {
-    seen = AdoptEngineEvent<QualityEvent>(message.wParam)->rx_quality;
+    seen = AdoptEngineEvent<EID_NETWORK_QUALITY>(message.wParam)->rx_quality;
   } else {
     FreeEngineEvent(message.message, message.wParam);
   }

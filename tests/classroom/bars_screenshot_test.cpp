@@ -119,7 +119,7 @@ class BarsScreenshotTest : public shell_test::SkinTest {
   MediaEngine media_{TestFactory, bridge_};
   DataHolder holder_;
   bars_test::RecordingShell shell_;
-  MeetingView view_{shell_, holder_, media_};  // its flags only: no window
+  MeetingView view_{shell_, holder_, media_, bridge_};  // its flags only: no window
   std::unique_ptr<PlacedStatusBar> status_bar_;
   std::unique_ptr<PlacedControlBar> control_bar_;
 };

@@ -116,7 +116,7 @@ class ControlBarTest : public shell_test::SkinTest {
   MediaEngine media_{TestFactory, bridge_};
   DataHolder holder_;
   bars_test::RecordingShell shell_;
-  MeetingView view_{shell_, holder_, media_};
+  MeetingView view_{shell_, holder_, media_, bridge_};
   std::unique_ptr<TestControlBar> bar_;
   bars_test::BoxAnswerer answerer_;
 };

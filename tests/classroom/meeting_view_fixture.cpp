@@ -38,7 +38,7 @@ void MeetingViewTest::TearDown() {
 }
 
 void MeetingViewTest::OpenView(MediaEngine& media) {
-  view_ = std::make_unique<MeetingView>(shell_, holder_, media);
+  view_ = std::make_unique<MeetingView>(shell_, holder_, media, bridge_);
   shell_.view = view_.get();
   view_->Create(owner_->hwnd(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
                 0, 0, 0, 0);

@@ -90,30 +90,30 @@ TEST_F(BridgeTest, EveryCallbackPostsItsMessageNumber) {
 
 TEST_F(BridgeTest, RecordsCarryTheArgumentsInOrder) {
   bridge.onAudioQuality(7, 3, 40, 2);
-  auto audio = AdoptEngineEvent<AudioQualityEvent>(Posted().wParam);
+  auto audio = AdoptEngineEvent<EID_AUDIO_QUALITY>(Posted().wParam);
   EXPECT_EQ(audio->uid, 7u);
   EXPECT_EQ(audio->quality, 3);
   EXPECT_EQ(audio->delay, 40);
   EXPECT_EQ(audio->lost, 2);
 
   bridge.onNetworkQuality(0, 2, 5);
-  auto quality = AdoptEngineEvent<QualityEvent>(Posted().wParam);
+  auto quality = AdoptEngineEvent<EID_NETWORK_QUALITY>(Posted().wParam);
   EXPECT_EQ(quality->uid, 0u);
   EXPECT_EQ(quality->tx_quality, 2);
   EXPECT_EQ(quality->rx_quality, 5);
 
   bridge.onVideoSizeChanged(9, 1280, 720, 270);
-  auto size = AdoptEngineEvent<RemoteFrameEvent>(Posted().wParam);
+  auto size = AdoptEngineEvent<EID_VIDEO_SIZE_CHANGED>(Posted().wParam);
   EXPECT_EQ(size->uid, 9u);
   EXPECT_EQ(size->width, 1280);
   EXPECT_EQ(size->height, 720);
   EXPECT_EQ(size->value, 270);
 
   bridge.onUserOffline(4, rtc::USER_OFFLINE_DROPPED);
-  EXPECT_EQ(AdoptEngineEvent<UserEvent>(Posted().wParam)->value, 1);
+  EXPECT_EQ(AdoptEngineEvent<EID_USER_OFFLINE>(Posted().wParam)->value, 1);
 
   bridge.onVideoDeviceStateChanged("cam-b", 3, 8);
-  auto device = AdoptEngineEvent<DeviceStateEvent>(Posted().wParam);
+  auto device = AdoptEngineEvent<EID_VIDEO_DEVICE_STATE>(Posted().wParam);
   EXPECT_STREQ(device->device_id.get(), "cam-b");
   EXPECT_EQ(device->device_type, 3);
   EXPECT_EQ(device->device_state, 8);
@@ -122,7 +122,7 @@ TEST_F(BridgeTest, RecordsCarryTheArgumentsInOrder) {
   stats.duration = 61;
   stats.users = 3;
   bridge.onLeaveChannel(stats);
-  auto leave = AdoptEngineEvent<rtc::RtcStats>(Posted().wParam);
+  auto leave = AdoptEngineEvent<EID_LEAVE_CHANNEL>(Posted().wParam);
   EXPECT_EQ(leave->duration, 61u);
   EXPECT_EQ(leave->users, 3u);
   static_assert(sizeof(rtc::RtcStats) == 12 * 4, "twelve 32-bit values");
@@ -130,13 +130,13 @@ TEST_F(BridgeTest, RecordsCarryTheArgumentsInOrder) {
 
 TEST_F(BridgeTest, ZeroSpeakersGiveCountZeroAndAnEmptyArray) {
   bridge.onAudioVolumeIndication(nullptr, 0, 0);
-  auto none = AdoptEngineEvent<VolumeEvent>(Posted().wParam);
+  auto none = AdoptEngineEvent<EID_AUDIO_VOLUME>(Posted().wParam);
   EXPECT_EQ(none->count, 0u);
   EXPECT_NE(none->speakers, nullptr);
 
   rtc::AudioVolumeInfo speakers[] = {{0, 10}, {7, 200}};
   bridge.onAudioVolumeIndication(speakers, 2, 200);
-  auto two = AdoptEngineEvent<VolumeEvent>(Posted().wParam);
+  auto two = AdoptEngineEvent<EID_AUDIO_VOLUME>(Posted().wParam);
   ASSERT_EQ(two->count, 2u);
   EXPECT_EQ(two->speakers[1].uid, 7u);
   EXPECT_EQ(two->speakers[1].volume, 200u);
@@ -145,18 +145,18 @@ TEST_F(BridgeTest, ZeroSpeakersGiveCountZeroAndAnEmptyArray) {
 
 TEST_F(BridgeTest, AnErrorWithoutTextHasANullMessage) {
   bridge.onError(-3, nullptr);
-  auto error = AdoptEngineEvent<ErrorEvent>(Posted().wParam);
+  auto error = AdoptEngineEvent<EID_ERROR>(Posted().wParam);
   EXPECT_EQ(error->code, -3);
   EXPECT_EQ(error->message, nullptr);
   bridge.onError(-1, "camera gone");
-  EXPECT_STREQ(AdoptEngineEvent<ErrorEvent>(Posted().wParam)->message.get(), "camera gone");
+  EXPECT_STREQ(AdoptEngineEvent<EID_ERROR>(Posted().wParam)->message.get(), "camera gone");
 }
 
 TEST_F(BridgeTest, TheJoinRecordOwnsItsCopyOfTheChannelName) {
   char channel[] = "lesson-2024";
   bridge.onJoinChannelSuccess(channel, 1001, 35);
   std::memset(channel, 'x', sizeof channel - 1);
-  auto join = AdoptEngineEvent<ChannelEvent>(Posted().wParam);
+  auto join = AdoptEngineEvent<EID_JOIN_SUCCESS>(Posted().wParam);
   EXPECT_STREQ(join->channel.get(), "lesson-2024");
   EXPECT_NE(join->channel.get(), channel);
   EXPECT_EQ(join->uid, 1001u);
@@ -166,7 +166,7 @@ TEST_F(BridgeTest, TheJoinRecordOwnsItsCopyOfTheChannelName) {
 TEST_F(BridgeTest, ATextLongerThanTheFieldIsCutAt127Bytes) {
   std::string long_text(300, 'k');
   bridge.onApiCallExecuted(long_text.c_str(), -2);
-  auto text = AdoptEngineEvent<TextEvent>(Posted().wParam);
+  auto text = AdoptEngineEvent<EID_API_CALL_EXECUTED>(Posted().wParam);
   EXPECT_EQ(std::strlen(text->text), 127u);
   EXPECT_EQ(text->value, -2);
 }

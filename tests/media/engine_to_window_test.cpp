@@ -37,9 +37,9 @@ TEST(EngineToWindow, AScenarioArrivesAsMessagesInOrder) {
   while (EventWindow::Next(message)) {
     seen.push_back(message.message);
     if (message.message == EngineEventMessage(EID_USER_JOINED)) {
-      EXPECT_EQ(AdoptEngineEvent<UserEvent>(message.wParam)->uid, 2002u);
+      EXPECT_EQ(AdoptEngineEvent<EID_USER_JOINED>(message.wParam)->uid, 2002u);
     } else if (message.message == EngineEventMessage(EID_FIRST_REMOTE_VIDEO_DECODED)) {
-      auto frame = AdoptEngineEvent<RemoteFrameEvent>(message.wParam);
+      auto frame = AdoptEngineEvent<EID_FIRST_REMOTE_VIDEO_DECODED>(message.wParam);
       EXPECT_EQ(frame->width, 320);
       EXPECT_EQ(frame->height, 240);
     } else {
