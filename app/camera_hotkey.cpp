@@ -2,8 +2,8 @@
 
 #include <ui/ui.h>
 
-#include "app/app_messages.h"
-#include "app/text_conversion.h"
+#include "base/app_messages.h"
+#include "base/text_conversion.h"
 #include "media/media_engine.h"
 
 namespace {

@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <string>
 
-#include "app/app_messages.h"
-#include "app/diagnostics.h"
+#include "base/app_messages.h"
+#include "base/diagnostics.h"
 #include "app/main_window.h"
-#include "app/text_conversion.h"
+#include "base/text_conversion.h"
 #include "service/data_holder.h"
 
 namespace {

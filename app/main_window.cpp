@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "app/camera_hotkey.h"
-#include "app/diagnostics.h"
-#include "app/float_tip_wnd.h"
+#include "base/diagnostics.h"
+#include "widgets/float_tip_wnd.h"
 #include "app/main_window_notice.h"
 #include "classroom/alarm_bar.h"
 #include "classroom/control_bar.h"

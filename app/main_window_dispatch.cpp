@@ -6,13 +6,13 @@
 #include <numeric>
 #include <string>
 
-#include "app/app_messages.h"
+#include "base/app_messages.h"
 #include "app/camera_hotkey.h"
-#include "app/diagnostics.h"
+#include "base/diagnostics.h"
 #include "app/main_window.h"
 #include "app/main_window_notice.h"
-#include "app/msg_box.h"
-#include "app/text_conversion.h"
+#include "widgets/msg_box.h"
+#include "base/text_conversion.h"
 #include "classroom/meeting_view.h"
 #include "media/engine_event_bridge.h"
 #include "media/engine_events.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "classroom/overlay_wnd.h"
+#include "widgets/overlay_wnd.h"
 
 class NoticeWindow : public OverlayWnd {
  public:

@@ -1,6 +1,6 @@
 // Where the main window puts its views and the windows that float over it, all from its own
 // client area or screen rectangle.
-#include "app/float_tip_wnd.h"
+#include "widgets/float_tip_wnd.h"
 #include "app/main_window.h"
 #include "app/main_window_notice.h"
 #include "classroom/alarm_bar.h"

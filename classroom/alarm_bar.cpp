@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/app_messages.h"
+#include "base/app_messages.h"
 #include "classroom/lesson_time.h"
 
 ui::LPCTSTR AlarmBar::GetWindowClassName() const { return L"QV-ALERMBAR"; }

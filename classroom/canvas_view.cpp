@@ -1,7 +1,7 @@
 #include "classroom/canvas_view.h"
 
-#include "app/app_messages.h"
-#include "app/diagnostics.h"
+#include "base/app_messages.h"
+#include "base/diagnostics.h"
 #include "classroom/child_point.h"
 #include "classroom/window_fill.h"
 

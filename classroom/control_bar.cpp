@@ -1,8 +1,8 @@
 #include "classroom/control_bar.h"
 
-#include "app/app_messages.h"
-#include "app/diagnostics.h"
-#include "app/msg_box.h"
+#include "base/app_messages.h"
+#include "base/diagnostics.h"
+#include "widgets/msg_box.h"
 #include "classroom/classroom_shell.h"
 #include "classroom/meeting_view.h"
 #include "media/media_engine.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <type_traits>
 
-#include "app/app_messages.h"
-#include "app/diagnostics.h"
+#include "base/app_messages.h"
+#include "base/diagnostics.h"
 #include "classroom/classroom_shell.h"
 #include "classroom/meeting_view.h"
 #include "media/engine_events.h"

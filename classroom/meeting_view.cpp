@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <utility>
 
-#include "app/app_messages.h"
-#include "app/diagnostics.h"
-#include "app/text_conversion.h"
+#include "base/app_messages.h"
+#include "base/diagnostics.h"
+#include "base/text_conversion.h"
 #include "classroom/classroom_shell.h"
 #include "classroom/meeting_view_capture.h"
 #include "classroom/window_fill.h"

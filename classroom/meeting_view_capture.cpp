@@ -1,6 +1,6 @@
 #include "classroom/meeting_view_capture.h"
 
-#include "app/diagnostics.h"
+#include "base/diagnostics.h"
 
 std::optional<std::size_t> MonitorHolding(POINT point,
                                           const std::vector<DisplayMonitor>& monitors) {

@@ -1,6 +1,6 @@
 #include "classroom/network_indicator.h"
 
-#include "app/diagnostics.h"
+#include "base/diagnostics.h"
 
 NetworkIndicator::~NetworkIndicator() {
   if (GetHWND() != nullptr) DestroyWindow(GetHWND());

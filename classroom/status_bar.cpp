@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "app/app_messages.h"
+#include "base/app_messages.h"
 #include "classroom/classroom_shell.h"
 #include "classroom/lesson_time.h"
 #include "service/data_holder.h"

@@ -9,6 +9,16 @@ function(quorvel_warnings target)
   endif()
 endfunction()
 
+# One folder of the program as a static library: its sources, and the libraries of the
+# folders below it (and of the platform) that it uses.
+function(quorvel_library name)
+  cmake_parse_arguments(L "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${L_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${L_LIBS} Threads::Threads)
+  quorvel_warnings(${name})
+endfunction()
+
 # Stamps a fixed file version (a.b.c.d) into an executable, where the version-information
 # calls of the window system read it back from the file.
 function(quorvel_stamp_version target version)

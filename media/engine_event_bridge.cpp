@@ -3,7 +3,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/app_messages.h"
+#include "base/app_messages.h"
 #include "media/engine_events.h"
 
 void CAGEngineEventHandler::ReleaseWindow(HWND window) {

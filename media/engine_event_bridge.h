@@ -14,7 +14,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "app/app_messages.h"
+#include "base/app_messages.h"
 #include "media/engine_events.h"
 #include "rtc/rtc_event_handler.h"
 

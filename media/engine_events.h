@@ -12,7 +12,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "app/app_messages.h"
+#include "base/app_messages.h"
 #include "rtc/rtc_event_handler.h"
 
 enum EngineEventCode : int {

@@ -4,7 +4,7 @@
 
 #include <climits>
 
-#include "app/text_conversion.h"
+#include "base/text_conversion.h"
 
 namespace {
 

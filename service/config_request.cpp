@@ -4,8 +4,8 @@
 
 #include <thread>
 
-#include "app/app_messages.h"
-#include "app/text_conversion.h"
+#include "base/app_messages.h"
+#include "base/text_conversion.h"
 #include "service/api_address.h"
 #include "service/base_query.h"
 #include "service/data_holder.h"

@@ -1,7 +1,7 @@
 #include "service/data_holder.h"
 
-#include "app/diagnostics.h"
-#include "app/text_conversion.h"
+#include "base/diagnostics.h"
+#include "base/text_conversion.h"
 #include "service/settings_file.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/text_conversion.h"
+#include "base/text_conversion.h"
 #include "service/api_address.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "app/app_messages.h"
+#include "base/app_messages.h"
 #include "service/api_address.h"
 #include "service/base_query.h"
 #include "service/data_holder.h"

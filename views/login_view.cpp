@@ -4,9 +4,9 @@
 #include <initializer_list>
 #include <utility>
 
-#include "app/app_messages.h"
-#include "app/diagnostics.h"
-#include "app/text_conversion.h"
+#include "base/app_messages.h"
+#include "base/diagnostics.h"
+#include "base/text_conversion.h"
 #include "media/media_engine.h"
 #include "service/data_holder.h"
 #include "service/login_request.h"

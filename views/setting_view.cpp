@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/app_messages.h"
-#include "app/text_conversion.h"
+#include "base/app_messages.h"
+#include "base/text_conversion.h"
 #include "media/media_engine.h"
 #include "service/data_holder.h"
 #include "service/settings_file.h"

@@ -11,7 +11,7 @@
 #include <thread>
 #include <utility>
 
-#include "app/text_conversion.h"
+#include "base/text_conversion.h"
 #include "classroom/meeting_view.h"
 #include "media/engine_event_bridge.h"
 #include "rtc/rtc_engine.h"

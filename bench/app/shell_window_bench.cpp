@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "app/float_tip_wnd.h"
-#include "app/msg_box.h"
+#include "widgets/float_tip_wnd.h"
+#include "widgets/msg_box.h"
 
 namespace {
 

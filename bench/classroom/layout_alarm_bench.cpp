@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "app/app_messages.h"
+#include "base/app_messages.h"
 #include "classroom/alarm_bar.h"
 #include "classroom/tile_layout.h"
 

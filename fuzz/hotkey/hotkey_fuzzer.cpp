@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/camera_hotkey.h"
-#include "app/text_conversion.h"
+#include "base/text_conversion.h"
 #include "fuzz/support/fuzz_support.h"
 
 namespace {

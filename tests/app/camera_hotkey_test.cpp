@@ -12,8 +12,8 @@
 #include <fstream>
 #include <vector>
 
-#include "app/app_messages.h"
-#include "app/text_conversion.h"
+#include "base/app_messages.h"
+#include "base/text_conversion.h"
 #include "media/engine_event_bridge.h"
 #include "media/media_engine.h"
 #include "service/data_holder.h"

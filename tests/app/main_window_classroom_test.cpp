@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_messages.h"
-#include "app/float_tip_wnd.h"
+#include "base/app_messages.h"
+#include "widgets/float_tip_wnd.h"
 #include "app/main_window_notice.h"
-#include "app/msg_box.h"
+#include "widgets/msg_box.h"
 #include "classroom/alarm_bar.h"
 #include "classroom/control_bar.h"
 #include "classroom/meeting_view.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <utility>
 
-#include "app/app_messages.h"
+#include "base/app_messages.h"
 #include "tests/support/quit_message.h"
 
 using ui::CUiDriver;

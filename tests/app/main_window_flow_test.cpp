@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_messages.h"
+#include "base/app_messages.h"
 #include "classroom/meeting_view.h"
 #include "media/engine_events.h"
 #include "tests/app/main_window_fixture.h"

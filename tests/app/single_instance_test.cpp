@@ -26,6 +26,7 @@
 
 #include "tests/platform/win/xvfb_environment.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/needs.h"
 
 extern char** environ;
 
@@ -97,7 +98,7 @@ class Program {
 class RealProgram : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!win_test::XvfbRunning()) GTEST_SKIP() << "Xvfb is not installed";
+    QUORVEL_NEEDS(win_test::XvfbRunning(), win_test::XvfbProblem());
     screen_.reset(XOpenDisplay(win_test::XvfbDisplay().c_str()));
     ASSERT_NE(screen_, nullptr);
     // The program's own engine with devices of its configuration, and a lesson service that

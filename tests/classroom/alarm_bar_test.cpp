@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_messages.h"
-#include "tests/app/shell_window_support.h"
+#include "base/app_messages.h"
+#include "tests/widgets/shell_window_support.h"
 #include "tests/platform/ui/ui_test_support.h"
 
 using ui::CUiDriver;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "classroom/classroom_shell.h"
-#include "tests/app/shell_window_support.h"
+#include "tests/widgets/shell_window_support.h"
 #include "tests/platform/ui/ui_test_support.h"
 
 namespace bars_test {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_messages.h"
+#include "base/app_messages.h"
 #include "classroom/meeting_view.h"
 #include "media/engine_event_bridge.h"
 #include "media/media_engine.h"

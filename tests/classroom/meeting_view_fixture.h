@@ -19,7 +19,7 @@
 #include "media/engine_event_bridge.h"
 #include "media/media_engine.h"
 #include "service/data_holder.h"
-#include "tests/app/shell_window_support.h"
+#include "tests/widgets/shell_window_support.h"
 #include "tests/media/mock_engine.h"
 #include "tests/service/running_lesson_service.h"
 #include "tests/support/scoped_env.h"

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "app/app_messages.h"
+#include "base/app_messages.h"
 #include "classroom/window_fill.h"
 #include "tests/classroom/meeting_view_fixture.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "app/app_messages.h"
+#include "base/app_messages.h"
 #include "service/data_holder.h"
 #include "tests/classroom/bars_fixture.h"
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/app_messages.h"
+#include "base/app_messages.h"
 #include "classroom/canvas_view.h"
 #include "classroom/window_fill.h"
 #include "tests/platform/ui/ui_test_support.h"

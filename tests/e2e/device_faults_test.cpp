@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_conversion.h"
+#include "base/text_conversion.h"
 #include "classroom/control_bar.h"
 #include "classroom/meeting_view.h"
 #include "service/data_holder.h"

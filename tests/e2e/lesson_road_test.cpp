@@ -10,8 +10,8 @@
 #include <ostream>
 #include <string>
 
-#include "app/float_tip_wnd.h"
-#include "app/text_conversion.h"
+#include "widgets/float_tip_wnd.h"
+#include "base/text_conversion.h"
 #include "classroom/alarm_bar.h"
 #include "classroom/control_bar.h"
 #include "classroom/meeting_view.h"

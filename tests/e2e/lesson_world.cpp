@@ -8,7 +8,7 @@
 #include <thread>
 #include <utility>
 
-#include "app/text_conversion.h"
+#include "base/text_conversion.h"
 #include "classroom/meeting_view.h"
 #include "modal_hooks.h"
 #include "views/login_view.h"

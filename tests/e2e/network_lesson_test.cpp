@@ -24,6 +24,7 @@
 #include "tests/e2e/process_measures.h"
 #include "tests/support/network_namespace.h"
 #include "tests/tools/running_media_server.h"
+#include "tests/support/needs.h"
 #include "video_pipeline.h"
 
 namespace e2e {
@@ -90,7 +91,7 @@ int BarX(HWND tile) {
 class NetworkLessonTest : public LessonWorld {
  protected:
   void SetUp() override {
-    if (!RunningMediaServer::Installed()) GTEST_SKIP() << "janus is not installed";
+    QUORVEL_NEEDS(RunningMediaServer::Installed(), "janus is not installed");
     // Off loopback: the media connections need candidates on a real interface.
     media_server_ =
         std::make_unique<RunningMediaServer>(kAdminKey, testing_support::kPrivateAddressA);

@@ -4,12 +4,12 @@
 # (longer than the server keeps a silent session). Each time both are told the connection is
 # interrupted, the long time also that it is lost, and once packets flow again they see and
 # hear each other again without anything done. Runs inside a private network namespace
-# (tests/support/in-network-namespace); skips (77) without the media server or nft.
+# (tests/support/in-network-namespace); skipped without the media server or nft.
 # usage: network_outage.sh BUILD_DIR
 set -euo pipefail
-command -v nft >/dev/null || { echo "nft is not installed"; exit 77; }
 # shellcheck source=lesson_session.sh
 . "$(dirname "$0")/lesson_session.sh"
+command -v nft >/dev/null || session_skip "nft is not installed"
 session_network_begin "$1" "nft delete table inet outage 2>/dev/null || true"
 # shellcheck source=peer_watch.sh
 . "$(dirname "$0")/peer_watch.sh"

@@ -4,7 +4,7 @@
 # neither stops their media nor keeps a third from joining the same room; a muted one is heard
 # as muted and silent; one killed outright is reported lost, not hung up, once the server's
 # session times out.
-# Runs inside a private network namespace (tests/support/in-network-namespace); skips (77)
+# Runs inside a private network namespace (tests/support/in-network-namespace); skipped
 # when the media server is not installed.
 # usage: network_peers.sh BUILD_DIR
 set -euo pipefail

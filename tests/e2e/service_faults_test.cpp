@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_conversion.h"
+#include "base/text_conversion.h"
 #include "service/api_address.h"
 #include "service/config_reply.h"
 #include "service/data_holder.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/text_conversion.h"
+#include "base/text_conversion.h"
 #include "tests/e2e/lesson_world.h"
 
 using ui::CUiDriver;

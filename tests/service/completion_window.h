@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_messages.h"
+#include "base/app_messages.h"
 
 namespace testing_support {
 

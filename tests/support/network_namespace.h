@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/needs.h"
+
 #include <sys/types.h>
 
 #include <optional>
@@ -28,7 +30,8 @@ std::optional<std::string> EnterPrivateNetwork();
 class PrivateNetworkEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    if (std::optional<std::string> reason = EnterPrivateNetwork()) GTEST_SKIP() << *reason;
+    const std::optional<std::string> reason = EnterPrivateNetwork();
+    QUORVEL_NEEDS(!reason, *reason);
   }
 };
 

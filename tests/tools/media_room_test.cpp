@@ -7,6 +7,7 @@
 
 #include "tests/service/running_lesson_service.h"
 #include "tests/tools/running_media_server.h"
+#include "tests/support/needs.h"
 #include "tools/lesson-service/lesson_api.h"
 
 using testing_support::RefusingPort;
@@ -105,7 +106,7 @@ TEST_F(MediaRoomTest, AnUnreachableMediaServerRefusesAccessInTheRequestsLanguage
 }
 
 TEST_F(MediaRoomTest, TheShippedConfigurationLoadsOnlyWhatLessonsUse) {
-  if (!RunningMediaServer::Installed()) GTEST_SKIP() << "janus is not installed";
+  QUORVEL_NEEDS(RunningMediaServer::Installed(), "janus is not installed");
   RunningMediaServer server(kAdminKey);
   ASSERT_TRUE(server.ready());
   std::istringstream log(server.Log());
@@ -125,7 +126,7 @@ TEST_F(MediaRoomTest, TheShippedConfigurationLoadsOnlyWhatLessonsUse) {
 }
 
 TEST_F(MediaRoomTest, EachLessonMeetsOnItsMediaServerInARoomOnlyItsThreeKeysOpen) {
-  if (!RunningMediaServer::Installed()) GTEST_SKIP() << "janus is not installed";
+  QUORVEL_NEEDS(RunningMediaServer::Installed(), "janus is not installed");
   RunningMediaServer first(kAdminKey);
   RunningMediaServer second(kAdminKey);
   ASSERT_TRUE(first.ready() && second.ready());
@@ -170,7 +171,7 @@ TEST_F(MediaRoomTest, EachLessonMeetsOnItsMediaServerInARoomOnlyItsThreeKeysOpen
 }
 
 TEST_F(MediaRoomTest, ARoomThatIsGoneIsMadeAgainAndAWrongAdminKeyIsRefused) {
-  if (!RunningMediaServer::Installed()) GTEST_SKIP() << "janus is not installed";
+  QUORVEL_NEEDS(RunningMediaServer::Installed(), "janus is not installed");
   RunningMediaServer server(kAdminKey);
   ASSERT_TRUE(server.ready());
   LessonApi api(*store_, {{server.url()}, kAdminKey, &log_});

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/app_messages.h"
+#include "base/app_messages.h"
 #include "tests/views/login_view_fixture.h"
 
 using ui::CUiDriver;

@@ -8,6 +8,7 @@
 #include "rtc/rtc_parameter.h"
 #include "tests/platform/ui/ui_test_support.h"
 #include "tests/platform/win/window_test_support.h"
+#include "tests/support/needs.h"
 #include "views/setting_view.h"
 
 using ui::CUiDriver;
@@ -29,7 +30,7 @@ Surroundings::Surroundings()
       rtc_config_("QUORVEL_RTC_CONFIG", WriteEngineConfig(folder_)) {}
 
 void SettingViewTest::SetUp() {
-  if (!audio_test::PrivateSoundServer::Installed()) GTEST_SKIP() << "no PulseAudio daemon";
+  QUORVEL_NEEDS(audio_test::PrivateSoundServer::Installed(), "no PulseAudio daemon");
   server_ = std::make_unique<audio_test::PrivateSoundServer>();
   ASSERT_TRUE(server_->ready()) << server_->log();
   ui_test::UseSkin(GetParam().archive);

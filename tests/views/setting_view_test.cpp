@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/app_messages.h"
+#include "base/app_messages.h"
 #include "tests/views/setting_view_fixture.h"
 #include "views/system_volume.h"
 

@@ -12,6 +12,7 @@
 #include <limits>
 
 #include "tests/platform/audio/private_sound_server.h"
+#include "tests/support/needs.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ TEST(MasterVolumeFailure, NoServerFailsAtConnecting) {
 }
 
 TEST(MasterVolumeFailure, AServerWithoutSinksFails) {
-  if (!PrivateSoundServer::Installed()) GTEST_SKIP() << "no PulseAudio daemon installed";
+  QUORVEL_NEEDS(PrivateSoundServer::Installed(), "no PulseAudio daemon installed");
   PrivateSoundServer server(Sinks::kNone);
   ASSERT_TRUE(server.ready()) << server.log();
   const audio::VolumeResult read = audio::ReadMasterVolume();

@@ -1,4 +1,5 @@
 #include "tests/platform/audio/private_sound_server.h"
+#include "tests/support/needs.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -153,7 +154,7 @@ std::string PrivateSoundServer::DefaultSinkPercents() const {
 }
 
 void SoundServerTest::SetUp() {
-  if (!PrivateSoundServer::Installed()) GTEST_SKIP() << "no PulseAudio daemon installed";
+  QUORVEL_NEEDS(PrivateSoundServer::Installed(), "no PulseAudio daemon installed");
   server_ = std::make_unique<PrivateSoundServer>();
   ASSERT_TRUE(server_->ready()) << server_->log();
 }

@@ -2,6 +2,8 @@
 // "click". The test starts its own Xvfb on a free display and never touches the user's.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include "tests/support/needs.h"
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -91,7 +93,7 @@ bool PumpUntil(Done done, std::chrono::milliseconds timeout) {
 
 TEST(X11Window, ARealClickOnARealButtonRaisesClick) {
   const std::string xvfb = FindProgram("Xvfb");
-  if (xvfb.empty()) GTEST_SKIP() << "Xvfb is not installed";
+  QUORVEL_NEEDS(!xvfb.empty(), "Xvfb is not installed");
   const std::string xdotool = FindProgram("xdotool");
   ASSERT_FALSE(xdotool.empty()) << "xdotool is needed to click";
   XvfbServer server;

@@ -23,6 +23,7 @@
 
 #include "tests/platform/win/window_test_support.h"
 #include "tests/platform/win/xvfb_environment.h"
+#include "tests/support/needs.h"
 
 extern char** environ;
 
@@ -53,7 +54,7 @@ int RunProgram(const std::vector<std::string>& arguments) {
 class X11 : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!win_test::XvfbRunning()) GTEST_SKIP() << "Xvfb is not installed";
+    QUORVEL_NEEDS(win_test::XvfbRunning(), win_test::XvfbProblem());
     win_test::RegisterTestClass(L"X11Test");
     screen_.reset(XOpenDisplay(win_test::XvfbDisplay().c_str()));
     ASSERT_NE(screen_, nullptr);
@@ -289,7 +290,7 @@ TEST_F(SeeThrough, WithACompositorAnOwnedWindowHasAnAlphaChannel) {
 }
 
 TEST_F(X11, AClickArrivesAsButtonMessagesAtTheClientPoint) {
-  if (RunProgram({"sh", "-c", "command -v xdotool >/dev/null"}) != 0) GTEST_SKIP() << "xdotool is not installed";
+  QUORVEL_NEEDS(RunProgram({"sh", "-c", "command -v xdotool >/dev/null"}) == 0, "xdotool is not installed");
   ShowRedWindow(200, 150, 300, 200);
   ASSERT_EQ(RunProgram({"xdotool", "mousemove", "--sync", "250", "180", "click", "1"}), 0);
   ASSERT_TRUE(RunLoopUntil([&] { return Seen(WM_LBUTTONUP); }));
@@ -301,7 +302,7 @@ TEST_F(X11, AClickArrivesAsButtonMessagesAtTheClientPoint) {
 }
 
 TEST_F(X11, TypedTextArrivesAsTheCharactersTypedAndPunctuationKeysHaveTheirCodes) {
-  if (RunProgram({"sh", "-c", "command -v xdotool >/dev/null"}) != 0) GTEST_SKIP() << "xdotool is not installed";
+  QUORVEL_NEEDS(RunProgram({"sh", "-c", "command -v xdotool >/dev/null"}) == 0, "xdotool is not installed");
   win_test::RegisterTestClass(L"X11Typed");
   HWND window = ShowRedWindow(200, 150, 300, 200, L"X11Typed");
   XSetInputFocus(screen_.get(), NativeWindowOfClass("X11Typed"), RevertToParent, CurrentTime);
@@ -338,7 +339,7 @@ std::string ClipboardOfOthers(const std::string& command) {
 }
 
 TEST_F(X11, TextGoesBothWaysThroughTheDesktopsClipboard) {
-  if (RunProgram({"sh", "-c", "command -v xclip >/dev/null"}) != 0) GTEST_SKIP() << "xclip is not installed";
+  QUORVEL_NEEDS(RunProgram({"sh", "-c", "command -v xclip >/dev/null"}) == 0, "xclip is not installed");
   const std::wstring ours = L"QV-2024 \u4e0a\u8bfe";
   ASSERT_TRUE(OpenClipboard(nullptr));
   ASSERT_TRUE(EmptyClipboard());
@@ -368,7 +369,7 @@ TEST_F(X11, TextGoesBothWaysThroughTheDesktopsClipboard) {
 }
 
 TEST_F(X11, AGlobalHotkeyArrivesAsWmHotkey) {
-  if (RunProgram({"sh", "-c", "command -v xdotool >/dev/null"}) != 0) GTEST_SKIP() << "xdotool is not installed";
+  QUORVEL_NEEDS(RunProgram({"sh", "-c", "command -v xdotool >/dev/null"}) == 0, "xdotool is not installed");
   HWND window = ShowRedWindow(10, 10, 100, 100);
   ASSERT_TRUE(RegisterHotKey(window, 4024, MOD_ALT | MOD_NOREPEAT, 'S'));
   ASSERT_EQ(RunProgram({"xdotool", "key", "alt+s"}), 0);

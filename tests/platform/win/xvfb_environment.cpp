@@ -24,7 +24,11 @@ constexpr const char* kServer = "/usr/bin/Xvfb";
 class XvfbEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    if (std::filesystem::exists(kServer)) Start();
+    if (std::filesystem::exists(kServer)) {
+      Start();
+    } else {
+      problem_ = "Xvfb is not installed";
+    }
   }
 
   // The server ends by itself (-terminate) once this process's last connection closes, at
@@ -32,12 +36,14 @@ class XvfbEnvironment : public ::testing::Environment {
 
   bool running() const { return pid_ != 0; }
   const std::string& display() const { return display_; }
+  const std::string& problem() const { return problem_; }
 
  private:
   // The server picks a free display itself and writes its number to the pipe, so that test
   // programs running side by side never share a server.
   void Start() {
     int number_pipe[2];
+    problem_ = "Xvfb could not be started";
     if (pipe(number_pipe) != 0) return;
     const char* argv[] = {kServer, "-displayfd", "3", "-screen", "0", "1280x800x24", "-nolisten",
                           "tcp", "-terminate", nullptr};
@@ -61,6 +67,8 @@ class XvfbEnvironment : public ::testing::Environment {
     close(number_pipe[0]);
     if (!spawned) return;
     const std::string name = ":" + number;
+    problem_ = number.empty() ? "Xvfb gave no display number within 10 s"
+                              : "the display Xvfb started, " + name + ", cannot be opened";
     Display* display = number.empty() ? nullptr : XOpenDisplay(name.c_str());
     if (display == nullptr) {
       kill(pid, SIGKILL);
@@ -71,12 +79,14 @@ class XvfbEnvironment : public ::testing::Environment {
     keep_alive_ = display;  // held to the end: the server lives as long as this process
     pid_ = pid;
     display_ = name;
+    problem_.clear();
     ::setenv("DISPLAY", name.c_str(), 1);
     ::unsetenv("QUORVEL_HEADLESS");
   }
 
   pid_t pid_ = 0;
   std::string display_;
+  std::string problem_;
   Display* keep_alive_ = nullptr;
 };
 
@@ -87,5 +97,6 @@ XvfbEnvironment* const g_environment = static_cast<XvfbEnvironment*>(
 
 bool XvfbRunning() { return g_environment->running(); }
 std::string XvfbDisplay() { return g_environment->display(); }
+std::string XvfbProblem() { return g_environment->problem(); }
 
 }  // namespace win_test

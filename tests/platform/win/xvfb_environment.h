@@ -6,8 +6,9 @@
 
 namespace win_test {
 
-// True once the server runs and DISPLAY names it.
+// True once the server runs and DISPLAY names it; else why it does not.
 bool XvfbRunning();
 std::string XvfbDisplay();
+std::string XvfbProblem();
 
 }  // namespace win_test

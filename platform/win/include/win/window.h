@@ -208,7 +208,6 @@ BOOL ClientToScreen(HWND window, LPPOINT point);
 BOOL ScreenToClient(HWND window, LPPOINT point);
 // Converts count points (two for a RECT) from one client space to another; null = the screen.
 int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count);
-HWND WindowFromPoint(POINT point);
 
 // Relations. GetParent gives the parent of a child and the owner of a WS_POPUP window.
 HWND GetParent(HWND window);

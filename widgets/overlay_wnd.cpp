@@ -1,8 +1,8 @@
-#include "classroom/overlay_wnd.h"
+#include "widgets/overlay_wnd.h"
 
 #include <string>
 
-#include "app/notice_text_size.h"
+#include "widgets/notice_text_size.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 // The floating tip on both real skins: sized to its text plus 60 x 20 (one line, or wrapped at
 // 400 pixels), its label the same size, hidden by any timer message, shown again by ShowTip.
-#include "app/float_tip_wnd.h"
+#include "widgets/float_tip_wnd.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-#include "app/app_messages.h"
-#include "app/notice_text_size.h"
-#include "tests/app/shell_window_support.h"
+#include "base/app_messages.h"
+#include "widgets/notice_text_size.h"
+#include "tests/widgets/shell_window_support.h"
 
 using ui::CUiDriver;
 

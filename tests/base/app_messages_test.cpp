@@ -1,4 +1,4 @@
-#include "app/app_messages.h"
+#include "base/app_messages.h"
 
 #include <gtest/gtest.h>
 

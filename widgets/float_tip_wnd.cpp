@@ -1,9 +1,9 @@
-#include "app/float_tip_wnd.h"
+#include "widgets/float_tip_wnd.h"
 
 #include <string>
 
-#include "app/app_messages.h"
-#include "app/notice_text_size.h"
+#include "base/app_messages.h"
+#include "widgets/notice_text_size.h"
 
 namespace {
 

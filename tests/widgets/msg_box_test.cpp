@@ -1,7 +1,7 @@
 // The message boxes the program opens, built from both real skin archives and answered by
 // clicks: "ok_btn" confirms (1), "cancel_btn" and "closebtn" cancel (2); each box speaks its
 // skin's language, is client area everywhere, and is gone once its modal run has returned.
-#include "app/msg_box.h"
+#include "widgets/msg_box.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/app/shell_window_support.h"
+#include "tests/widgets/shell_window_support.h"
 
 using ui::CUiDriver;
 

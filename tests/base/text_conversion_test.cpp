@@ -1,4 +1,4 @@
-#include "app/text_conversion.h"
+#include "base/text_conversion.h"
 
 #include <gtest/gtest.h>
 

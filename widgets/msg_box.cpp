@@ -1,4 +1,4 @@
-#include "app/msg_box.h"
+#include "widgets/msg_box.h"
 
 #include <utility>
 

@@ -1,15 +1,15 @@
 // The notice window on both real skins: label = text + 10 and window = text + 30 in each
 // direction, wrapping at 400 pixels, at the screen's corner until its owner centres it, and
 // never hit by the mouse.
-#include "classroom/overlay_wnd.h"
+#include "widgets/overlay_wnd.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-#include "app/notice_text_size.h"
-#include "tests/app/shell_window_support.h"
+#include "widgets/notice_text_size.h"
+#include "tests/widgets/shell_window_support.h"
 
 using ui::CUiDriver;
 

@@ -1,8 +1,8 @@
-#include "app/diagnostics.h"
+#include "base/diagnostics.h"
 
 #include <gtest/gtest.h>
 
-#include "app/text_conversion.h"
+#include "base/text_conversion.h"
 #include "tests/support/scoped_env.h"
 
 using testing_support::ScopedEnv;

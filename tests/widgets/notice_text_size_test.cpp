@@ -1,6 +1,6 @@
 // The tip's and the notice's text measure: the 16-pixel face on one line, wrapped at 400
 // pixels when one line would be wider, nothing without a window to measure on.
-#include "app/notice_text_size.h"
+#include "widgets/notice_text_size.h"
 
 #include <gtest/gtest.h>
 

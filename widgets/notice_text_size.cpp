@@ -1,4 +1,4 @@
-#include "app/notice_text_size.h"
+#include "widgets/notice_text_size.h"
 
 #include <cwchar>
 #include <memory>
