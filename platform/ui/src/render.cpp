@@ -112,6 +112,15 @@ int TextXAtIndex(const std::wstring& text, const FontInfo& font, int index) {
   return PANGO_PIXELS(position.x);
 }
 
+int TextWidth(const std::wstring& text, const FontInfo& font) {
+  if (text.empty()) return 0;
+  LayoutPtr layout = MakeTextLayout(nullptr, text, font);
+  int width = 0;
+  int height = 0;
+  pango_layout_get_pixel_size(layout.get(), &width, &height);
+  return width;
+}
+
 void SetSourceArgb(cairo_t* cr, DWORD argb) {
   cairo_set_source_rgba(cr, ((argb >> 16) & 0xFF) / 255.0, ((argb >> 8) & 0xFF) / 255.0,
                         (argb & 0xFF) / 255.0, ((argb >> 24) & 0xFF) / 255.0);

@@ -41,6 +41,8 @@ LayoutPtr MakeTextLayout(cairo_t* cr, const std::wstring& text, const FontInfo& 
 // Character index nearest to x pixels from the text's start, and back.
 int TextIndexAtX(const std::wstring& text, const FontInfo& font, int x);
 int TextXAtIndex(const std::wstring& text, const FontInfo& font, int index);
+// The width of the text on one line, in pixels.
+int TextWidth(const std::wstring& text, const FontInfo& font);
 
 void SetSourceArgb(cairo_t* cr, DWORD argb);
 

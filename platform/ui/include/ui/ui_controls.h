@@ -29,6 +29,8 @@ class CButtonUI : public CLabelUI {
   CButtonUI();
   LPCTSTR GetClass() const override;
   bool IsFocusable() const override { return true; }
+  bool TakesKey(WPARAM key, WORD) const override { return key == VK_RETURN; }
+  bool Activate() override;
 
   CUiString GetNormalImage() const { return normal_image_; }
   void SetNormalImage(LPCTSTR image);
@@ -106,14 +108,17 @@ class CListLabelElementUI : public CLabelUI {
 
 class CComboWnd;
 
-// A closed box showing the selected item's text; a click raises "predropdown" and opens the
-// items in a pop-up window of their own. Selecting raises "itemselect" at once.
+// A closed box showing the selected item's text; a click, Space, F4 or an arrow key raises
+// "predropdown" and opens the items in a pop-up window of their own, which then has the keys
+// (arrows, Page Up and Down, Home, End and first letters move its highlight; Enter picks it,
+// Esc closes without a change). Selecting raises "itemselect" at once.
 class CComboUI : public CContainerUI {
  public:
   CComboUI();
   ~CComboUI() override;
   LPCTSTR GetClass() const override;
   bool IsFocusable() const override { return true; }
+  bool TakesKey(WPARAM key, WORD) const override { return IsDropped() && key != VK_TAB; }
 
   bool Add(CControlUI* item) override;
   bool AddAt(CControlUI* item, int index) override;
@@ -142,14 +147,16 @@ class CComboUI : public CContainerUI {
 
  protected:
   AttributeStatus ApplyOwnAttribute(const std::wstring& name, const std::wstring& value) override;
+  RECT TextArea() const override;
 
  private:
   friend class CComboWnd;
   void DropDownClosed() { drop_down_ = nullptr; }
+  void OnKey(WPARAM key, WORD modifiers);
 
   int cur_sel_ = -1;
-  CComboWnd* drop_down_ = nullptr;  // the open pop-up; it deletes itself when its window goes
-  int drop_box_height_ = 150;
+  CComboWnd* drop_down_ = nullptr;  // the pop-up; it deletes itself when its window goes
+  int drop_box_height_ = 0;  // the pop-up's greatest height; 0 leaves it to the item count
   DWORD item_bk_color_ = 0xFFFFFFFF;
   DWORD item_hot_bk_color_ = 0xFFE9F5FF;
   DWORD item_selected_bk_color_ = 0xFFC1E3FF;
@@ -227,6 +234,11 @@ class CHotKeyUI : public CLabelUI {
  public:
   LPCTSTR GetClass() const override;
   bool IsFocusable() const override { return true; }
+  // Tab, Shift+Tab, Enter and Esc stay the dialog's, so the keyboard can always leave the
+  // field; with Ctrl or Alt held they are recorded like any other key.
+  bool TakesKey(WPARAM, WORD modifiers) const override {
+    return (modifiers & (kModControl | kModAlt)) != 0;
+  }
   void GetHotKey(WORD& virtual_key, WORD& modifiers) const;
   void SetHotKey(WORD virtual_key, WORD modifiers);
   // A text in the shown form ("Alt + S") also sets the key it names.
