@@ -188,6 +188,10 @@ void CUiDriver::AnswerNextModal(LPCTSTR button_name) {
   SetModalStartObserver([name](HWND window) { Click(window, name.c_str()); });
 }
 
+void CUiDriver::AnswerNextModalByKey(UINT virtual_key) {
+  SetModalStartObserver([virtual_key](HWND window) { SendKey(window, virtual_key, 0); });
+}
+
 CUiString CUiDriver::GetText(HWND window, LPCTSTR name) {
   const CControlUI* control = FindControl(window, name);
   return control != nullptr ? control->GetText() : CUiString();

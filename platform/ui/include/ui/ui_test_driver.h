@@ -47,6 +47,8 @@ class CUiDriver {
   static bool MoveSlider(HWND window, LPCTSTR name, int value);
   // The next modal loop to start gets a click on its control of that name.
   static void AnswerNextModal(LPCTSTR button_name);
+  // The next modal loop to start gets the key, on whatever control has its keyboard.
+  static void AnswerNextModalByKey(UINT virtual_key);
 
   static CUiString GetText(HWND window, LPCTSTR name);
   static bool IsVisible(HWND window, LPCTSTR name);
