@@ -126,7 +126,22 @@ TEST_P(LoginViewSkinTest, ThePickedCameraStaysPickedWhenTheCurrentOneComesLaterI
   EXPECT_EQ(Text(L"camera_device"), L"Desk camera");
 }
 
-TEST_P(LoginViewSkinTest, WithNeitherTheShownNameNorTheCurrentIdTheListKeepsNoSelection) {
+// Two cameras of one model: the one picked stays picked through refills, wherever it moves.
+TEST_P(LoginViewSkinTest, ThePickedOfTwoSameNamedCamerasStaysPickedByItsId) {
+  devices_.cameras.plugged = {{"USB camera", "cam-usb-1"}, {"USB camera", "cam-usb-2"}};
+  devices_.cameras.current = "cam-usb-2";
+  Post(UM_ENGINE_READY, TIMER_ENGINE_START);
+  ASSERT_TRUE(CUiDriver::PickItem(view(), L"camera_device", 0));
+  EXPECT_EQ(Selection(L"camera_device"), 0);  // the pick's own refill kept it
+  devices_.cameras.plugged.insert(devices_.cameras.plugged.begin(), {"Desk camera", "cam-a"});
+  ASSERT_TRUE(CUiDriver::PickItem(view(), L"audin_device", 0));
+  EXPECT_EQ(Selection(L"camera_device"), 1);
+  TypeCode(L"QV-2024");
+  ASSERT_TRUE(CUiDriver::Click(view(), L"join_class"));
+  EXPECT_EQ(devices_.cameras.selected.back(), "cam-usb-1");
+}
+
+TEST_P(LoginViewSkinTest, WithNeitherTheShownDeviceNorTheCurrentIdTheListKeepsNoSelection) {
   Post(UM_ENGINE_READY, TIMER_ENGINE_START);
   devices_.cameras.plugged = {{"USB camera", "cam-c"}};
   devices_.cameras.current = "cam-gone";

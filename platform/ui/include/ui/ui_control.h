@@ -72,6 +72,9 @@ class CControlUI {
 
   CUiString GetName() const { return name_; }
   void SetName(LPCTSTR name) { name_ = name; }
+  // A text the program keeps with the control; the library never reads it.
+  CUiString GetUserData() const { return user_data_; }
+  void SetUserData(LPCTSTR data) { user_data_ = data; }
   virtual CUiString GetText() const { return text_; }
   virtual void SetText(LPCTSTR text);
 
@@ -169,6 +172,7 @@ class CControlUI {
   CPaintManagerUI* manager_ = nullptr;
   CControlUI* parent_ = nullptr;
   CUiString name_;
+  CUiString user_data_;
   CUiString text_;
   bool visible_ = true;
   bool enabled_ = true;
