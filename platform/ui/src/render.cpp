@@ -202,4 +202,21 @@ void CRenderContext::DrawText(const std::wstring& text, const RECT& rect, DWORD 
   cairo_restore(cr_);
 }
 
+void CRenderContext::DrawTextLine(const std::wstring& text, int x, const RECT& clip, DWORD argb,
+                                  const FontInfo& font) {
+  if (text.empty() || (argb & 0xFF000000) == 0) return;
+  if (clip.right <= clip.left || clip.bottom <= clip.top) return;
+  LayoutPtr layout = MakeTextLayout(cr_, text, font);
+  int text_width = 0;
+  int text_height = 0;
+  pango_layout_get_pixel_size(layout.get(), &text_width, &text_height);
+  cairo_save(cr_);
+  cairo_rectangle(cr_, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top);
+  cairo_clip(cr_);
+  SetSourceArgb(cr_, argb);
+  cairo_move_to(cr_, x, clip.top + (clip.bottom - clip.top - text_height) / 2.0);
+  pango_cairo_show_layout(cr_, layout.get());
+  cairo_restore(cr_);
+}
+
 }  // namespace ui

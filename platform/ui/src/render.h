@@ -59,6 +59,9 @@ class CRenderContext {
   bool DrawImage(const ImageDescription& image, const RECT& rect);
   void DrawText(const std::wstring& text, const RECT& rect, DWORD argb, const FontInfo& font,
                 UINT align);
+  // One line from x, whole (never shortened), centred in clip's height and cut at its edges.
+  void DrawTextLine(const std::wstring& text, int x, const RECT& clip, DWORD argb,
+                    const FontInfo& font);
 
  private:
   cairo_t* cr_;

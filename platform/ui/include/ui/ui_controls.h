@@ -58,8 +58,9 @@ class CButtonUI : public CLabelUI {
   DWORD pushed_bk_color_ = 0;
 };
 
-// A one-line text field drawn by the library: caret, selection, typing, Backspace and Delete,
-// Home and End, Ctrl+A; every change of its text raises "textchanged".
+// A one-line text field drawn by the library: a blinking caret, kept in view by scrolling the
+// text; selection by Shift with the keys or by a drag; typing, Backspace and Delete; Home,
+// End and Ctrl+arrows by words; Ctrl+A; every change of its text raises "textchanged".
 class CEditUI : public CLabelUI {
  public:
   LPCTSTR GetClass() const override;
@@ -72,6 +73,10 @@ class CEditUI : public CLabelUI {
   int GetSelectionEnd() const;
   void SetSel(int start, int end);
   int GetMaxChar() const { return max_char_; }
+  // Whether the blinking caret is on show at this moment.
+  bool IsCaretShown() const { return IsFocused() && caret_on_; }
+  // Where the caret is drawn, in window client coordinates, the text's scrolling applied.
+  RECT GetCaretRect() const;
 
   void DoEvent(TEventUI& event) override;
   void DoPaint(CRenderContext& context) override;
@@ -86,8 +91,15 @@ class CEditUI : public CLabelUI {
   bool DeleteSelection();
   void ReplaceText(std::wstring text, int caret);
   HWND PaintWindow() const;
+  // The caret shows solid from now and blinks again after a while.
+  void RestartBlink();
+  // The pixels of text scrolled away at the left so that the caret is in view.
+  int Scroll() const;
+  int IndexAtX(int x) const;
 
   int caret_ = 0;
+  bool caret_on_ = false;
+  mutable int scroll_ = 0;
   int anchor_ = 0;
   bool focus_fresh_ = false;  // the keyboard arrived and nothing has used it yet
   bool placing_ = false;      // the press under way places the caret, and a drag selects
