@@ -19,6 +19,11 @@ constexpr int kMinThumb = 16;
 constexpr int kWheelItems = 3;  // items scrolled by one notch of the wheel
 constexpr int kArrowWidth = 20;   // the closed box's drop-down arrow
 
+// Items line up with the closed box's text.
+int ItemTextInset(const CComboUI& combo) {
+  return combo.GetTextPadding().left > 0 ? combo.GetTextPadding().left : kItemTextInset;
+}
+
 const FontInfo& ItemFont(const CComboUI& combo, const CControlUI& item) {
   return combo.GetManager()->GetFont(item.GetFont() >= 0 ? item.GetFont() : combo.GetFont());
 }
@@ -50,8 +55,8 @@ class CDropListUI : public CControlUI {
       else if (i == window_.GetHotItem())
         context.FillRect(rect, combo.GetItemHotBkColor());
       context.FillRect(rect, item->GetBkColor());
-      const RECT text{rect.left + kItemTextInset, rect.top, rect.right - kItemTextInset,
-                      rect.bottom};
+      const int inset = ItemTextInset(combo);
+      const RECT text{rect.left + inset, rect.top, rect.right - inset, rect.bottom};
       context.DrawText(item->GetText().str(), text, item->GetTextColor(), ItemFont(combo, *item),
                        kAlignLeft | kAlignVCenter);
     }
@@ -190,7 +195,7 @@ void CComboWnd::Open() {
     shown_height = std::min(shown_height, std::max(owner_.GetDropBoxHeight() - 2, kDefaultItemHeight));
   const bool scrolls = ContentHeight() > shown_height;
   const int height = shown_height + 2;
-  const int wanted = longest + 2 * kItemTextInset + 2 + (scrolls ? kScrollBarWidth : 0);
+  const int wanted = longest + 2 * ItemTextInset(owner_) + 2 + (scrolls ? kScrollBarWidth : 0);
   const int width = std::min<int>(std::max<int>(bottom_right.x - top_left.x, wanted),
                                   work.right - work.left);
   const int x = std::clamp<int>(top_left.x, work.left, work.right - width);
@@ -490,8 +495,7 @@ void CComboUI::OnKey(WPARAM key, WORD modifiers) {
 
 RECT CComboUI::TextArea() const {
   RECT area = GetPos();
-  const RECT padding = GetTextPadding();
-  area.left += padding.left > 0 ? padding.left : 6;
+  area.left += ItemTextInset(*this);
   area.right -= kArrowWidth;
   return area;
 }

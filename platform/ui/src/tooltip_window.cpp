@@ -8,7 +8,7 @@ namespace ui {
 
 namespace {
 
-constexpr int kPaddingX = 8;
+constexpr int kPaddingX = 10;
 constexpr int kPaddingY = 5;
 constexpr int kCursorGap = 20;  // below the pointer, so the tip never sits under it
 
