@@ -6,18 +6,15 @@
 #include "ui_test_support.h"
 
 using ui::CUiDriver;
-using ui_test::LayoutWindow;
 
 namespace {
 
 constexpr int kItems = 12;
 
-class DropDownTest : public ::testing::TestWithParam<const wchar_t*> {
+class DropDownTest : public ui_test::GalleryTest<::testing::TestWithParam<const wchar_t*>> {
  protected:
   void SetUp() override {
-    ui_test::UseSkin(GetParam());
-    ASSERT_NE(window_.Open(), nullptr);
-    hwnd_ = window_.GetHWND();
+    OpenGallery(GetParam());
     combo_ = dynamic_cast<ui::CComboUI*>(window_.Find(L"camera_device"));
     combo_->RemoveAll();
     for (int i = 0; i < kItems; ++i) {
@@ -31,17 +28,12 @@ class DropDownTest : public ::testing::TestWithParam<const wchar_t*> {
     combo_->SelectItem(1);
     window_.notes.clear();
   }
-  void TearDown() override {
-    if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
-  }
   void Key(UINT key) {
     ASSERT_TRUE(CUiDriver::PressKey(hwnd_, L"camera_device", key));
   }
   bool Shows(int index) { return CUiDriver::DropDownShows(hwnd_, L"camera_device", index); }
   int Highlight() { return CUiDriver::DropDownHighlight(hwnd_, L"camera_device"); }
 
-  LayoutWindow window_{L"gallery.xml"};
-  HWND hwnd_ = nullptr;
   ui::CComboUI* combo_ = nullptr;
 };
 

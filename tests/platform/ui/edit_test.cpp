@@ -5,28 +5,20 @@
 #include "ui_test_support.h"
 
 using ui::CUiDriver;
-using ui_test::LayoutWindow;
 
 namespace {
 
-class EditTest : public ::testing::Test {
+class EditTest : public ui_test::GalleryTest<> {
  protected:
   void SetUp() override {
-    ui_test::UseSkin(L"orbs.en");
-    ASSERT_NE(window_.Open(), nullptr);
-    hwnd_ = window_.GetHWND();
+    OpenGallery(L"orbs.en");
     edit_ = dynamic_cast<ui::CEditUI*>(window_.Find(L"class_code"));
     CUiDriver::Layout(hwnd_);
-  }
-  void TearDown() override {
-    if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
   }
   void Press(UINT key, WORD modifiers = 0) {
     ASSERT_TRUE(CUiDriver::PressKey(hwnd_, L"class_code", key, modifiers));
   }
 
-  LayoutWindow window_{L"gallery.xml"};
-  HWND hwnd_ = nullptr;
   ui::CEditUI* edit_ = nullptr;
 };
 

@@ -5,20 +5,14 @@
 #include "ui_test_support.h"
 
 using ui::CUiDriver;
-using ui_test::LayoutWindow;
 
 namespace {
 
-class KeyboardTest : public ::testing::Test {
+class KeyboardTest : public ui_test::GalleryTest<> {
  protected:
   void SetUp() override {
-    ui_test::UseSkin(L"orbs.en");
-    ASSERT_NE(window_.Open(), nullptr);
-    hwnd_ = window_.GetHWND();
+    OpenGallery(L"orbs.en");
     CUiDriver::Layout(hwnd_);
-  }
-  void TearDown() override {
-    if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
   }
   void Key(UINT key, WORD modifiers = 0) {
     if (modifiers & ui::kModShift) SendMessageW(hwnd_, WM_KEYDOWN, VK_SHIFT, 0);
@@ -31,8 +25,6 @@ class KeyboardTest : public ::testing::Test {
     return focus != nullptr ? focus->GetName().str() : L"";
   }
 
-  LayoutWindow window_{L"gallery.xml"};
-  HWND hwnd_ = nullptr;
 };
 
 TEST_F(KeyboardTest, TabVisitsTheControlsThatTakeTheKeyboardInLayoutOrderBothWays) {

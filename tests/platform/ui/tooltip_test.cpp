@@ -5,20 +5,14 @@
 #include "ui_test_support.h"
 
 using ui::CUiDriver;
-using ui_test::LayoutWindow;
 
 namespace {
 
-class ToolTipTest : public ::testing::TestWithParam<const wchar_t*> {
+class ToolTipTest : public ui_test::GalleryTest<::testing::TestWithParam<const wchar_t*>> {
  protected:
   void SetUp() override {
-    ui_test::UseSkin(GetParam());
-    ASSERT_NE(window_.Open(), nullptr);
-    hwnd_ = window_.GetHWND();
+    OpenGallery(GetParam());
     CUiDriver::Layout(hwnd_);
-  }
-  void TearDown() override {
-    if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
   }
   std::wstring TipAfter(int milliseconds) {
     win::headless::AdvanceClock(milliseconds);
@@ -26,8 +20,6 @@ class ToolTipTest : public ::testing::TestWithParam<const wchar_t*> {
     return CUiDriver::ToolTipText(hwnd_).str();
   }
 
-  LayoutWindow window_{L"gallery.xml"};
-  HWND hwnd_ = nullptr;
 };
 
 const std::wstring kLongName =
