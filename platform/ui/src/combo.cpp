@@ -191,8 +191,10 @@ void CComboWnd::Open() {
     longest = std::max(longest, TextWidth(item.GetText().str(), ItemFont(owner_, item)));
   }
   if (shown_height == 0) shown_height = kDefaultItemHeight;
-  if (owner_.GetDropBoxHeight() > 0)
-    shown_height = std::min(shown_height, std::max(owner_.GetDropBoxHeight() - 2, kDefaultItemHeight));
+  if (owner_.GetDropBoxHeight() > 0) {
+    const int most = std::max(owner_.GetDropBoxHeight() - 2, kDefaultItemHeight);
+    shown_height = std::min(shown_height, most);
+  }
   const bool scrolls = ContentHeight() > shown_height;
   const int height = shown_height + 2;
   const int wanted = longest + 2 * ItemTextInset(owner_) + 2 + (scrolls ? kScrollBarWidth : 0);

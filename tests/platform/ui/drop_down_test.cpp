@@ -19,7 +19,7 @@ class DropDownTest : public ui_test::GalleryTest<::testing::TestWithParam<const 
     combo_->RemoveAll();
     for (int i = 0; i < kItems; ++i) {
       auto* item = new ui::CListLabelElementUI;
-      const std::wstring name = i == kItems - 1 ? L"Zoom camera with a name far longer than its list"
+      const std::wstring name = i == kItems - 1 ? L"Zoom camera, its name far longer than the list"
                                                 : L"Camera " + std::to_wstring(i + 1);
       item->SetText(name.c_str());
       item->SetFixedHeight(30);
@@ -125,10 +125,7 @@ TEST_P(DropDownTest, ScrolledPopUpScreenshot) {
   Key(VK_DOWN);
   Key(VK_DOWN);
   CUiDriver::Pump();
-  const std::wstring archive = GetParam();
-  EXPECT_TRUE(win::headless::SaveScreenPng(std::string(QUORVEL_SCREENSHOT_DIR) +
-                                           "/dropdown_scrolled_" +
-                                           std::string(archive.begin() + 5, archive.end()) + ".png"));
+  EXPECT_TRUE(win::headless::SaveScreenPng(ui_test::ShotPath("dropdown_scrolled", GetParam())));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSkins, DropDownTest, ::testing::Values(L"orbs.cn", L"orbs.en"));

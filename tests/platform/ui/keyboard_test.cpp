@@ -29,9 +29,9 @@ class KeyboardTest : public ui_test::GalleryTest<> {
 
 TEST_F(KeyboardTest, TabVisitsTheControlsThatTakeTheKeyboardInLayoutOrderBothWays) {
   // The disabled button and the labels are passed over; the end wraps round to the start.
-  const std::vector<std::wstring> order = {L"closebtn",  L"push_button",   L"color_button",
-                                           L"class_code", L"camera_device", L"switch_camera_hotykey",
-                                           L"volume_slider", L"closebtn"};
+  const std::vector<std::wstring> order = {
+      L"closebtn",      L"push_button", L"color_button", L"class_code", L"camera_device",
+      L"switch_camera_hotykey", L"volume_slider", L"closebtn"};
   for (const std::wstring& name : order) {
     Key(VK_TAB);
     EXPECT_EQ(Focused(), name);
