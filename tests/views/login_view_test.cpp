@@ -259,22 +259,6 @@ TEST_P(LoginViewSkinTest, Screenshots) {
   EXPECT_TRUE(shell_test::SaveScreen(ShotName("login_view")));
 }
 
-TEST_P(LoginViewSkinTest, TabGoesFromTheCodeToTheListsAndTheJoinButtonWhereSpaceJoins) {
-  Post(UM_ENGINE_READY, TIMER_ENGINE_START);
-  TypeCode(L"QV-2024");
-  for (const wchar_t* name : {L"camera_device", L"audin_device", L"join_class", L"class_code"}) {
-    SendMessageW(view(), WM_KEYDOWN, VK_TAB, 0);
-    EXPECT_EQ(CUiDriver::ManagerOf(view())->GetFocus(), CUiDriver::FindControl(view(), name));
-  }
-  ASSERT_TRUE(CUiDriver::PressKey(view(), L"class_code", VK_TAB, ui::kModShift));
-  EXPECT_EQ(CUiDriver::ManagerOf(view())->GetFocus(), CUiDriver::FindControl(view(), L"join_class"));
-  EXPECT_TRUE(shell_test::SaveScreen(ShotName("login_view_focus")));
-  EXPECT_TRUE(logins_.empty());
-  SendMessageW(view(), WM_KEYDOWN, VK_SPACE, 0);
-  ASSERT_EQ(logins_.size(), 1u);
-  EXPECT_EQ(logins_[0], "QV-2024");
-}
-
 // Twelve cameras, one with a name longer than the closed box: the pop-up scrolls to the last
 // and the closed box shows the long name whole on hover.
 TEST_P(LoginViewSkinTest, ManyCamerasScrollAndALongNameShowsWholeOnHoverScreenshots) {

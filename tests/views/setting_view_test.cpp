@@ -275,19 +275,6 @@ TEST_P(SettingViewTest, TabReachesTheCameraListWhoseArrowsAndEnterChangeTheCamer
   EXPECT_TRUE(DialogOpen());
 }
 
-TEST_P(SettingViewTest, EscClosesAnOpenListBeforeItCancelsTheDialog) {
-  OpenDialog();
-  ASSERT_TRUE(CUiDriver::Click(dialog(), L"camera_device"));
-  ASSERT_TRUE(CUiDriver::PressKey(dialog(), L"camera_device", VK_ESCAPE));
-  CUiDriver::Pump();
-  EXPECT_TRUE(DialogOpen());
-  EXPECT_FALSE(dynamic_cast<ui::CComboUI*>(CUiDriver::FindControl(dialog(), L"camera_device"))
-                   ->IsDropped());
-  ASSERT_TRUE(CUiDriver::PressKey(dialog(), L"camera_device", VK_ESCAPE));
-  CUiDriver::Pump();
-  EXPECT_FALSE(DialogOpen());
-}
-
 TEST_P(SettingViewTest, ACombinationTheDesktopRefusedGivesWayToTheOneBefore) {
   holder_.settings().hotkey = "Alt + S";
   OpenDialog();

@@ -117,17 +117,6 @@ TEST_P(DropDownTest, EnterOrAClickPicksWithOneSelection) {
   EXPECT_EQ(window_.CountNotes(L"itemselect"), 2);
 }
 
-TEST_P(DropDownTest, ScrolledPopUpScreenshot) {
-  CUiDriver::Click(hwnd_, L"camera_device");
-  CUiDriver::ScrollDropDown(hwnd_, L"camera_device", -1);
-  Key(VK_DOWN);
-  Key(VK_DOWN);
-  Key(VK_DOWN);
-  Key(VK_DOWN);
-  CUiDriver::Pump();
-  EXPECT_TRUE(win::headless::SaveScreenPng(ui_test::ShotPath("dropdown_scrolled", GetParam())));
-}
-
 INSTANTIATE_TEST_SUITE_P(BothSkins, DropDownTest, ::testing::Values(L"orbs.cn", L"orbs.en"));
 
 }  // namespace

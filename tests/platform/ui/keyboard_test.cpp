@@ -24,7 +24,6 @@ class KeyboardTest : public ui_test::GalleryTest<> {
     const ui::CControlUI* focus = window_.manager().GetFocus();
     return focus != nullptr ? focus->GetName().str() : L"";
   }
-
 };
 
 TEST_F(KeyboardTest, TabVisitsTheControlsThatTakeTheKeyboardInLayoutOrderBothWays) {

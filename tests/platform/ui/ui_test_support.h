@@ -85,13 +85,6 @@ class LayoutWindow : public ui::WindowImplBase {
   std::wstring class_name_;
 };
 
-// Where a screenshot of one archive's window goes: "<what>_cn.png" or "<what>_en.png".
-inline std::string ShotPath(const std::string& what, const std::wstring& archive) {
-  const std::wstring language = archive.substr(archive.find(L'.') + 1);
-  return std::string(QUORVEL_SCREENSHOT_DIR) + "/" + what + "_" +
-         std::string(language.begin(), language.end()) + ".png";
-}
-
 // A test on the gallery layout of the real archive: open from OpenGallery, gone after the test.
 template <typename Base = ::testing::Test>
 class GalleryTest : public Base {
