@@ -392,6 +392,9 @@ bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
       capture_ = nullptr;
       held_modifiers_ = 0;
       return false;
+    case WM_SHOWWINDOW:
+      if (wParam == FALSE) HideToolTip();
+      return false;
     default:
       return false;
   }
