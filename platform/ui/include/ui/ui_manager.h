@@ -4,7 +4,10 @@
 // Each window built from a layout has one manager: it owns the root control, turns the
 // window's mouse and keyboard messages into control events (hot, pushed, focused, captured
 // controls), sends notifications to its notifiers, and paints the tree onto the window's
-// surface. Changes only mark the window dirty; one paint runs per turn of the message loop.
+// surface. Tab, Enter and Esc that the focused control leaves alone move the focus or press
+// the layout's default and cancel buttons; a hovered control's cut-off text shows in a tooltip;
+// controls' timers run here. Changes only mark the window dirty; one paint runs per turn of
+// the message loop.
 #pragma once
 
 #include <windows.h>
