@@ -42,7 +42,8 @@ constexpr UINT UM_CONFIG_DONE = WM_USER + 5000;   // 6024, whatever the outcome
 constexpr UINT UM_LOGIN_RESULT = WM_USER + 5001;  // 6025; wParam: 0 login step, 1 access step;
                                                   // lParam: 1 succeeded, 0 failed
 
-// Timers (wParam of WM_TIMER), each on the window that starts it.
+// Timers (wParam of WM_TIMER), each on the window that starts it. The window library runs
+// timers 4101 (tooltip delay) and 4102 (caret blink) on the program's windows: never use those.
 constexpr UINT_PTR TIMER_LESSON_CLOCK = 1124;    // alarm bar and status bar, 500 ms
 constexpr UINT_PTR TIMER_NOTICE = 2024;          // main window, 3000 ms, one shot
 constexpr UINT_PTR TIMER_CONTROL_BAR_HIDE = 2025; // control bar, 3000 ms

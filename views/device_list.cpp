@@ -25,11 +25,17 @@ DeviceSource Microphones(MediaEngine& media) {
           }};
 }
 
-void AddDeviceItem(ui::CComboUI& list, const std::wstring& name) {
+void AddDeviceItem(ui::CComboUI& list, const std::wstring& name, const std::wstring& id) {
   auto* item = new ui::CListLabelElementUI;
   item->SetText(name.c_str());
+  item->SetUserData(id.c_str());
   item->SetFixedHeight(kDeviceItemHeight);
   list.Add(item);
+}
+
+std::wstring ShownDeviceId(const ui::CComboUI& list) {
+  const ui::CControlUI* item = list.GetItemAt(list.GetCurSel());
+  return item != nullptr ? item->GetUserData().str() : std::wstring();
 }
 
 std::wstring SelectedDeviceId(const ui::CComboUI& list, const DeviceSource& source) {

@@ -20,8 +20,11 @@ struct DeviceSource {
 DeviceSource Cameras(MediaEngine& media);
 DeviceSource Microphones(MediaEngine& media);
 
-// Appends one item with the device's name, 30 pixels high.
-void AddDeviceItem(ui::CComboUI& list, const std::wstring& name);
+// Appends one item with the device's name, 30 pixels high, that keeps the device's id.
+void AddDeviceItem(ui::CComboUI& list, const std::wstring& name, const std::wstring& id);
+// The id kept by the selected item, which names the device even after the engine's list has
+// changed; empty without a selection.
+std::wstring ShownDeviceId(const ui::CComboUI& list);
 
 // The engine's id of the selected item; empty without a selection, as the lookup then fails.
 std::wstring SelectedDeviceId(const ui::CComboUI& list, const DeviceSource& source);

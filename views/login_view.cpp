@@ -34,10 +34,10 @@ bool IsPlaceholder(const std::wstring& text) {
 }
 
 // The device the closed box showed stays chosen while it is plugged in, wherever it lies in
-// the new list; only without it does the engine's current device get the selection. Among
-// equal names or ids the last one counts.
+// the new list; only without it does the engine's current device get the selection. Devices
+// are told apart by id: two cameras of one model share a name.
 void FillDeviceList(ui::CComboUI& list, const DeviceSource& source) {
-  const std::wstring shown = list.GetText().str();
+  const std::wstring shown = ShownDeviceId(list);
   list.RemoveAll();
   source.refresh();
   const std::wstring current = source.current();
@@ -48,8 +48,8 @@ void FillDeviceList(ui::CComboUI& list, const DeviceSource& source) {
     std::wstring name;
     std::wstring id;
     source.at(index, name, id);
-    AddDeviceItem(list, name);
-    if (name == shown) shown_index = index;
+    AddDeviceItem(list, name, id);
+    if (!shown.empty() && id == shown) shown_index = index;
     if (id == current) current_index = index;
   }
   const int chosen = shown_index >= 0 ? shown_index : current_index;

@@ -27,7 +27,7 @@ void FillSelectingCurrentById(ui::CComboUI& list, const DeviceSource& source) {
     std::wstring name;
     std::wstring id;
     source.at(index, name, id);
-    AddDeviceItem(list, name);
+    AddDeviceItem(list, name, id);
     if (id == current) list.SelectItem(index, false);
   }
 }

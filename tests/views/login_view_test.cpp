@@ -126,7 +126,22 @@ TEST_P(LoginViewSkinTest, ThePickedCameraStaysPickedWhenTheCurrentOneComesLaterI
   EXPECT_EQ(Text(L"camera_device"), L"Desk camera");
 }
 
-TEST_P(LoginViewSkinTest, WithNeitherTheShownNameNorTheCurrentIdTheListKeepsNoSelection) {
+// Two cameras of one model: the one picked stays picked through refills, wherever it moves.
+TEST_P(LoginViewSkinTest, ThePickedOfTwoSameNamedCamerasStaysPickedByItsId) {
+  devices_.cameras.plugged = {{"USB camera", "cam-usb-1"}, {"USB camera", "cam-usb-2"}};
+  devices_.cameras.current = "cam-usb-2";
+  Post(UM_ENGINE_READY, TIMER_ENGINE_START);
+  ASSERT_TRUE(CUiDriver::PickItem(view(), L"camera_device", 0));
+  EXPECT_EQ(Selection(L"camera_device"), 0);  // the pick's own refill kept it
+  devices_.cameras.plugged.insert(devices_.cameras.plugged.begin(), {"Desk camera", "cam-a"});
+  ASSERT_TRUE(CUiDriver::PickItem(view(), L"audin_device", 0));
+  EXPECT_EQ(Selection(L"camera_device"), 1);
+  TypeCode(L"QV-2024");
+  ASSERT_TRUE(CUiDriver::Click(view(), L"join_class"));
+  EXPECT_EQ(devices_.cameras.selected.back(), "cam-usb-1");
+}
+
+TEST_P(LoginViewSkinTest, WithNeitherTheShownDeviceNorTheCurrentIdTheListKeepsNoSelection) {
   Post(UM_ENGINE_READY, TIMER_ENGINE_START);
   devices_.cameras.plugged = {{"USB camera", "cam-c"}};
   devices_.cameras.current = "cam-gone";
@@ -242,6 +257,30 @@ TEST_P(LoginViewSkinTest, Screenshots) {
   EXPECT_TRUE(shell_test::SaveScreen(ShotName("login_view_start")));
   TypeCode(L"QV-2024");
   EXPECT_TRUE(shell_test::SaveScreen(ShotName("login_view")));
+}
+
+// Twelve cameras, one with a name longer than the closed box: the pop-up scrolls to the last
+// and the closed box shows the long name whole on hover.
+TEST_P(LoginViewSkinTest, ManyCamerasScrollAndALongNameShowsWholeOnHoverScreenshots) {
+  const std::string long_name = Chinese() ? "教室前方高清摄像头（左侧，带麦克风阵列）第二代"
+                                          : "Front classroom camera, left side, with microphone array";
+  devices_.cameras.plugged.clear();
+  for (int i = 1; i <= 12; ++i) {
+    devices_.cameras.plugged.push_back(
+        {i == 12 ? long_name : "Camera " + std::to_string(i), "cam-" + std::to_string(i)});
+  }
+  devices_.cameras.current = "cam-12";
+  Post(UM_ENGINE_READY, TIMER_ENGINE_START);
+  ASSERT_TRUE(CUiDriver::Hover(view(), L"camera_device"));
+  win::headless::AdvanceClock(500);
+  CUiDriver::Pump();
+  EXPECT_EQ(CUiDriver::ToolTipText(view()).str(), Text(L"camera_device"));
+  EXPECT_TRUE(shell_test::SaveScreen(ShotName("login_view_tooltip")));
+  ASSERT_TRUE(CUiDriver::Click(view(), L"camera_device"));
+  EXPECT_TRUE(CUiDriver::DropDownShows(view(), L"camera_device", 11));
+  ASSERT_TRUE(CUiDriver::ScrollDropDown(view(), L"camera_device", 1));
+  EXPECT_FALSE(CUiDriver::DropDownShows(view(), L"camera_device", 11));
+  EXPECT_TRUE(shell_test::SaveScreen(ShotName("login_view_scrolled_list")));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSkins, LoginViewSkinTest, ::testing::ValuesIn(shell_test::kBothSkins),

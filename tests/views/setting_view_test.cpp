@@ -234,6 +234,47 @@ TEST_P(SettingViewTest, TheModalRunEndsWithOneAfterOkAndTwoAfterCancelOrClose) {
   }
 }
 
+// Enter is the OK button and Esc the cancel button, from the shortcut field too; Enter on a
+// focused button is that button.
+TEST_P(SettingViewTest, TheModalRunEndsWithOneAfterEnterAndTwoAfterEsc) {
+  const struct {
+    const wchar_t* focus;
+    UINT key;
+    UINT result;
+  } answers[] = {{nullptr, VK_RETURN, 1},
+                 {nullptr, VK_ESCAPE, 2},
+                 {L"switch_camera_hotykey", VK_RETURN, 1},
+                 {L"switch_camera_hotykey", VK_ESCAPE, 2},
+                 {L"cancel_btn", VK_RETURN, 2}};
+  for (const auto& answer : answers) {
+    auto* view = new SettingView(holder_, *media_);
+    const HWND window =
+        view->Create(meeting_view_, L"", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, 400, 430);
+    ASSERT_NE(window, nullptr);
+    if (answer.focus != nullptr) CUiDriver::FindControl(window, answer.focus)->SetFocus();
+    CUiDriver::AnswerNextModalByKey(answer.key);
+    EXPECT_EQ(view->ShowModal(), answer.result) << answer.key;
+  }
+  EXPECT_EQ(SavedSettings().hotkey, "Alt + S");  // neither key was taken as a shortcut
+}
+
+TEST_P(SettingViewTest, TabReachesTheCameraListWhoseArrowsAndEnterChangeTheCameraOnce) {
+  ASSERT_TRUE(media_->SelectCamera(L"cam-desk"));
+  OpenDialog();
+  for (int i = 0; i < 3; ++i) SendMessageW(dialog(), WM_KEYDOWN, VK_TAB, 0);
+  ASSERT_EQ(CUiDriver::FindControl(dialog(), L"camera_device"),
+            CUiDriver::ManagerOf(dialog())->GetFocus());
+  const std::string shot = std::string("setting_view_focus_") + GetParam().language;
+  EXPECT_TRUE(CUiDriver::SaveScreenshot(dialog(), shell_test::ScreenshotPath(shot)));
+  for (UINT key : {VK_DOWN, VK_DOWN, VK_DOWN}) SendMessageW(dialog(), WM_KEYDOWN, key, 0);
+  EXPECT_EQ(CountPosted(UM_CAMERA_RESTARTED), 0);
+  SendMessageW(dialog(), WM_KEYDOWN, VK_RETURN, 0);
+  CUiDriver::Pump();
+  EXPECT_EQ(media_->CurrentCamera(), L"cam-usb-2");
+  EXPECT_EQ(CountPosted(UM_CAMERA_RESTARTED), 1);
+  EXPECT_TRUE(DialogOpen());
+}
+
 TEST_P(SettingViewTest, ACombinationTheDesktopRefusedGivesWayToTheOneBefore) {
   holder_.settings().hotkey = "Alt + S";
   OpenDialog();

@@ -90,6 +90,18 @@ TEST_P(MsgBoxTest, OkConfirmsAndCancelOrCloseCancelEveryBox) {
   }
 }
 
+TEST_P(MsgBoxTest, EnterConfirmsAndEscCancelsEveryBox) {
+  for (const BoxUse& use : kBoxes) {
+    SCOPED_TRACE(ShortName(use));
+    for (const auto& [key, code] : {std::pair<UINT, UINT>{VK_RETURN, 1}, {VK_ESCAPE, 2}}) {
+      MsgBox* box = OpenBox(use, owner_->hwnd());
+      ui_test::Watchdog watchdog(box->GetHWND());
+      CUiDriver::AnswerNextModalByKey(key);
+      EXPECT_EQ(box->ShowModal(), code) << key;
+    }
+  }
+}
+
 TEST_P(MsgBoxTest, EveryBoxHasItsControlsAndSpeaksItsSkinsLanguage) {
   const bool chinese = Chinese();
   for (const BoxUse& use : kBoxes) {

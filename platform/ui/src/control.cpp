@@ -71,6 +71,13 @@ void CControlUI::SetEnabled(bool enabled) {
   Invalidate();
 }
 
+bool CControlUI::IsShown() const {
+  for (const CControlUI* control = this; control != nullptr; control = control->parent_) {
+    if (!control->visible_) return false;
+  }
+  return true;
+}
+
 bool CControlUI::IsFocused() const { return manager_ != nullptr && manager_->GetFocus() == this; }
 
 void CControlUI::SetFocus() {
@@ -174,7 +181,11 @@ AttributeStatus CControlUI::ApplyOwnAttribute(const std::wstring& name, const st
          c.SetText(v.c_str());
          return true;
        }},
-      {L"tooltip", [](CControlUI&, const std::wstring&) { return true; }},
+      {L"tooltip",
+       [](CControlUI& c, const std::wstring& v) {
+         c.SetToolTip(v.c_str());
+         return true;
+       }},
       {L"visible",
        [](CControlUI& c, const std::wstring& v) {
          const auto b = ParseBool(v);
@@ -317,13 +328,23 @@ bool CControlUI::DrawImage(CRenderContext& context, const CUiString& image, RECT
   return description && context.DrawImage(*description, rect);
 }
 
+RECT CControlUI::TextArea() const {
+  return RECT{pos_.left + text_padding_.left, pos_.top + text_padding_.top,
+              pos_.right - text_padding_.right, pos_.bottom - text_padding_.bottom};
+}
+
 void CControlUI::PaintText(CRenderContext& context, const std::wstring& text, DWORD color) {
-  RECT area = pos_;
-  area.left += text_padding_.left;
-  area.top += text_padding_.top;
-  area.right -= text_padding_.right;
-  area.bottom -= text_padding_.bottom;
-  context.DrawText(text, area, color, context.manager().GetFont(font_), text_align_);
+  context.DrawText(text, TextArea(), color, context.manager().GetFont(font_), text_align_);
+}
+
+// Wrapped text is laid out to its box by the layout; only a single line is cut off at its end.
+CUiString CControlUI::GetHoverText() const {
+  if (!tooltip_.IsEmpty() || manager_ == nullptr) return tooltip_;
+  const std::wstring text = GetText().str();
+  if (text.empty() || (text_align_ & kAlignWordBreak) != 0) return CUiString();
+  const RECT area = TextArea();
+  return TextWidth(text, manager_->GetFont(font_)) > area.right - area.left ? GetText()
+                                                                             : CUiString();
 }
 
 void CControlUI::Notify(LPCTSTR type, WPARAM wParam, LPARAM lParam) {

@@ -1,7 +1,9 @@
 #include <algorithm>
+#include <cwctype>
 
 #include "attribute_table.h"
 #include "clipboard_text.h"
+#include "library_timers.h"
 #include "ui/ui_controls.h"
 #include "ui/ui_manager.h"
 #include "render.h"
@@ -17,6 +19,25 @@ std::wstring OneLine(const std::wstring& text) {
     if (c >= 0x20 && c != 0x7F) line += c;
   }
   return line;
+}
+
+bool IsSpace(wchar_t c) { return std::iswspace(static_cast<wint_t>(c)) != 0; }
+
+// Ctrl+Right: past the rest of this word and the blanks after it; Ctrl+Left: back over blanks
+// to the start of the word before.
+int NextWordStart(const std::wstring& text, int from) {
+  const int length = static_cast<int>(text.size());
+  int i = from;
+  while (i < length && !IsSpace(text[static_cast<size_t>(i)])) ++i;
+  while (i < length && IsSpace(text[static_cast<size_t>(i)])) ++i;
+  return i;
+}
+
+int PreviousWordStart(const std::wstring& text, int from) {
+  int i = from;
+  while (i > 0 && IsSpace(text[static_cast<size_t>(i - 1)])) --i;
+  while (i > 0 && !IsSpace(text[static_cast<size_t>(i - 1)])) --i;
+  return i;
 }
 
 }  // namespace
@@ -64,7 +85,7 @@ void CEditUI::ReplaceText(std::wstring text, int caret) {
   const bool changed = text != GetText().str();
   CLabelUI::SetText(text.c_str());
   caret_ = anchor_ = caret;
-  Invalidate();
+  RestartBlink();
   if (changed) Notify(L"textchanged");
 }
 
@@ -96,18 +117,61 @@ HWND CEditUI::PaintWindow() const {
 void CEditUI::MoveCaret(int to, bool extend) {
   caret_ = std::clamp(to, 0, GetText().GetLength());
   if (!extend) anchor_ = caret_;
+  RestartBlink();
+}
+
+void CEditUI::RestartBlink() {
   Invalidate();
+  if (!IsFocused()) return;
+  caret_on_ = true;
+  GetManager()->SetTimer(this, kCaretTimer, kCaretBlinkMs);
+}
+
+// Scrolled only as far as the caret needs, and never past the text's end.
+int CEditUI::Scroll() const {
+  if (GetManager() == nullptr) return 0;
+  const FontInfo& font = GetManager()->GetFont(GetFont());
+  const std::wstring text = GetText().str();
+  const RECT area = TextArea();
+  const int width = std::max<int>(1, area.right - area.left - 1);
+  const int caret_x = TextXAtIndex(text, font, caret_);
+  if (caret_x - scroll_ > width) scroll_ = caret_x - width;
+  if (caret_x < scroll_) scroll_ = caret_x;
+  scroll_ = std::clamp(scroll_, 0, std::max(0, TextWidth(text, font) - width));
+  return scroll_;
+}
+
+int CEditUI::IndexAtX(int x) const {
+  const int offset = x - TextArea().left + Scroll();
+  return TextIndexAtX(GetText().str(), GetManager()->GetFont(GetFont()), offset);
+}
+
+RECT CEditUI::GetCaretRect() const {
+  const RECT area = TextArea();
+  const int x = GetManager() != nullptr
+                    ? area.left - Scroll() +
+                          TextXAtIndex(GetText().str(), GetManager()->GetFont(GetFont()), caret_)
+                    : area.left;
+  return RECT{x, GetPos().top + GetTextPadding().top + 3, x + 1,
+              GetPos().bottom - GetTextPadding().bottom - 3};
 }
 
 void CEditUI::OnKey(WPARAM key, WORD modifiers) {
   const bool shift = (modifiers & kModShift) != 0;
+  const bool word = (modifiers & kModControl) != 0;
   const int length = GetText().GetLength();
   switch (key) {
     case VK_LEFT:
-      MoveCaret(!shift && caret_ != anchor_ ? GetSelectionStart() : caret_ - 1, shift);
+      if (word)
+        MoveCaret(PreviousWordStart(GetText().str(), caret_), shift);
+      else
+        MoveCaret(!shift && caret_ != anchor_ ? GetSelectionStart() : caret_ - 1, shift);
       break;
     case VK_RIGHT:
-      MoveCaret(!shift && caret_ != anchor_ ? GetSelectionEnd() : caret_ + 1, shift);
+      if (word)
+        MoveCaret(NextWordStart(GetText().str(), caret_), shift);
+      else
+        MoveCaret(!shift && caret_ != anchor_ ? GetSelectionEnd() : caret_ + 1, shift);
       break;
     case VK_HOME:
       MoveCaret(0, shift);
@@ -152,17 +216,12 @@ void CEditUI::DoEvent(TEventUI& event) {
       focus_fresh_ = false;
       placing_ = !keep_selection;
       if (keep_selection) break;
-      const RECT& pos = GetPos();
-      const int x = event.ptMouse.x - pos.left - GetTextPadding().left;
-      const int index = TextIndexAtX(GetText().str(), GetManager()->GetFont(GetFont()), x);
-      MoveCaret(index, (event.wKeyState & kModShift) != 0);
+      MoveCaret(IndexAtX(event.ptMouse.x), (event.wKeyState & kModShift) != 0);
       break;
     }
     case UIEvent::MouseMove:
-      if (placing_ && GetManager() != nullptr && GetManager()->GetCapture() == this) {
-        const int x = event.ptMouse.x - GetPos().left - GetTextPadding().left;
-        MoveCaret(TextIndexAtX(GetText().str(), GetManager()->GetFont(GetFont()), x), true);
-      }
+      if (placing_ && GetManager() != nullptr && GetManager()->GetCapture() == this)
+        MoveCaret(IndexAtX(event.ptMouse.x), true);
       break;
     case UIEvent::KeyDown:
       focus_fresh_ = false;
@@ -183,10 +242,16 @@ void CEditUI::DoEvent(TEventUI& event) {
     }
     case UIEvent::SetFocus:
       focus_fresh_ = true;
-      Invalidate();
+      RestartBlink();
       break;
     case UIEvent::KillFocus:
       focus_fresh_ = false;
+      caret_on_ = false;
+      GetManager()->KillTimer(this, kCaretTimer);
+      Invalidate();
+      break;
+    case UIEvent::Timer:
+      caret_on_ = !caret_on_;
       Invalidate();
       break;
     default:
@@ -197,23 +262,18 @@ void CEditUI::DoEvent(TEventUI& event) {
 
 void CEditUI::DoPaint(CRenderContext& context) {
   CControlUI::DoPaint(context);
-  const RECT& pos = GetPos();
-  const RECT padding = GetTextPadding();
   const FontInfo& font = context.manager().GetFont(GetFont());
   const std::wstring text = GetText().str();
-  const int origin = pos.left + padding.left;
-  const int top = pos.top + padding.top + 3;
-  const int bottom = pos.bottom - padding.bottom - 3;
+  const RECT area = TextArea();
+  const int origin = area.left - Scroll();
+  const RECT caret = GetCaretRect();
   if (IsFocused() && caret_ != anchor_) {
-    const int x1 = origin + TextXAtIndex(text, font, GetSelectionStart());
-    const int x2 = origin + TextXAtIndex(text, font, GetSelectionEnd());
-    context.FillRect(RECT{x1, top, x2, bottom}, selected_bk_color_);
+    const int x1 = std::max<int>(area.left, origin + TextXAtIndex(text, font, GetSelectionStart()));
+    const int x2 = std::min<int>(area.right, origin + TextXAtIndex(text, font, GetSelectionEnd()));
+    context.FillRect(RECT{x1, caret.top, x2, caret.bottom}, selected_bk_color_);
   }
-  PaintText(context, text, CurrentTextColor());
-  if (IsFocused()) {
-    const int x = origin + TextXAtIndex(text, font, caret_);
-    context.FillRect(RECT{x, top, x + 1, bottom}, GetTextColor());
-  }
+  context.DrawTextLine(text, origin, area, CurrentTextColor(), font);
+  if (IsCaretShown()) context.FillRect(caret, GetTextColor());
 }
 
 }  // namespace ui

@@ -113,6 +113,12 @@ AttributeStatus CButtonUI::ApplyOwnAttribute(const std::wstring& name, const std
   return status == AttributeStatus::UnknownName ? CLabelUI::ApplyOwnAttribute(name, value) : status;
 }
 
+bool CButtonUI::Activate() {
+  if (!IsEnabled() || !IsShown()) return false;
+  Notify(L"click");
+  return true;
+}
+
 void CButtonUI::DoEvent(TEventUI& event) {
   if (!IsEnabled()) return;
   switch (event.Type) {

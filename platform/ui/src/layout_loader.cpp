@@ -73,6 +73,10 @@ class Loader {
         const auto rect = ParseRect(value);
         ok = rect && rect->in_range;
         if (rect) manager_.SetCaptionRect(rect->value);
+      } else if (name == L"defaultbutton") {
+        manager_.SetDefaultButton(value.c_str());
+      } else if (name == L"cancelbutton") {
+        manager_.SetCancelButton(value.c_str());
       } else if (name == L"sizebox") {
         const auto rect = ParseRect(value);
         ok = rect && rect->in_range;

@@ -8,6 +8,7 @@
 #include "first_paint_probe.h"
 #include "render.h"
 #include "resources.h"
+#include "tooltip_window.h"
 
 namespace ui {
 
@@ -176,6 +177,8 @@ void CPaintManagerUI::SetFocus(CControlUI* control) {
     return;
   CControlUI* old = focus_;
   focus_ = control;
+  InvalidateFocusMark(old);
+  InvalidateFocusMark(focus_);
   if (old != nullptr) Dispatch(old, UIEvent::KillFocus, last_mouse_);
   if (old != nullptr) SendNotify(old, L"killfocus");
   if (focus_ != nullptr) {
@@ -186,6 +189,10 @@ void CPaintManagerUI::SetFocus(CControlUI* control) {
 }
 
 void CPaintManagerUI::ReapControl(CControlUI* control) {
+  for (const auto& timer : std::vector<std::pair<UINT_PTR, CControlUI*>>(timers_)) {
+    if (timer.second == control) KillTimer(control, timer.first);
+  }
+  if (tip_control_ == control) HideToolTip();
   if (focus_ == control) focus_ = nullptr;
   if (hot_ == control) hot_ = nullptr;
   if (capture_ == control) {
@@ -256,6 +263,7 @@ bool CPaintManagerUI::PaintOnSurface() {
   if (root_->IsVisible()) {
     CRenderContext context(cr.get(), *this);
     root_->DoPaint(context);
+    PaintFocusMark(context);
   }
   cr.reset();
   cairo_surface_flush(access.surface());
@@ -297,11 +305,13 @@ void CPaintManagerUI::OnMouse(UINT message, WPARAM, LPARAM lParam) {
         Dispatch(capture_, UIEvent::MouseMove, point);
       } else {
         SetHot(under, point);
+        ArmToolTip(under);
         if (under != nullptr) Dispatch(under, UIEvent::MouseMove, point);
       }
       break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+      HideToolTip();
       SetHot(under, point);
       if (under == nullptr) {
         SetFocus(nullptr);
@@ -324,6 +334,7 @@ void CPaintManagerUI::OnMouse(UINT message, WPARAM, LPARAM lParam) {
     }
     case WM_MOUSELEAVE:
       tracking_leave_ = false;
+      HideToolTip();
       if (capture_ == nullptr) SetHot(nullptr, point);
       break;
     default:
@@ -337,6 +348,11 @@ void CPaintManagerUI::OnKey(UINT message, WPARAM wParam) {
   if (down) held_modifiers_ |= ModifierOfKey(wParam);
   if (up) held_modifiers_ &= static_cast<WORD>(~ModifierOfKey(wParam));
   modifiers_ = HeldModifiers() | held_modifiers_;
+  if (down) HideToolTip();
+  const bool navigation = wParam == VK_TAB || wParam == VK_RETURN || wParam == VK_ESCAPE;
+  if (message == WM_KEYDOWN && navigation &&
+      (focus_ == nullptr || !focus_->TakesKey(wParam, modifiers_)) && OnNavigationKey(wParam))
+    return;
   if (focus_ == nullptr) return;
   const UIEvent type = (message == WM_CHAR)                              ? UIEvent::Char
                        : (message == WM_KEYUP || message == WM_SYSKEYUP) ? UIEvent::KeyUp
@@ -375,6 +391,9 @@ bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
     case WM_KILLFOCUS:
       capture_ = nullptr;
       held_modifiers_ = 0;
+      return false;
+    case WM_SHOWWINDOW:
+      if (wParam == FALSE) HideToolTip();
       return false;
     default:
       return false;

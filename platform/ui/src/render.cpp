@@ -112,6 +112,15 @@ int TextXAtIndex(const std::wstring& text, const FontInfo& font, int index) {
   return PANGO_PIXELS(position.x);
 }
 
+int TextWidth(const std::wstring& text, const FontInfo& font) {
+  if (text.empty()) return 0;
+  LayoutPtr layout = MakeTextLayout(nullptr, text, font);
+  int width = 0;
+  int height = 0;
+  pango_layout_get_pixel_size(layout.get(), &width, &height);
+  return width;
+}
+
 void SetSourceArgb(cairo_t* cr, DWORD argb) {
   cairo_set_source_rgba(cr, ((argb >> 16) & 0xFF) / 255.0, ((argb >> 8) & 0xFF) / 255.0,
                         (argb & 0xFF) / 255.0, ((argb >> 24) & 0xFF) / 255.0);
@@ -189,6 +198,23 @@ void CRenderContext::DrawText(const std::wstring& text, const RECT& rect, DWORD 
   cairo_clip(cr_);
   SetSourceArgb(cr_, argb);
   cairo_move_to(cr_, rect.left, y);
+  pango_cairo_show_layout(cr_, layout.get());
+  cairo_restore(cr_);
+}
+
+void CRenderContext::DrawTextLine(const std::wstring& text, int x, const RECT& clip, DWORD argb,
+                                  const FontInfo& font) {
+  if (text.empty() || (argb & 0xFF000000) == 0) return;
+  if (clip.right <= clip.left || clip.bottom <= clip.top) return;
+  LayoutPtr layout = MakeTextLayout(cr_, text, font);
+  int text_width = 0;
+  int text_height = 0;
+  pango_layout_get_pixel_size(layout.get(), &text_width, &text_height);
+  cairo_save(cr_);
+  cairo_rectangle(cr_, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top);
+  cairo_clip(cr_);
+  SetSourceArgb(cr_, argb);
+  cairo_move_to(cr_, x, clip.top + (clip.bottom - clip.top - text_height) / 2.0);
   pango_cairo_show_layout(cr_, layout.get());
   cairo_restore(cr_);
 }

@@ -41,6 +41,8 @@ LayoutPtr MakeTextLayout(cairo_t* cr, const std::wstring& text, const FontInfo& 
 // Character index nearest to x pixels from the text's start, and back.
 int TextIndexAtX(const std::wstring& text, const FontInfo& font, int x);
 int TextXAtIndex(const std::wstring& text, const FontInfo& font, int index);
+// The width of the text on one line, in pixels.
+int TextWidth(const std::wstring& text, const FontInfo& font);
 
 void SetSourceArgb(cairo_t* cr, DWORD argb);
 
@@ -57,6 +59,9 @@ class CRenderContext {
   bool DrawImage(const ImageDescription& image, const RECT& rect);
   void DrawText(const std::wstring& text, const RECT& rect, DWORD argb, const FontInfo& font,
                 UINT align);
+  // One line from x, whole (never shortened), centred in clip's height and cut at its edges.
+  void DrawTextLine(const std::wstring& text, int x, const RECT& clip, DWORD argb,
+                    const FontInfo& font);
 
  private:
   cairo_t* cr_;

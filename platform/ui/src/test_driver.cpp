@@ -115,6 +115,7 @@ bool CUiDriver::PickItem(HWND window, LPCTSTR combo_name, int index) {
   if (!combo->IsDropped()) Click(window, combo_name);
   CComboWnd* drop_down = combo->GetDropDown();
   if (drop_down == nullptr || index < 0 || index >= combo->GetCount()) return false;
+  drop_down->ScrollToItem(index);
   const HWND pop_up = drop_down->GetHWND();
   const POINT point = Centre(drop_down->ItemRect(index));
   SendMouse(pop_up, WM_MOUSEMOVE, point, 0);
@@ -122,6 +123,47 @@ bool CUiDriver::PickItem(HWND window, LPCTSTR combo_name, int index) {
   SendMouse(pop_up, WM_LBUTTONUP, point, 0);
   Pump();
   return combo->GetCurSel() == index;
+}
+
+namespace {
+
+CComboWnd* OpenDropDown(HWND window, LPCTSTR combo_name) {
+  auto* combo = dynamic_cast<CComboUI*>(CUiDriver::FindControl(window, combo_name));
+  return combo != nullptr && combo->IsDropped() ? combo->GetDropDown() : nullptr;
+}
+
+}  // namespace
+
+bool CUiDriver::ScrollDropDown(HWND window, LPCTSTR combo_name, int notches) {
+  CComboWnd* drop_down = OpenDropDown(window, combo_name);
+  if (drop_down == nullptr) return false;
+  RECT rect{};
+  GetWindowRect(drop_down->GetHWND(), &rect);
+  SendMessageW(drop_down->GetHWND(), WM_MOUSEWHEEL, MAKEWPARAM(0, notches * WHEEL_DELTA),
+               MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2));
+  return true;
+}
+
+bool CUiDriver::DropDownShows(HWND window, LPCTSTR combo_name, int index) {
+  const CComboWnd* drop_down = OpenDropDown(window, combo_name);
+  return drop_down != nullptr && drop_down->ItemShown(index);
+}
+
+int CUiDriver::DropDownHighlight(HWND window, LPCTSTR combo_name) {
+  const CComboWnd* drop_down = OpenDropDown(window, combo_name);
+  return drop_down != nullptr ? drop_down->GetHotItem() : -1;
+}
+
+bool CUiDriver::Hover(HWND window, LPCTSTR name) {
+  CControlUI* control = UsableControl(window, name);
+  if (control == nullptr) return false;
+  SendMouse(window, WM_MOUSEMOVE, Centre(control->GetPos()), 0);
+  return true;
+}
+
+CUiString CUiDriver::ToolTipText(HWND window) {
+  const CPaintManagerUI* manager = ManagerOf(window);
+  return manager != nullptr ? manager->GetToolTipText() : CUiString();
 }
 
 bool CUiDriver::MoveSlider(HWND window, LPCTSTR name, int value) {
@@ -144,6 +186,10 @@ bool CUiDriver::MoveSlider(HWND window, LPCTSTR name, int value) {
 void CUiDriver::AnswerNextModal(LPCTSTR button_name) {
   const std::wstring name = button_name != nullptr ? button_name : L"";
   SetModalStartObserver([name](HWND window) { Click(window, name.c_str()); });
+}
+
+void CUiDriver::AnswerNextModalByKey(UINT virtual_key) {
+  SetModalStartObserver([virtual_key](HWND window) { SendKey(window, virtual_key, 0); });
 }
 
 CUiString CUiDriver::GetText(HWND window, LPCTSTR name) {

@@ -7,27 +7,19 @@
 #include "ui_test_support.h"
 
 using ui::CUiDriver;
-using ui_test::LayoutWindow;
 
 namespace {
 
-class ControlsTest : public ::testing::Test {
+class ControlsTest : public ui_test::GalleryTest<> {
  protected:
   void SetUp() override {
-    ui_test::UseSkin(L"orbs.en");
-    ASSERT_NE(window_.Open(), nullptr);
-    hwnd_ = window_.GetHWND();
-  }
-  void TearDown() override {
-    if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
+    OpenGallery(L"orbs.en");
   }
   template <typename Kind>
   Kind* Get(const wchar_t* name) {
     return dynamic_cast<Kind*>(window_.Find(name));
   }
 
-  LayoutWindow window_{L"gallery.xml"};
-  HWND hwnd_ = nullptr;
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 // archive that records its notifications, and a watchdog for loops that must end.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <ui/ui.h>
 #include <ui/ui_test_driver.h>
 #include <win/headless.h>
@@ -82,6 +83,23 @@ class LayoutWindow : public ui::WindowImplBase {
  private:
   std::wstring layout_;
   std::wstring class_name_;
+};
+
+// A test on the gallery layout of the real archive: open from OpenGallery, gone after the test.
+template <typename Base = ::testing::Test>
+class GalleryTest : public Base {
+ protected:
+  void OpenGallery(const wchar_t* archive) {
+    UseSkin(archive);
+    ASSERT_NE(window_.Open(), nullptr);
+    hwnd_ = window_.GetHWND();
+  }
+  void TearDown() override {
+    if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
+  }
+
+  LayoutWindow window_{L"gallery.xml"};
+  HWND hwnd_ = nullptr;
 };
 
 // Posts WM_CLOSE with kWatchdogCode to a window if the test has not finished in time, so

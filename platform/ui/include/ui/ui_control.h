@@ -32,6 +32,7 @@ enum class UIEvent {
   Char,
   SetFocus,
   KillFocus,
+  Timer,  // wParam: the id given to CPaintManagerUI::SetTimer
 };
 
 // Modifier keys held during an event. Win is only ever named in a hotkey text.
@@ -71,6 +72,9 @@ class CControlUI {
 
   CUiString GetName() const { return name_; }
   void SetName(LPCTSTR name) { name_ = name; }
+  // A text the program keeps with the control; the library never reads it.
+  CUiString GetUserData() const { return user_data_; }
+  void SetUserData(LPCTSTR data) { user_data_ = data; }
   virtual CUiString GetText() const { return text_; }
   virtual void SetText(LPCTSTR text);
 
@@ -82,6 +86,13 @@ class CControlUI {
   virtual void SetFocus();
   // Whether a click or SetFocus gives this control the keyboard.
   virtual bool IsFocusable() const { return false; }
+  // Whether the focused control uses Tab, Enter or Esc itself (with these modifiers) rather
+  // than leaving it to the window's keyboard navigation.
+  virtual bool TakesKey(WPARAM, WORD) const { return false; }
+  // Acts as a click from the keyboard would (a dialog's Enter or Esc); false when it cannot.
+  virtual bool Activate() { return false; }
+  // Visible itself and inside visible containers all the way up.
+  bool IsShown() const;
 
   int GetFixedWidth() const { return fixed_width_; }
   void SetFixedWidth(int width);
@@ -105,6 +116,11 @@ class CControlUI {
   void SetFont(int font_id);
   UINT GetTextAlign() const { return text_align_; }
   RECT GetTextPadding() const { return text_padding_; }
+  // The "tooltip" attribute's text.
+  CUiString GetToolTip() const { return tooltip_; }
+  void SetToolTip(LPCTSTR text) { tooltip_ = text; }
+  // What hovering shows: the tooltip, or else the whole text when the control cuts it off.
+  virtual CUiString GetHoverText() const;
 
   // Repaint this control on the next turn of the loop.
   void Invalidate();
@@ -145,6 +161,8 @@ class CControlUI {
   // Draws an image description (a file or "file='..' corner='..'") over rect; false when missing.
   bool DrawImage(CRenderContext& context, const CUiString& image, RECT rect);
   void PaintText(CRenderContext& context, const std::wstring& text, DWORD color);
+  // Where PaintText draws: the control's place less its text padding.
+  virtual RECT TextArea() const;
   void Notify(LPCTSTR type, WPARAM wParam = 0, LPARAM lParam = 0);
 
   bool hot_ = false;
@@ -154,6 +172,7 @@ class CControlUI {
   CPaintManagerUI* manager_ = nullptr;
   CControlUI* parent_ = nullptr;
   CUiString name_;
+  CUiString user_data_;
   CUiString text_;
   bool visible_ = true;
   bool enabled_ = true;
@@ -166,6 +185,7 @@ class CControlUI {
   DWORD bk_color_ = 0;
   DWORD text_color_ = 0xFF000000;
   CUiString bk_image_;
+  CUiString tooltip_;
   int font_ = -1;
   UINT text_align_ = kAlignLeft | kAlignVCenter;
   RECT text_padding_{};

@@ -29,6 +29,8 @@ class CButtonUI : public CLabelUI {
   CButtonUI();
   LPCTSTR GetClass() const override;
   bool IsFocusable() const override { return true; }
+  bool TakesKey(WPARAM key, WORD) const override { return key == VK_RETURN; }
+  bool Activate() override;
 
   CUiString GetNormalImage() const { return normal_image_; }
   void SetNormalImage(LPCTSTR image);
@@ -56,8 +58,9 @@ class CButtonUI : public CLabelUI {
   DWORD pushed_bk_color_ = 0;
 };
 
-// A one-line text field drawn by the library: caret, selection, typing, Backspace and Delete,
-// Home and End, Ctrl+A; every change of its text raises "textchanged".
+// A one-line text field drawn by the library: a blinking caret, kept in view by scrolling the
+// text; selection by Shift with the keys or by a drag; typing, Backspace and Delete; Home,
+// End and Ctrl+arrows by words; Ctrl+A; every change of its text raises "textchanged".
 class CEditUI : public CLabelUI {
  public:
   LPCTSTR GetClass() const override;
@@ -70,6 +73,10 @@ class CEditUI : public CLabelUI {
   int GetSelectionEnd() const;
   void SetSel(int start, int end);
   int GetMaxChar() const { return max_char_; }
+  // Whether the blinking caret is on show at this moment.
+  bool IsCaretShown() const { return IsFocused() && caret_on_; }
+  // Where the caret is drawn, in window client coordinates, the text's scrolling applied.
+  RECT GetCaretRect() const;
 
   void DoEvent(TEventUI& event) override;
   void DoPaint(CRenderContext& context) override;
@@ -84,8 +91,15 @@ class CEditUI : public CLabelUI {
   bool DeleteSelection();
   void ReplaceText(std::wstring text, int caret);
   HWND PaintWindow() const;
+  // The caret shows solid from now and blinks again after a while.
+  void RestartBlink();
+  // The pixels of text scrolled away at the left so that the caret is in view.
+  int Scroll() const;
+  int IndexAtX(int x) const;
 
   int caret_ = 0;
+  bool caret_on_ = false;
+  mutable int scroll_ = 0;
   int anchor_ = 0;
   bool focus_fresh_ = false;  // the keyboard arrived and nothing has used it yet
   bool placing_ = false;      // the press under way places the caret, and a drag selects
@@ -106,14 +120,17 @@ class CListLabelElementUI : public CLabelUI {
 
 class CComboWnd;
 
-// A closed box showing the selected item's text; a click raises "predropdown" and opens the
-// items in a pop-up window of their own. Selecting raises "itemselect" at once.
+// A closed box showing the selected item's text; a click, Space, F4 or an arrow key raises
+// "predropdown" and opens the items in a pop-up window of their own, which then has the keys
+// (arrows, Page Up and Down, Home, End and first letters move its highlight; Enter picks it,
+// Esc closes without a change). Selecting raises "itemselect" at once.
 class CComboUI : public CContainerUI {
  public:
   CComboUI();
   ~CComboUI() override;
   LPCTSTR GetClass() const override;
   bool IsFocusable() const override { return true; }
+  bool TakesKey(WPARAM key, WORD) const override { return IsDropped() && key != VK_TAB; }
 
   bool Add(CControlUI* item) override;
   bool AddAt(CControlUI* item, int index) override;
@@ -142,14 +159,16 @@ class CComboUI : public CContainerUI {
 
  protected:
   AttributeStatus ApplyOwnAttribute(const std::wstring& name, const std::wstring& value) override;
+  RECT TextArea() const override;
 
  private:
   friend class CComboWnd;
   void DropDownClosed() { drop_down_ = nullptr; }
+  void OnKey(WPARAM key, WORD modifiers);
 
   int cur_sel_ = -1;
-  CComboWnd* drop_down_ = nullptr;  // the open pop-up; it deletes itself when its window goes
-  int drop_box_height_ = 150;
+  CComboWnd* drop_down_ = nullptr;  // the pop-up; it deletes itself when its window goes
+  int drop_box_height_ = 0;  // the pop-up's greatest height; 0 leaves it to the item count
   DWORD item_bk_color_ = 0xFFFFFFFF;
   DWORD item_hot_bk_color_ = 0xFFE9F5FF;
   DWORD item_selected_bk_color_ = 0xFFC1E3FF;
@@ -227,6 +246,11 @@ class CHotKeyUI : public CLabelUI {
  public:
   LPCTSTR GetClass() const override;
   bool IsFocusable() const override { return true; }
+  // Tab, Shift+Tab, Enter and Esc stay the dialog's, so the keyboard can always leave the
+  // field; with Ctrl or Alt held they are recorded like any other key.
+  bool TakesKey(WPARAM, WORD modifiers) const override {
+    return (modifiers & (kModControl | kModAlt)) != 0;
+  }
   void GetHotKey(WORD& virtual_key, WORD& modifiers) const;
   void SetHotKey(WORD virtual_key, WORD modifiers);
   // A text in the shown form ("Alt + S") also sets the key it names.

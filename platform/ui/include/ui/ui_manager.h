@@ -4,7 +4,10 @@
 // Each window built from a layout has one manager: it owns the root control, turns the
 // window's mouse and keyboard messages into control events (hot, pushed, focused, captured
 // controls), sends notifications to its notifiers, and paints the tree onto the window's
-// surface. Changes only mark the window dirty; one paint runs per turn of the message loop.
+// surface. Tab, Enter and Esc that the focused control leaves alone move the focus or press
+// the layout's default and cancel buttons; a hovered control's cut-off text shows in a tooltip;
+// controls' timers run here. Changes only mark the window dirty; one paint runs per turn of
+// the message loop.
 #pragma once
 
 #include <windows.h>
@@ -24,6 +27,8 @@ struct TNotifyUI {
   WPARAM wParam = 0;
   LPARAM lParam = 0;
 };
+
+class CToolTipWnd;
 
 class INotifyUI {
  public:
@@ -92,6 +97,22 @@ class CPaintManagerUI {
 
   CControlUI* GetFocus() const { return focus_; }
   void SetFocus(CControlUI* control);
+  // Tab and Shift+Tab: the next (or previous) shown, enabled control that takes the keyboard,
+  // in layout order, round the end; false when there is none.
+  bool MoveFocus(bool backwards);
+  // The buttons that Enter and Esc press when the focused control leaves those keys alone,
+  // by name (the layout's Window attributes "defaultbutton" and "cancelbutton").
+  void SetDefaultButton(LPCTSTR name) { default_button_ = name; }
+  void SetCancelButton(LPCTSTR name) { cancel_button_ = name; }
+  // The focus mark shows once the keyboard has moved the focus in this window.
+  bool ShowsFocusMark() const { return focus_mark_; }
+  // The text of the hover tooltip on show now, empty when none is.
+  CUiString GetToolTipText() const;
+
+  // A control's timer on this window: "Timer" events with the id reach the control until it is
+  // killed or the control goes. The window's own handler never sees these timers.
+  bool SetTimer(CControlUI* control, UINT_PTR id, UINT elapse_ms);
+  void KillTimer(CControlUI* control, UINT_PTR id);
   CControlUI* GetCapture() const { return capture_; }
   WORD GetModifierKeys() const { return modifiers_; }
 
@@ -123,6 +144,15 @@ class CPaintManagerUI {
   void OnMouse(UINT message, WPARAM wParam, LPARAM lParam);
   void OnKey(UINT message, WPARAM wParam);
   void SetHot(CControlUI* control, POINT point);
+  // Tab, Enter and Esc that the focused control leaves to the window; true when used.
+  bool OnNavigationKey(WPARAM key);
+  void InvalidateFocusMark(const CControlUI* control);
+  void PaintFocusMark(CRenderContext& context);
+  // Hovering a control with a hover text starts the delay; anything else hides the tip.
+  void ArmToolTip(CControlUI* control);
+  void ShowToolTip();
+  void HideToolTip();
+  static void CALLBACK OnTimer(HWND window, UINT message, UINT_PTR id, DWORD time);
   void Dispatch(CControlUI* control, UIEvent type, POINT point, WPARAM wParam = 0);
 
   HWND window_ = nullptr;
@@ -141,6 +171,12 @@ class CPaintManagerUI {
   bool paint_pending_ = false;
   bool tracking_leave_ = false;  // WM_MOUSELEAVE has been asked for
   bool layout_needed_ = true;
+  CUiString default_button_;
+  CUiString cancel_button_;
+  bool focus_mark_ = false;
+  std::vector<std::pair<UINT_PTR, CControlUI*>> timers_;
+  CControlUI* tip_control_ = nullptr;  // the hovered control whose tooltip waits or shows
+  std::unique_ptr<CToolTipWnd> tool_tip_;
   FontInfo default_font_;
   std::vector<std::pair<int, FontInfo>> fonts_;
 };

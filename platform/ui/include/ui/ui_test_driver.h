@@ -32,12 +32,23 @@ class CUiDriver {
   static bool PressKey(HWND window, LPCTSTR name, UINT virtual_key, WORD modifiers = 0);
   // The same for a hotkey field: the combination lands in it.
   static bool PressHotKey(HWND window, LPCTSTR name, UINT virtual_key, WORD modifiers);
-  // Opens the drop-down list with a click and clicks the item in its pop-up.
+  // Opens the drop-down list with a click, scrolls the item into its pop-up and clicks it.
   static bool PickItem(HWND window, LPCTSTR combo_name, int index);
+  // Turns the mouse wheel over the open pop-up of the list (positive: away from the user).
+  static bool ScrollDropDown(HWND window, LPCTSTR combo_name, int notches);
+  // Whether the open pop-up of the list shows the item whole, and which item it highlights.
+  static bool DropDownShows(HWND window, LPCTSTR combo_name, int index);
+  static int DropDownHighlight(HWND window, LPCTSTR combo_name);
+  // Moves the mouse onto the control, as a hover does.
+  static bool Hover(HWND window, LPCTSTR name);
+  // The text of the window's hover tooltip on show, empty when none is.
+  static CUiString ToolTipText(HWND window);
   // Drags the slider's thumb to where value lies.
   static bool MoveSlider(HWND window, LPCTSTR name, int value);
   // The next modal loop to start gets a click on its control of that name.
   static void AnswerNextModal(LPCTSTR button_name);
+  // The next modal loop to start gets the key, on whatever control has its keyboard.
+  static void AnswerNextModalByKey(UINT virtual_key);
 
   static CUiString GetText(HWND window, LPCTSTR name);
   static bool IsVisible(HWND window, LPCTSTR name);
