@@ -38,12 +38,18 @@ RtcEngineImpl::RtcEngineImpl(EngineOptions options)
       config_error_(options.config.error),
       screen_(std::move(options.screen)),
       sink_(dispatcher_, log_),
-      devices_(config_, options.machine_devices),
+      timeline_(clock_),
+      machine_devices_(config_.real_devices && options.machine_devices
+                           ? options.machine_devices([this] {
+                               if (watching_) timeline_.After(0, [this] { WatchDevices(); });
+                             })
+                           : nullptr),
+      devices_(config_,
+               [this] { return machine_devices_ ? machine_devices_->Current() : MachineDevices{}; }),
       parameters_([this](const std::string& key, const Json::Value& value) {
         return ApplyParameter(key, value);
       }),
       video_(clock_, sink_, *options.presenter),
-      timeline_(clock_),
       probe_(config_.scenario.lastmile, timeline_, sink_) {
   if (config_.simulated_channel) {
     channel_ = std::make_unique<SimulatedChannel>(
@@ -87,7 +93,9 @@ int RtcEngineImpl::initialize(const RtcEngineContext& context) {
       h.onError(ERR_INVALID_ARGUMENT, error.c_str());
     });
   }
-  device_task_ = timeline_.Every(kDeviceWatchPeriodMs, [this] { WatchDevices(); });
+  // What changed before this is reported now; later changes as they happen.
+  watching_ = true;
+  timeline_.After(0, [this] { WatchDevices(); });
   return ERR_OK;
 }
 
