@@ -1,7 +1,9 @@
-// A V4L2 capture device as a video source, asked for the given size (the device may choose
-// another; frames then have the size it delivers).
+// A camera through the media library, in the mode closest to the asked-for size at the video
+// thread's rate, decoded (MJPEG) and converted (YUYV, NV12, ...) as needed; frames have the
+// size of the mode chosen.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -9,8 +11,15 @@
 
 namespace rtc {
 
-// Null, with the reason in error, when the device cannot be opened or streamed.
-std::unique_ptr<VideoSource> OpenV4l2Camera(const std::string& node, int width, int height,
-                                            std::string& error);
+// The capture part of a V4L2 device.
+std::string V4l2Capture(const std::string& node);
+
+// Called once, on the video thread, when a camera that was opened stops giving pictures.
+using CameraFailed = std::function<void(const std::string& why)>;
+
+// capture: the media library's description of what gives the camera's pictures. Null, with
+// the reason in error, when it cannot be opened or offers nothing that can be decoded.
+std::unique_ptr<VideoSource> OpenCamera(const std::string& capture, int width, int height,
+                                        CameraFailed failed, std::string& error);
 
 }  // namespace rtc

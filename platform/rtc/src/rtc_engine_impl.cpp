@@ -481,14 +481,38 @@ void RtcEngineImpl::ApplyLocalVideoLocked() {
     return;
   }
   std::string error;
-  std::unique_ptr<VideoSource> source =
-      OpenV4l2Camera(camera->node, video_width_, video_height_, error);
+  std::unique_ptr<VideoSource> source = OpenCamera(
+      V4l2Capture(camera->node), video_width_, video_height_,
+      [this, id](const std::string& why) {
+        timeline_.After(0, [this, id, why] { OnCameraFailed(id, why); });
+      },
+      error);
   if (!source) {
-    log_.Write("camera: %s", error.c_str());
-    sink_.Emit("onError",
-               [error](IRtcEngineEventHandler& h) { h.onError(ERR_FAILED, error.c_str()); });
+    CameraFailedLocked(id, error);
+    // The engine's lock is held here: the device report runs as timed work of its own.
+    timeline_.After(0, [this] { WatchDevices(); });
   }
   video_.SetLocalSource(std::move(source));
+}
+
+void RtcEngineImpl::OnCameraFailed(const std::string& id, const std::string& why) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    // A camera given up already, or replaced since, is not reported.
+    if (id != local_camera_id_) return;
+    CameraFailedLocked(id, why);
+  }
+  WatchDevices();
+}
+
+void RtcEngineImpl::CameraFailedLocked(const std::string& id, const std::string& why) {
+  std::string error = "camera " + id + ": " + why;
+  log_.Write("%s", error.c_str());
+  sink_.Emit("onError",
+             [error](IRtcEngineEventHandler& h) { h.onError(ERR_FAILED, error.c_str()); });
+  // Left out until it is plugged again: its unplugging is reported, and the local video goes
+  // on with the next camera, if there is one.
+  devices_.SetFailed(id);
 }
 
 }  // namespace rtc

@@ -92,6 +92,9 @@ class RtcEngineImpl final : public IRtcEngine, private DeviceSelectionListener {
   // Reports what came and went since the last look (timed work).
   void WatchDevices();
   void OnScenarioDeviceEvent(const DeviceEvent& event);
+  // A camera that stopped giving pictures (timed work).
+  void OnCameraFailed(const std::string& id, const std::string& why);
+  void CameraFailedLocked(const std::string& id, const std::string& why);
   void FillLocalStats(RtcStats& stats);
   void ReportVolumes();
   // Starts, switches or stops the local video to match the state (engine lock held).

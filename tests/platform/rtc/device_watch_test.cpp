@@ -1,11 +1,12 @@
 // The machine's devices from the media library's device monitor, against a sound server of
 // the test's own: its sources and sinks as microphones and speakers, and sinks loaded and
 // unloaded announced as they happen, with the same id each time.
+#include "device_watch.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 
-#include "device_watch.h"
 #include "engine_harness.h"
 #include "tests/platform/audio/private_sound_server.h"
 
@@ -46,7 +47,8 @@ class DeviceWatchTest : public ::testing::Test {
 TEST_F(DeviceWatchTest, SourcesAndSinksOfTheServerWithoutMonitorsOpenedByTheirNames) {
   ASSERT_TRUE(Pactl("load-module module-null-source source_name=desk_mic"));
   auto watch = rtc::WatchMachineDevices([] {});
-  ASSERT_TRUE(rtc_test::WaitUntil([&] { return Lists(watch->Current().microphones, "pulse:desk_mic"); }));
+  ASSERT_TRUE(
+      rtc_test::WaitUntil([&] { return Lists(watch->Current().microphones, "pulse:desk_mic"); }));
   rtc::MachineDevices devices = watch->Current();
   EXPECT_EQ(Ids(devices.microphones), std::vector<std::string>{"pulse:desk_mic"});
   EXPECT_EQ(Ids(devices.speakers), std::vector<std::string>{"pulse:private"});
@@ -62,9 +64,11 @@ TEST_F(DeviceWatchTest, ASinkLoadedAndUnloadedIsAnnouncedAndKeepsItsId) {
     std::string module = LoadSink("headset");
     ASSERT_FALSE(module.empty());
     ASSERT_TRUE(rtc_test::WaitUntil([&] { return changes > before; }));
-    ASSERT_TRUE(rtc_test::WaitUntil([&] { return Lists(watch->Current().speakers, "pulse:headset"); }));
+    ASSERT_TRUE(
+        rtc_test::WaitUntil([&] { return Lists(watch->Current().speakers, "pulse:headset"); }));
     ASSERT_TRUE(Pactl("unload-module " + module));
-    ASSERT_TRUE(rtc_test::WaitUntil([&] { return !Lists(watch->Current().speakers, "pulse:headset"); }));
+    ASSERT_TRUE(
+        rtc_test::WaitUntil([&] { return !Lists(watch->Current().speakers, "pulse:headset"); }));
   }
 }
 

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <sstream>
 
 #include "device_watch.h"
@@ -72,7 +72,8 @@ class LessonSoundTest : public ::testing::Test {
     media_ = std::make_unique<RunningMediaServer>(kAdminKey, testing_support::kPrivateAddressA);
     ASSERT_TRUE(media_->ready());
     ASSERT_EQ(EnsureRoom(media_->url(), kAdminKey, kRoom, {kKey}), std::nullopt);
-    server_env_ = std::make_unique<testing_support::ScopedEnv>("QUORVEL_MEDIA_SERVER", media_->url());
+    server_env_ =
+        std::make_unique<testing_support::ScopedEnv>("QUORVEL_MEDIA_SERVER", media_->url());
   }
 
   bool Pactl(const std::string& arguments) {
