@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "camera_source.h"
+#include "capture_source.h"
 #include "net/network_channel.h"
 #include "simulated_channel.h"
 
@@ -456,7 +456,9 @@ void RtcEngineImpl::ApplyLocalVideoLocked() {
   bool wanted = video_enabled_ && (preview_ || in_channel_);
   if (wanted && screen_capturing_) {
     if (local_camera_id_ != "screen") {
-      video_.SetLocalSource(screen_(screen_whole_ ? nullptr : &screen_rect_, screen_rate_));
+      std::string note;
+      video_.SetLocalSource(screen_(screen_whole_ ? nullptr : &screen_rect_, screen_rate_, note));
+      if (!note.empty()) log_.Write("screen: %s", note.c_str());
       local_camera_id_ = "screen";
     }
     sending_video_ = in_channel_;

@@ -35,8 +35,9 @@
 namespace rtc {
 
 // The screen as a video source: the region (whole screen when null) at rate frames per second.
+// A note in note when it is not the screen's best picture (and why).
 using ScreenSourceFactory =
-    std::function<std::unique_ptr<VideoSource>(const Rect* region, int rate)>;
+    std::function<std::unique_ptr<VideoSource>(const Rect* region, int rate, std::string& note)>;
 
 // What a test may replace; the defaults are the real ones.
 struct EngineOptions {

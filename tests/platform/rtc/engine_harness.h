@@ -245,7 +245,8 @@ class EngineHarness {
     options.probe_target = rtc::ProbeTarget{"127.0.0.1", "9"};
     options.presenter = window_presenter != nullptr ? window_presenter : &presenter;
     if (!screen) {
-      screen = [this](const rtc::Rect* region, int) -> std::unique_ptr<rtc::VideoSource> {
+      screen = [this](const rtc::Rect* region, int,
+                      std::string&) -> std::unique_ptr<rtc::VideoSource> {
         screen_regions.push_back(region ? *region : rtc::Rect{});
         int w = region ? region->right - region->left : 1920;
         int h = region ? region->bottom - region->top : 1080;

@@ -229,7 +229,7 @@ TEST(VideoThread, ACaptureThatWaitsHoldsUpNoCallOfTheEngine) {
   std::shared_future<void> gate = open.get_future().share();
   auto entered = std::make_shared<std::atomic<bool>>(false);
   EngineHarness harness("{}", rtc::MachineDevices{}, nullptr,
-                        [&](const rtc::Rect*, int) -> std::unique_ptr<rtc::VideoSource> {
+                        [&](const rtc::Rect*, int, std::string&) -> std::unique_ptr<rtc::VideoSource> {
                           return std::make_unique<GatedScreen>(gate, entered);
                         });
   ASSERT_EQ(harness.Initialize(), 0);

@@ -1,7 +1,7 @@
 // Cameras through the media library, with test sources standing in for V4L2 devices (no
 // camera and no loopback device here): each offered format decoded at the chosen size, a
 // stream that ends reported once, and what cannot be opened or decoded refused with why.
-#include "camera_source.h"
+#include "capture_source.h"
 
 #include <gtest/gtest.h>
 

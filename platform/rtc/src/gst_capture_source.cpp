@@ -4,7 +4,7 @@
 
 #include "appsink_frames.h"
 #include "camera_caps.h"
-#include "camera_source.h"
+#include "capture_source.h"
 #include "net/frame_mailbox.h"
 #include "net/gst_handles.h"
 #include "video_pipeline.h"
@@ -30,14 +30,15 @@ std::string BusFailure(GstElement* pipeline) {
   return text;
 }
 
-class GstCameraSource final : public VideoSource {
+class GstCaptureSource final : public VideoSource {
  public:
-  explicit GstCameraSource(CameraFailed failed) : failed_(std::move(failed)) {}
-  ~GstCameraSource() override {
+  GstCaptureSource(CaptureKind kind, CameraFailed failed)
+      : kind_(kind), failed_(std::move(failed)) {}
+  ~GstCaptureSource() override {
     if (pipeline_) gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
   }
 
-  bool Open(const std::string& capture, int width, int height, std::string& error) {
+  bool Open(const std::string& capture, int width, int height, int rate, std::string& error) {
     EnsureGstStarted();
     pipeline_.reset(gst_pipeline_new("camera"));
     GstElement* source = Parse(capture, error);
@@ -50,8 +51,7 @@ class GstCameraSource final : public VideoSource {
     GstPadPtr pad(gst_element_get_static_pad(source, "src"));
     GstCapsPtr offered(pad ? gst_pad_query_caps(pad.get(), nullptr) : nullptr);
     std::optional<CameraMode> mode =
-        ChooseCameraMode(ModesOfCaps(offered.get(), width, height, VideoPipeline::kFramesPerSecond),
-                         width, height, VideoPipeline::kFramesPerSecond);
+        ChooseCameraMode(ModesOfCaps(offered.get(), width, height, rate), width, height, rate);
     if (!mode) {
       GTextPtr text(offered ? gst_caps_to_string(offered.get()) : nullptr);
       return Fail(error, std::string("offers no mode that can be decoded: ") +
@@ -74,6 +74,8 @@ class GstCameraSource final : public VideoSource {
     last_frame_at_ = std::chrono::steady_clock::now();
     return true;
   }
+
+  bool IsCamera() const override { return kind_ == CaptureKind::kCamera; }
 
   bool Capture(int64_t, VideoFrame& frame) override {
     if (stopped_) return false;
@@ -116,6 +118,7 @@ class GstCameraSource final : public VideoSource {
   FrameMailbox mailbox_;  // outlives the pipeline, which fills it
   GstElementPtr pipeline_;
   std::chrono::steady_clock::time_point last_frame_at_;
+  CaptureKind kind_;
   CameraFailed failed_;
   bool stopped_ = false;
 };
@@ -124,11 +127,18 @@ class GstCameraSource final : public VideoSource {
 
 std::string V4l2Capture(const std::string& node) { return "v4l2src device=\"" + node + "\""; }
 
+std::unique_ptr<VideoSource> OpenCapture(const std::string& capture, int width, int height,
+                                         int rate, CaptureKind kind, CameraFailed failed,
+                                         std::string& error) {
+  auto source = std::make_unique<GstCaptureSource>(kind, std::move(failed));
+  if (!source->Open(capture, width, height, rate, error)) return nullptr;
+  return source;
+}
+
 std::unique_ptr<VideoSource> OpenCamera(const std::string& capture, int width, int height,
                                         CameraFailed failed, std::string& error) {
-  auto camera = std::make_unique<GstCameraSource>(std::move(failed));
-  if (!camera->Open(capture, width, height, error)) return nullptr;
-  return camera;
+  return OpenCapture(capture, width, height, VideoPipeline::kFramesPerSecond,
+                     CaptureKind::kCamera, std::move(failed), error);
 }
 
 }  // namespace rtc
