@@ -9,26 +9,16 @@
 #include <sstream>
 
 #include "device_watch.h"
-#include "engine_harness.h"
+#include "lesson_room.h"
 #include "tests/platform/audio/private_sound_server.h"
-#include "tests/support/network_namespace.h"
-#include "tests/tools/running_media_server.h"
-#include "tools/lesson-service/media_room.h"
 
 namespace {
 
 using audio_test::PrivateSoundServer;
 using rtc_test::EngineHarness;
-using testing_support::RunningMediaServer;
+using rtc_test::kOwnUid;
+using rtc_test::kPeerUid;
 
-const auto* const kNetwork =
-    testing::AddGlobalTestEnvironment(new testing_support::PrivateNetworkEnvironment);
-
-constexpr const char* kAdminKey = "sound-admin";
-constexpr const char* kRoom = "sound-room";
-constexpr const char* kKey = "sound-key";
-constexpr rtc::uid_t kOwnUid = 3001;
-constexpr rtc::uid_t kPeerUid = 3002;
 // Levels are 0 to 255; a null source is silent, a played tone far above this.
 constexpr int kHeardLevel = 20;
 
@@ -62,18 +52,13 @@ int LastLevel(const EngineHarness& harness, rtc::uid_t uid) {
   return -1;
 }
 
-class LessonSoundTest : public ::testing::Test {
+class LessonSoundTest : public rtc_test::LessonRoomTest {
  protected:
   void SetUp() override {
-    if (!RunningMediaServer::Installed()) GTEST_SKIP() << "janus is not installed";
     if (!PrivateSoundServer::Installed()) GTEST_SKIP() << "no PulseAudio daemon installed";
     sound_ = std::make_unique<PrivateSoundServer>();
     ASSERT_TRUE(sound_->ready()) << sound_->log();
-    media_ = std::make_unique<RunningMediaServer>(kAdminKey, testing_support::kPrivateAddressA);
-    ASSERT_TRUE(media_->ready());
-    ASSERT_EQ(EnsureRoom(media_->url(), kAdminKey, kRoom, {kKey}), std::nullopt);
-    server_env_ =
-        std::make_unique<testing_support::ScopedEnv>("QUORVEL_MEDIA_SERVER", media_->url());
+    LessonRoomTest::SetUp();
   }
 
   bool Pactl(const std::string& arguments) {
@@ -82,36 +67,14 @@ class LessonSoundTest : public ::testing::Test {
     return result.ok;
   }
 
-  // An engine of the lesson with the sound server's devices, and a peer with the tone.
+  // The own engine with the sound server's devices.
   void JoinBoth() {
-    own_ = std::make_unique<EngineHarness>(R"({"channel": "network"})", rtc::MachineDevices{},
-                                           nullptr, nullptr, rtc::WatchMachineDevices);
-    peer_ = std::make_unique<EngineHarness>(R"({"channel": "network", "real_devices": false})");
-    for (EngineHarness* engine : {own_.get(), peer_.get()}) {
-      ASSERT_EQ(engine->Initialize(), 0);
-      ASSERT_EQ(engine->engine->enableAudioVolumeIndication(200, 3), 0);
-    }
-    ASSERT_EQ(own_->engine->joinChannel(kKey, kRoom, "", kOwnUid), 0);
-    ASSERT_EQ(peer_->engine->joinChannel(kKey, kRoom, "", kPeerUid), 0);
-  }
-
-  // Moves both engines' clocks with real time until condition holds; false after the watchdog.
-  bool RealTimeUntil(const std::function<bool()>& condition) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!condition()) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      own_->Advance(50, 50);
-      peer_->Advance(50, 50);
-    }
-    return true;
+    LessonRoomTest::JoinBoth(std::make_unique<EngineHarness>(
+        R"({"channel": "network"})", rtc::MachineDevices{}, nullptr, nullptr,
+        rtc::WatchMachineDevices));
   }
 
   std::unique_ptr<PrivateSoundServer> sound_;
-  std::unique_ptr<RunningMediaServer> media_;
-  std::unique_ptr<testing_support::ScopedEnv> server_env_;
-  std::unique_ptr<EngineHarness> own_;
-  std::unique_ptr<EngineHarness> peer_;
 };
 
 TEST_F(LessonSoundTest, APeersToneComesOutOfTheChosenSink) {

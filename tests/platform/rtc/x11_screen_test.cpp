@@ -1,46 +1,17 @@
 // The shared screen under X11: the X server's picture of the region, with another program's
-// window at its place, on a private Xvfb.
+// window at its place and the pointer, on a private Xvfb.
 #include <gtest/gtest.h>
-// X11 after the test framework: its macros (None, Bool) would break the framework's names.
-#include <X11/Xlib.h>
 
-#include <memory>
-
+#include "coloured_x_window.h"
 #include "engine_harness.h"
 #include "screen_source.h"
 #include "tests/platform/win/xvfb_environment.h"
 
 namespace {
 
-struct DisplayClose {
-  void operator()(Display* display) const { XCloseDisplay(display); }
-};
-
-// A window of another client, unmanaged, filled with one colour.
-class ColouredWindow {
- public:
-  ColouredWindow(int x, int y, int width, int height, unsigned long colour)
-      : display_(XOpenDisplay(nullptr)) {
-    if (!display_) return;
-    XSetWindowAttributes attributes{};
-    attributes.override_redirect = True;
-    attributes.background_pixel = colour;
-    window_ = XCreateWindow(display_.get(), DefaultRootWindow(display_.get()), x, y, width,
-                            height, 0, CopyFromParent, InputOutput, CopyFromParent,
-                            CWOverrideRedirect | CWBackPixel, &attributes);
-    XMapRaised(display_.get(), window_);
-    XSync(display_.get(), False);
-  }
-  bool shown() const { return display_ != nullptr; }
-
- private:
-  std::unique_ptr<Display, DisplayClose> display_;
-  Window window_ = 0;
-};
-
 TEST(XScreen, AnotherProgramsWindowIsSharedAtItsPlace) {
   if (!win_test::XvfbRunning()) GTEST_SKIP() << "Xvfb is not installed";
-  ColouredWindow other(300, 200, 200, 100, 0x30C060);
+  rtc_test::ColouredXWindow other(300, 200, 200, 100, 0x30C060);
   ASSERT_TRUE(other.shown());
   rtc::Rect region = rtc_test::ScreenRect(100, 100, 740, 580);
   std::string note;
@@ -60,6 +31,12 @@ TEST(XScreen, AnotherProgramsWindowIsSharedAtItsPlace) {
   EXPECT_EQ(at(498, 298), 0xFF30C060u);
   EXPECT_NE(at(298, 250), 0xFF30C060u);
   EXPECT_NE(at(400, 302), 0xFF30C060u);
+  // The pointer, which the server keeps in the middle of its 1280 x 800 screen, is drawn.
+  int bright = 0;
+  for (int y = 392; y < 408; ++y) {
+    for (int x = 632; x < 648; ++x) bright += (at(x, y) & 0xFFFFFF) == 0xFFFFFF ? 1 : 0;
+  }
+  EXPECT_GT(bright, 0);
 }
 
 }  // namespace
