@@ -1,42 +1,49 @@
 #include "camera_caps.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
 #include <utility>
 
 namespace rtc {
 namespace {
 
-// The field's values as texts; one empty text when there is no such field.
+// The value's items (a list's, or the value itself) that read gives something for.
+template <typename Item, typename Read>
+std::vector<Item> Items(const GValue* value, Read read) {
+  std::vector<Item> items;
+  auto add = [&](const GValue* item) {
+    if (std::optional<Item> got = read(item)) items.push_back(*got);
+  };
+  if (!GST_VALUE_HOLDS_LIST(value)) {
+    add(value);
+    return items;
+  }
+  for (guint i = 0; i < gst_value_list_get_size(value); ++i) add(gst_value_list_get_value(value, i));
+  return items;
+}
+
+// One empty text when there is no such field.
 std::vector<std::string> Texts(const GstStructure* structure, const char* field) {
   const GValue* value = gst_structure_get_value(structure, field);
   if (value == nullptr) return {""};
-  if (G_VALUE_HOLDS_STRING(value)) return {g_value_get_string(value)};
-  std::vector<std::string> texts;
-  if (GST_VALUE_HOLDS_LIST(value)) {
-    for (guint i = 0; i < gst_value_list_get_size(value); ++i) {
-      const GValue* item = gst_value_list_get_value(value, i);
-      if (G_VALUE_HOLDS_STRING(item)) texts.emplace_back(g_value_get_string(item));
-    }
-  }
-  return texts;
+  return Items<std::string>(value, [](const GValue* item) -> std::optional<std::string> {
+    if (!G_VALUE_HOLDS_STRING(item)) return std::nullopt;
+    return std::string(g_value_get_string(item));
+  });
 }
 
 std::vector<int> Ints(const GstStructure* structure, const char* field, int wanted) {
   const GValue* value = gst_structure_get_value(structure, field);
   if (value == nullptr) return {};
-  if (G_VALUE_HOLDS_INT(value)) return {g_value_get_int(value)};
   if (GST_VALUE_HOLDS_INT_RANGE(value)) {
-    return {
-        std::clamp(wanted, gst_value_get_int_range_min(value), gst_value_get_int_range_max(value))};
+    return {std::clamp(wanted, gst_value_get_int_range_min(value),
+                       gst_value_get_int_range_max(value))};
   }
-  std::vector<int> ints;
-  if (GST_VALUE_HOLDS_LIST(value)) {
-    for (guint i = 0; i < gst_value_list_get_size(value); ++i) {
-      const GValue* item = gst_value_list_get_value(value, i);
-      if (G_VALUE_HOLDS_INT(item)) ints.push_back(g_value_get_int(item));
-    }
-  }
-  return ints;
+  return Items<int>(value, [](const GValue* item) -> std::optional<int> {
+    if (!G_VALUE_HOLDS_INT(item)) return std::nullopt;
+    return g_value_get_int(item);
+  });
 }
 
 using Rate = std::pair<int, int>;
@@ -49,7 +56,6 @@ Rate Fraction(const GValue* value) {
 std::vector<Rate> Rates(const GstStructure* structure, int wanted) {
   const GValue* value = gst_structure_get_value(structure, "framerate");
   if (value == nullptr) return {{0, 1}};
-  if (GST_VALUE_HOLDS_FRACTION(value)) return {Fraction(value)};
   if (GST_VALUE_HOLDS_FRACTION_RANGE(value)) {
     Rate low = Fraction(gst_value_get_fraction_range_min(value));
     Rate high = Fraction(gst_value_get_fraction_range_max(value));
@@ -58,14 +64,10 @@ std::vector<Rate> Rates(const GstStructure* structure, int wanted) {
     if (wanted > fps(high)) return {high};
     return {{wanted, 1}};
   }
-  std::vector<Rate> rates;
-  if (GST_VALUE_HOLDS_LIST(value)) {
-    for (guint i = 0; i < gst_value_list_get_size(value); ++i) {
-      const GValue* item = gst_value_list_get_value(value, i);
-      if (GST_VALUE_HOLDS_FRACTION(item)) rates.push_back(Fraction(item));
-    }
-  }
-  return rates;
+  return Items<Rate>(value, [](const GValue* item) -> std::optional<Rate> {
+    if (!GST_VALUE_HOLDS_FRACTION(item)) return std::nullopt;
+    return Fraction(item);
+  });
 }
 
 }  // namespace
