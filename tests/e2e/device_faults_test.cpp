@@ -1,5 +1,6 @@
 // Devices that fail under the whole program, in both languages: the camera in use unplugged in
-// the middle of a lesson and plugged in again, the only microphone gone and back, and each of
+// the middle of a lesson and plugged in again, the only microphone gone and back, a sound
+// server's sink and source loaded and unloaded during a lesson, and each of
 // the engine's device lists failing to open at the start, which ends the program behind the
 // device error box before any login.
 #include <win/headless.h>
@@ -17,6 +18,7 @@
 #include "service/data_holder.h"
 #include "service/settings_file.h"
 #include "tests/e2e/lesson_world.h"
+#include "tests/platform/audio/private_sound_server.h"
 #include "tests/support/quit_message.h"
 
 using ui::CUiDriver;
@@ -27,6 +29,7 @@ namespace {
 // The engine's device-state values as the meeting view writes them ("--> id state type").
 constexpr int kStateActive = 1;
 constexpr int kStateUnplugged = 8;
+constexpr int kTypeSpeaker = 0;
 constexpr int kTypeMicrophone = 1;
 constexpr int kTypeCamera = 3;
 
@@ -256,6 +259,56 @@ TEST_P(DeviceLessonTest, TheOnlyMicrophoneUnpluggedAndPluggedAgainLeavesTheLesso
   ASSERT_TRUE(CUiDriver::Click(main().control_bar().GetHWND(), L"hangup"));
   EXPECT_FALSE(main().in_classroom());
   EXPECT_TRUE(Visible(login_hwnd()));
+}
+
+// The module's index for unloading it; empty (the test failing) when it would not load.
+std::string LoadModule(const audio_test::PrivateSoundServer& sound, const std::string& module) {
+  audio_test::PrivateSoundServer::PactlResult loaded = sound.Pactl("load-module " + module);
+  EXPECT_TRUE(loaded.ok) << module << ": " << loaded.output;
+  return loaded.ok ? loaded.output.substr(0, loaded.output.find_first_of("\r\n")) : "";
+}
+
+TEST_P(DeviceLessonTest, SoundDevicesLoadedDuringTheLessonAreReportedAndTheNewSourceTaken) {
+  if (!audio_test::PrivateSoundServer::Installed()) GTEST_SKIP() << "no PulseAudio daemon";
+  audio_test::PrivateSoundServer sound;
+  ASSERT_TRUE(sound.ready()) << sound.log();
+  WorldSetup setup;
+  setup.language = GetParam();
+  setup.machine_devices = true;
+  Open(setup);
+  ASSERT_NO_FATAL_FAILURE(JoinAsStudent());
+  ASSERT_EQ(media().CurrentMicrophone(), L"mic-a");
+
+  // The machine's devices come first: the meeting view takes the new source.
+  Diagnostics loaded;
+  const std::string sink = LoadModule(sound, "module-null-sink sink_name=headset");
+  const std::string source = LoadModule(sound, "module-null-source source_name=desk_mic");
+  ASSERT_TRUE(WaitUntil(
+      [&] { return media().MicrophoneCount() == 2 && media().CurrentMicrophone() == L"pulse:desk_mic"; },
+      "the new source as the microphone"));
+  const std::string loaded_lines = loaded.Take();
+  EXPECT_NE(loaded_lines.find(DeviceLine("pulse:headset", kStateActive, kTypeSpeaker)),
+            std::string::npos)
+      << loaded_lines;
+  EXPECT_NE(loaded_lines.find(DeviceLine("pulse:desk_mic", kStateActive, kTypeMicrophone)),
+            std::string::npos)
+      << loaded_lines;
+  ExpectLessonGoesOn("with the sound server's new devices");
+
+  Diagnostics unloaded;
+  ASSERT_TRUE(sound.Pactl("unload-module " + sink).ok);
+  ASSERT_TRUE(sound.Pactl("unload-module " + source).ok);
+  ASSERT_TRUE(WaitUntil(
+      [&] { return media().MicrophoneCount() == 1 && media().CurrentMicrophone() == L"mic-a"; },
+      "the desk microphone again"));
+  const std::string unloaded_lines = unloaded.Take();
+  EXPECT_NE(unloaded_lines.find(DeviceLine("pulse:headset", kStateUnplugged, kTypeSpeaker)),
+            std::string::npos)
+      << unloaded_lines;
+  EXPECT_NE(unloaded_lines.find(DeviceLine("pulse:desk_mic", kStateUnplugged, kTypeMicrophone)),
+            std::string::npos)
+      << unloaded_lines;
+  ExpectLessonGoesOn("with the sound server's devices gone");
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, DeviceLessonTest,

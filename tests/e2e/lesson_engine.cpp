@@ -37,7 +37,8 @@ rtc::IRtcEngine* LessonEngine::Factory() {
   // These engines meet the scenario's participants unless the text names a channel.
   if (g_current->config_json_.find("\"channel\"") == std::string::npos) options.config.config.simulated_channel = true;
   EXPECT_EQ(options.config.error, "") << g_current->config_json_;
-  options.machine_devices = [] { return rtc::MachineDevices{}; };
+  // Only where the configuration does not leave the machine's devices out.
+  options.machine_devices = rtc::WatchMachineDevices;
   options.probe_target = rtc::ProbeTarget{"127.0.0.1", "9"};
   options.presenter = presenter;
   options.screen = rtc::OpenScreenSource;

@@ -102,7 +102,7 @@ std::string LessonWorld::ScenarioJson() const {
   }
   std::ostringstream json;
   // No channel named: the harness's default, or the one engine_extra names.
-  json << "{\"real_devices\": false,";
+  json << "{\"real_devices\": " << (setup_.machine_devices ? "true" : "false") << ",";
   if (!setup_.engine_extra.empty()) json << " " << setup_.engine_extra << ",";
   json << " \"cameras\": [{\"id\": \"cam-a\", \"name\": \"Desk camera\"},"
        << " {\"id\": \"cam-b\", \"name\": \"Document camera\"}],"

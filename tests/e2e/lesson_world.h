@@ -77,6 +77,8 @@ struct WorldSetup {
   bool unreachable_service = false;
   // The combination the stored hotkey names is taken by another program.
   bool hotkey_taken = false;
+  // The machine's own devices (of the sound server the test runs) before the virtual ones.
+  bool machine_devices = false;
 };
 
 class LessonWorld : public ::testing::Test {

@@ -45,7 +45,10 @@ DeviceRegistry::DeviceRegistry(const EngineConfig& config, MachineSource machine
 }
 
 std::vector<DeviceInfo> DeviceRegistry::ListLocked(DeviceKind kind) const {
-  std::vector<DeviceInfo> list = MachineList(machine_devices_, kind);
+  std::vector<DeviceInfo> list;
+  for (const DeviceInfo& device : MachineList(machine_devices_, kind)) {
+    if (failed_.count(device.id) == 0) list.push_back(device);
+  }
   for (const Virtual& device : virtuals_[Index(kind)]) {
     if (device.plugged) list.push_back(device.info);
   }
@@ -61,6 +64,14 @@ std::vector<DeviceRegistry::Change> DeviceRegistry::Refresh() {
   MachineDevices now = machine_();
   std::lock_guard<std::mutex> lock(mutex_);
   machine_devices_ = std::move(now);
+  for (auto it = failed_.begin(); it != failed_.end();) {
+    bool present = false;
+    for (DeviceKind kind : {DeviceKind::kCamera, DeviceKind::kMicrophone, DeviceKind::kSpeaker}) {
+      for (const DeviceInfo& device : MachineList(machine_devices_, kind))
+        present = present || device.id == *it;
+    }
+    it = present ? std::next(it) : failed_.erase(it);
+  }
   std::vector<Change> changes;
   for (DeviceKind kind : {DeviceKind::kCamera, DeviceKind::kMicrophone, DeviceKind::kSpeaker}) {
     std::set<std::string> present;
@@ -88,6 +99,11 @@ bool DeviceRegistry::SetVirtualPlugged(const std::string& id, bool plugged) {
     }
   }
   return false;
+}
+
+void DeviceRegistry::SetFailed(const std::string& id) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  failed_.insert(id);
 }
 
 int DeviceRegistry::Select(DeviceKind kind, const std::string& id) {

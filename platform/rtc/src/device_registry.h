@@ -1,5 +1,5 @@
-// Every device the engine offers: the machine's own (re-read on each Refresh) followed by the
-// virtual ones of the configuration, each of which can be unplugged and plugged again. It
+// Every device the engine offers: the machine's own (re-read on each Refresh) that have not
+// failed, followed by the virtual ones of the configuration, each of which can be unplugged and plugged again. It
 // keeps the selection of each kind and reports which devices came and went since the last look.
 #pragma once
 
@@ -40,6 +40,9 @@ class DeviceRegistry {
   std::vector<Change> Refresh();
   // False when id is no virtual device. The change shows at the next Refresh.
   bool SetVirtualPlugged(const std::string& id, bool plugged);
+  // A machine's device that failed is left out, as if unplugged, until the machine no longer
+  // has it (it was really unplugged) and has it again. The change shows at the next Refresh.
+  void SetFailed(const std::string& id);
 
   // ERR_INVALID_ARGUMENT when no such device is present.
   int Select(DeviceKind kind, const std::string& id);
@@ -60,6 +63,7 @@ class DeviceRegistry {
   std::vector<Virtual> virtuals_[3];
   std::string selected_[3];
   std::set<std::string> seen_[3];
+  std::set<std::string> failed_;
 };
 
 }  // namespace rtc

@@ -8,9 +8,11 @@
 namespace rtc {
 
 struct DeviceInfo {
-  std::string id;  // stable for the same device across enumerations
+  std::string id;  // stable for the same device across enumerations and plug cycles
   std::string name;
-  std::string node;  // the V4L2 device file of a real camera; empty otherwise
+  // What opens the device: a camera's V4L2 device file, a PulseAudio source's or sink's name;
+  // empty for a virtual device.
+  std::string node;
 };
 
 struct MachineDevices {
@@ -18,10 +20,5 @@ struct MachineDevices {
   std::vector<DeviceInfo> microphones;
   std::vector<DeviceInfo> speakers;
 };
-
-std::vector<DeviceInfo> ListV4l2Cameras();
-// Sources that are not monitors of a sink, and sinks. Gives up after a short time-out.
-void ListPulseDevices(std::vector<DeviceInfo>& sources, std::vector<DeviceInfo>& sinks);
-MachineDevices ListMachineDevices();
 
 }  // namespace rtc

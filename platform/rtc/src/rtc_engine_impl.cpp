@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "camera_source.h"
+#include "capture_source.h"
 #include "net/network_channel.h"
 #include "simulated_channel.h"
 
@@ -38,12 +38,18 @@ RtcEngineImpl::RtcEngineImpl(EngineOptions options)
       config_error_(options.config.error),
       screen_(std::move(options.screen)),
       sink_(dispatcher_, log_),
-      devices_(config_, options.machine_devices),
+      timeline_(clock_),
+      machine_devices_(config_.real_devices && options.machine_devices
+                           ? options.machine_devices([this] {
+                               if (watching_) timeline_.After(0, [this] { WatchDevices(); });
+                             })
+                           : nullptr),
+      devices_(config_,
+               [this] { return machine_devices_ ? machine_devices_->Current() : MachineDevices{}; }),
       parameters_([this](const std::string& key, const Json::Value& value) {
         return ApplyParameter(key, value);
       }),
       video_(clock_, sink_, *options.presenter),
-      timeline_(clock_),
       probe_(config_.scenario.lastmile, timeline_, sink_) {
   if (config_.simulated_channel) {
     channel_ = std::make_unique<SimulatedChannel>(
@@ -87,7 +93,9 @@ int RtcEngineImpl::initialize(const RtcEngineContext& context) {
       h.onError(ERR_INVALID_ARGUMENT, error.c_str());
     });
   }
-  device_task_ = timeline_.Every(kDeviceWatchPeriodMs, [this] { WatchDevices(); });
+  // What changed before this is reported now; later changes as they happen.
+  watching_ = true;
+  timeline_.After(0, [this] { WatchDevices(); });
   return ERR_OK;
 }
 
@@ -448,7 +456,9 @@ void RtcEngineImpl::ApplyLocalVideoLocked() {
   bool wanted = video_enabled_ && (preview_ || in_channel_);
   if (wanted && screen_capturing_) {
     if (local_camera_id_ != "screen") {
-      video_.SetLocalSource(screen_(screen_whole_ ? nullptr : &screen_rect_, screen_rate_));
+      std::string note;
+      video_.SetLocalSource(screen_(screen_whole_ ? nullptr : &screen_rect_, screen_rate_, note));
+      if (!note.empty()) log_.Write("screen: %s", note.c_str());
       local_camera_id_ = "screen";
     }
     sending_video_ = in_channel_;
@@ -473,14 +483,38 @@ void RtcEngineImpl::ApplyLocalVideoLocked() {
     return;
   }
   std::string error;
-  std::unique_ptr<VideoSource> source =
-      OpenV4l2Camera(camera->node, video_width_, video_height_, error);
+  std::unique_ptr<VideoSource> source = OpenCamera(
+      V4l2Capture(camera->node), video_width_, video_height_,
+      [this, id](const std::string& why) {
+        timeline_.After(0, [this, id, why] { OnCameraFailed(id, why); });
+      },
+      error);
   if (!source) {
-    log_.Write("camera: %s", error.c_str());
-    sink_.Emit("onError",
-               [error](IRtcEngineEventHandler& h) { h.onError(ERR_FAILED, error.c_str()); });
+    CameraFailedLocked(id, error);
+    // The engine's lock is held here: the device report runs as timed work of its own.
+    timeline_.After(0, [this] { WatchDevices(); });
   }
   video_.SetLocalSource(std::move(source));
+}
+
+void RtcEngineImpl::OnCameraFailed(const std::string& id, const std::string& why) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    // A camera given up already, or replaced since, is not reported.
+    if (id != local_camera_id_) return;
+    CameraFailedLocked(id, why);
+  }
+  WatchDevices();
+}
+
+void RtcEngineImpl::CameraFailedLocked(const std::string& id, const std::string& why) {
+  std::string error = "camera " + id + ": " + why;
+  log_.Write("%s", error.c_str());
+  sink_.Emit("onError",
+             [error](IRtcEngineEventHandler& h) { h.onError(ERR_FAILED, error.c_str()); });
+  // Left out until it is plugged again: its unplugging is reported, and the local video goes
+  // on with the next camera, if there is one.
+  devices_.SetFailed(id);
 }
 
 }  // namespace rtc

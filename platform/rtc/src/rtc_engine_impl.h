@@ -2,8 +2,9 @@
 //
 // Threads: the callback dispatcher delivers every IRtcEngineEventHandler call in order; the
 // timeline runs the channel's scenario, statistics, volume reports, probe series and the
-// device watch; the video pipeline captures and draws frames; the probe's echo has threads of
-// its own.
+// device-state reports; the device watch's thread hands each change of the machine's devices
+// to the timeline; the video pipeline captures and draws frames; the probe's echo has threads
+// of its own.
 // Calls come from the program's user-interface thread and take the engine's lock; timed work
 // takes it too where it reads the engine's own state. Lock order: engine, then channel, then
 // the pipeline; the parts below never call up into the engine.
@@ -18,6 +19,7 @@
 #include "callback_dispatcher.h"
 #include "device_managers.h"
 #include "device_registry.h"
+#include "device_watch.h"
 #include "engine_clock.h"
 #include "engine_config.h"
 #include "engine_log.h"
@@ -33,14 +35,16 @@
 namespace rtc {
 
 // The screen as a video source: the region (whole screen when null) at rate frames per second.
+// A note in note when it is not the screen's best picture (and why).
 using ScreenSourceFactory =
-    std::function<std::unique_ptr<VideoSource>(const Rect* region, int rate)>;
+    std::function<std::unique_ptr<VideoSource>(const Rect* region, int rate, std::string& note)>;
 
 // What a test may replace; the defaults are the real ones.
 struct EngineOptions {
   EngineClock* clock = nullptr;  // the engine's own steady clock when null
   ConfigResult config;           // LoadEngineConfig() by default
-  DeviceRegistry::MachineSource machine_devices = ListMachineDevices;
+  // The machine's own devices; none when empty or when the configuration leaves them out.
+  DeviceWatchFactory machine_devices = WatchMachineDevices;
   ProbeTarget probe_target;
   FramePresenter* presenter = nullptr;  // required
   ScreenSourceFactory screen;           // required
@@ -51,8 +55,6 @@ IRtcEngine* NewRtcEngine(EngineOptions options);
 
 class RtcEngineImpl final : public IRtcEngine, private DeviceSelectionListener {
  public:
-  static constexpr Millis kDeviceWatchPeriodMs = 1000;
-
   explicit RtcEngineImpl(EngineOptions options);
 
   int initialize(const RtcEngineContext& context) override;
@@ -88,8 +90,12 @@ class RtcEngineImpl final : public IRtcEngine, private DeviceSelectionListener {
   }
   void OnDeviceSelected(DeviceKind kind) override;
   int ApplyParameter(const std::string& key, const Json::Value& value);
+  // Reports what came and went since the last look (timed work).
   void WatchDevices();
   void OnScenarioDeviceEvent(const DeviceEvent& event);
+  // A camera that stopped giving pictures (timed work).
+  void OnCameraFailed(const std::string& id, const std::string& why);
+  void CameraFailedLocked(const std::string& id, const std::string& why);
   void FillLocalStats(RtcStats& stats);
   void ReportVolumes();
   // Starts, switches or stops the local video to match the state (engine lock held).
@@ -108,10 +114,14 @@ class RtcEngineImpl final : public IRtcEngine, private DeviceSelectionListener {
   EngineLog log_;
   CallbackDispatcher dispatcher_;
   EventSink sink_;
+  Timeline timeline_;
+  // Set at initialize: from then on the machine's changes are reported.
+  std::atomic<bool> watching_{false};
+  // Before the registry, which reads it, and gone before the timeline, which it posts to.
+  std::unique_ptr<DeviceWatch> machine_devices_;
   DeviceRegistry devices_;
   ParameterStore parameters_;
   VideoPipeline video_;
-  Timeline timeline_;
   std::unique_ptr<Channel> channel_;
   LastmileProbe probe_;
 
@@ -138,7 +148,6 @@ class RtcEngineImpl final : public IRtcEngine, private DeviceSelectionListener {
   int screen_rate_ = VideoPipeline::kFramesPerSecond;
   std::string local_camera_id_;  // the camera the local video shows; empty when none
   Timeline::TaskId volume_task_ = 0;
-  Timeline::TaskId device_task_ = 0;
   // Read by the channel's statistics without the engine's lock.
   std::atomic<bool> sending_video_{false};
   std::atomic<bool> sending_audio_{false};

@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 
+#include "capture_source.h"
 #include "video_pipeline.h"
+#include "win/headless.h"
 #include "win/surface.h"
 
 namespace rtc {
@@ -100,15 +103,33 @@ class WindowScreenSource final : public VideoSource {
   int ticks_per_frame_;
 };
 
+// The X server's own picture of the region, through shared memory (the display is local),
+// every program's windows and the pointer on it; its corners are inclusive.
+std::string XImageCapture(const Rect& region) {
+  return "ximagesrc remote=false use-damage=false show-pointer=true startx=" +
+         std::to_string(region.left) + " starty=" + std::to_string(region.top) +
+         " endx=" + std::to_string(region.right - 1) + " endy=" + std::to_string(region.bottom - 1);
+}
+
 }  // namespace
 
-std::unique_ptr<VideoSource> OpenScreenSource(const Rect* region, int rate) {
+std::unique_ptr<VideoSource> OpenScreenSource(const Rect* region, int rate, std::string& note) {
   Rect whole;
   whole.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
   whole.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
   whole.right = whole.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
   whole.bottom = whole.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  return std::make_unique<WindowScreenSource>(region != nullptr ? *region : whole, rate);
+  const Rect& shown = region != nullptr ? *region : whole;
+  if (!win::headless::Active()) {
+    std::string error;
+    std::unique_ptr<VideoSource> screen =
+        OpenCapture(XImageCapture(shown), shown.right - shown.left, shown.bottom - shown.top, rate,
+                    CaptureKind::kScreen, nullptr, error);
+    if (screen) return screen;
+    // Without the X server's picture the program's own windows are still there to share.
+    note = "the X server's picture cannot be had (" + error + "); own windows only";
+  }
+  return std::make_unique<WindowScreenSource>(shown, rate);
 }
 
 }  // namespace rtc

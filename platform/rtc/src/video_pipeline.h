@@ -2,14 +2,22 @@
 // (camera, test pattern or screen) and from every remote participant's stream, reports first
 // frames and size changes with the sizes of the frames themselves, and draws each stream into
 // its canvas window.
+//
+// The pipeline's lock guards only what the calls change; the video thread takes a copy of it
+// each tick and captures, hands over and draws with the lock released, so that no call waits
+// for a camera or a window. Sources are used by the video thread alone and go with its copy.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "engine_clock.h"
 #include "event_sink.h"
@@ -28,7 +36,8 @@ class VideoPipeline {
   VideoPipeline& operator=(const VideoPipeline&) = delete;
 
   // Sees every local frame as captured (before mirroring), on the video thread; it must not
-  // call back into the pipeline. Null removes it.
+  // call back into the pipeline. Null removes it; once this returns the old tap is not called
+  // any more.
   using FrameTap = std::function<void(const VideoFrame&)>;
   void SetLocalTap(FrameTap tap);
 
@@ -59,20 +68,35 @@ class VideoPipeline {
     int render_mode = RENDER_MODE_FIT;
   };
   struct Stream {
-    std::unique_ptr<VideoSource> source;
+    std::shared_ptr<VideoSource> source;
+    uint64_t generation = 0;  // a new source, a new generation: what was captured before is old
     VideoFrame frame;
     Millis started = 0;
     int reported_width = 0;  // 0 until the first frame was reported
     int reported_height = 0;
     int rotation = 0;
     bool drawn_reported = false;
+    int canvas_changes = 0;  // a new canvas while a frame is drawn: the report is still due
     bool paused = false;
+    std::optional<std::pair<int, int>> resize;  // applied to the test pattern by the video thread
+  };
+  // One stream's tick as the video thread does it with the lock released.
+  struct Turn {
+    uid_t uid = 0;  // 0 for the local stream
+    Stream stream;
+    std::optional<Canvas> canvas;
+    bool captured = false;
   };
   void Run();
   void Tick(int64_t frame_number);
-  void TickLocal(int64_t frame_number);
-  void TickRemote(uid_t uid, Stream& stream, int64_t frame_number);
-  bool Draw(const Canvas& canvas, const VideoFrame& frame, bool mirrored);
+  // Copies of the streams to capture from, their frames moved out (lock held).
+  std::vector<Turn> TakeTurns();
+  static void Capture(Turn& turn, int64_t frame_number);
+  void DeliverLocal(Turn& turn, bool mirrored);
+  void DeliverRemote(Turn& turn);
+  // The turns' frames and reports back into the streams they came from, unless replaced.
+  void PutBack(std::vector<Turn>& turns);
+  bool Draw(const std::optional<Canvas>& canvas, const VideoFrame& frame, bool mirrored);
 
   EngineClock& clock_;
   EventSink& sink_;
@@ -80,15 +104,18 @@ class VideoPipeline {
 
   mutable std::mutex mutex_;
   std::condition_variable stop_requested_;
+  std::condition_variable tap_returned_;
   bool stopping_ = false;
+  uint64_t next_generation_ = 1;
   Stream local_;
   FrameTap local_tap_;
+  bool tap_running_ = false;
   Canvas local_canvas_;
   bool mirrored_ = true;
   Millis session_start_ = 0;
   std::map<uid_t, Stream> remotes_;
   std::map<uid_t, Canvas> remote_canvases_;
-  int64_t frames_drawn_ = 0;
+  std::atomic<int64_t> frames_drawn_{0};
   std::thread thread_;
 };
 

@@ -107,7 +107,9 @@ TEST(ScreenSource, ComposesWindowsBackToFrontWithTheirChildren) {
   TestWindow above(100, 0, 200, 100);
   above.Fill(RGB(0, 0, 255));
   rtc::Rect region = rtc_test::ScreenRect(0, 0, 400, 200);
-  auto screen = rtc::OpenScreenSource(&region, 15);
+  std::string note;
+  auto screen = rtc::OpenScreenSource(&region, 15, note);
+  EXPECT_EQ(note, "");
   rtc::VideoFrame frame;
   ASSERT_TRUE(screen->Capture(0, frame));
   ASSERT_EQ(frame.width, 400);
@@ -121,7 +123,8 @@ TEST(ScreenSource, ComposesWindowsBackToFrontWithTheirChildren) {
 }
 
 TEST(ScreenSource, ALowerRateSkipsFrames) {
-  auto screen = rtc::OpenScreenSource(nullptr, 5);
+  std::string note;
+  auto screen = rtc::OpenScreenSource(nullptr, 5, note);
   rtc::VideoFrame frame;
   EXPECT_TRUE(screen->Capture(0, frame));
   EXPECT_FALSE(screen->Capture(1, frame));

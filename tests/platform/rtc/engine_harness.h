@@ -1,5 +1,5 @@
 // An engine built for tests: a manual clock, a configuration given as JSON text, the machine's
-// devices under the test's control, and a handler and a presenter that record what arrives.
+// devices under the test's control (or the real ones), and a handler and a presenter that record what arrives.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -201,26 +201,52 @@ class StripesScreen : public rtc::VideoSource {
   int height_;
 };
 
+// The machine's devices as a test sets them; each change is announced as a real watch does.
+class SetMachineWatch : public rtc::DeviceWatch {
+ public:
+  SetMachineWatch(rtc::MachineDevices machine, Changed changed)
+      : machine_(std::move(machine)), changed_(std::move(changed)) {}
+  rtc::MachineDevices Current() const override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return machine_;
+  }
+  void Set(rtc::MachineDevices machine) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      machine_ = std::move(machine);
+    }
+    changed_();
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  rtc::MachineDevices machine_;
+  Changed changed_;
+};
+
 class EngineHarness {
  public:
   explicit EngineHarness(const std::string& config_json = "{}",
                          rtc::MachineDevices machine = rtc::MachineDevices{},
                          rtc::FramePresenter* window_presenter = nullptr,
-                         rtc::ScreenSourceFactory screen = nullptr) {
-    machine_ = std::move(machine);
+                         rtc::ScreenSourceFactory screen = nullptr,
+                         rtc::DeviceWatchFactory real_watch = nullptr) {
     rtc::EngineOptions options;
     options.clock = &clock;
     options.config = rtc::ParseEngineConfig(config_json);
     // These engines meet the scenario's participants unless the text names a channel.
     if (config_json.find("\"channel\"") == std::string::npos) options.config.config.simulated_channel = true;
-    options.machine_devices = [this] {
-      std::lock_guard<std::mutex> lock(machine_mutex_);
-      return machine_;
+    options.machine_devices = [this, machine](rtc::DeviceWatch::Changed changed) {
+      auto watch = std::make_unique<SetMachineWatch>(machine, std::move(changed));
+      machine_ = watch.get();
+      return watch;
     };
+    if (real_watch) options.machine_devices = std::move(real_watch);
     options.probe_target = rtc::ProbeTarget{"127.0.0.1", "9"};
     options.presenter = window_presenter != nullptr ? window_presenter : &presenter;
     if (!screen) {
-      screen = [this](const rtc::Rect* region, int) -> std::unique_ptr<rtc::VideoSource> {
+      screen = [this](const rtc::Rect* region, int,
+                      std::string&) -> std::unique_ptr<rtc::VideoSource> {
         screen_regions.push_back(region ? *region : rtc::Rect{});
         int w = region ? region->right - region->left : 1920;
         int h = region ? region->bottom - region->top : 1080;
@@ -240,10 +266,8 @@ class EngineHarness {
     context.appId = "test-app";
     return engine->initialize(context);
   }
-  void SetMachine(rtc::MachineDevices machine) {
-    std::lock_guard<std::mutex> lock(machine_mutex_);
-    machine_ = std::move(machine);
-  }
+  // Only where the configuration keeps the machine's devices.
+  void SetMachine(rtc::MachineDevices machine) { machine_->Set(std::move(machine)); }
   // Moves the engine's time on in steps, so that timed work runs in order at each step.
   void Advance(rtc::Millis total, rtc::Millis step = 100) {
     for (rtc::Millis done = 0; done < total; done += step)
@@ -263,8 +287,7 @@ class EngineHarness {
   rtc::IRtcEngine* engine = nullptr;
 
  private:
-  std::mutex machine_mutex_;
-  rtc::MachineDevices machine_;
+  SetMachineWatch* machine_ = nullptr;  // owned by the engine
 };
 
 }  // namespace rtc_test

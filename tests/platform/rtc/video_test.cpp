@@ -1,6 +1,10 @@
 // Video: frames fitted on black, mirrored when asked, the test pattern, and the local stream's
-// first-frame, size-change, stop and restart callbacks; the screen instead of the camera.
+// first-frame, size-change, stop and restart callbacks; the screen instead of the camera; a
+// capture that waits keeps no call waiting.
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
 
 #include "engine_harness.h"
 #include "test_pattern.h"
@@ -201,3 +205,47 @@ TEST_F(LocalVideo, ScreenCaptureChecksItsArguments) {
 }
 
 }  // namespace
+
+// A screen whose capture waits until the test lets it go.
+class GatedScreen : public rtc::VideoSource {
+ public:
+  explicit GatedScreen(std::shared_future<void> gate, std::shared_ptr<std::atomic<bool>> entered)
+      : gate_(std::move(gate)), entered_(std::move(entered)) {}
+  bool Capture(int64_t, rtc::VideoFrame& frame) override {
+    *entered_ = true;
+    gate_.wait();
+    frame.Resize(16, 16);
+    return true;
+  }
+  bool IsCamera() const override { return false; }
+
+ private:
+  std::shared_future<void> gate_;
+  std::shared_ptr<std::atomic<bool>> entered_;
+};
+
+TEST(VideoThread, ACaptureThatWaitsHoldsUpNoCallOfTheEngine) {
+  std::promise<void> open;
+  std::shared_future<void> gate = open.get_future().share();
+  auto entered = std::make_shared<std::atomic<bool>>(false);
+  EngineHarness harness("{}", rtc::MachineDevices{}, nullptr,
+                        [&](const rtc::Rect*, int, std::string&) -> std::unique_ptr<rtc::VideoSource> {
+                          return std::make_unique<GatedScreen>(gate, entered);
+                        });
+  ASSERT_EQ(harness.Initialize(), 0);
+  ASSERT_EQ(harness.engine->enableVideo(), 0);
+  ASSERT_EQ(harness.engine->startPreview(), 0);
+  ASSERT_EQ(harness.engine->startScreenCapture(nullptr, 15, nullptr, 0), 0);
+  ASSERT_TRUE(rtc_test::WaitUntil([&] { return entered->load(); }));
+  int tile = 0;
+  auto calls = std::async(std::launch::async, [&] {
+    rtc::VideoCanvas canvas;
+    canvas.view = &tile;
+    harness.engine->setupLocalVideo(canvas);
+    harness.engine->stopScreenCapture();
+  });
+  bool returned = calls.wait_for(rtc_test::kWatchdog) == std::future_status::ready;
+  open.set_value();
+  EXPECT_TRUE(returned);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 640x480"));
+}

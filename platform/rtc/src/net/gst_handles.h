@@ -16,6 +16,12 @@ struct GstCapsUnref {
 struct GstStructureFree {
   void operator()(GstStructure* structure) const { gst_structure_free(structure); }
 };
+struct GstMessageUnref {
+  void operator()(GstMessage* message) const { gst_message_unref(message); }
+};
+struct GFreeText {
+  void operator()(gchar* text) const { g_free(text); }
+};
 struct GstPromiseUnref {
   void operator()(GstPromise* promise) const { gst_promise_unref(promise); }
 };
@@ -25,6 +31,9 @@ using GstBusPtr = std::unique_ptr<GstBus, GstObjectUnref>;
 using GstPadPtr = std::unique_ptr<GstPad, GstObjectUnref>;
 using GstCapsPtr = std::unique_ptr<GstCaps, GstCapsUnref>;
 using GstPromisePtr = std::unique_ptr<GstPromise, GstPromiseUnref>;
+using GstMessagePtr = std::unique_ptr<GstMessage, GstMessageUnref>;
+using GstStructurePtr = std::unique_ptr<GstStructure, GstStructureFree>;
+using GTextPtr = std::unique_ptr<gchar, GFreeText>;
 
 // Safe to call from any thread, any number of times.
 void EnsureGstStarted();

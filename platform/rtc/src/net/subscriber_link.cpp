@@ -1,31 +1,14 @@
 #include "net/subscriber_link.h"
 
 #define GST_USE_UNSTABLE_API
-#include <gst/app/gstappsink.h>
 #include <gst/webrtc/webrtc.h>
-#include <gst/video/video.h>
+
+#include "appsink_frames.h"
 
 namespace rtc {
 namespace {
 
 constexpr const char* kPlayVolumeElement = "play_volume";
-
-GstFlowReturn OnSample(GstAppSink* sink, gpointer mailbox_pointer) {
-  auto& mailbox = *static_cast<FrameMailbox*>(mailbox_pointer);
-  GstSample* sample = gst_app_sink_pull_sample(sink);
-  if (sample == nullptr) return GST_FLOW_EOS;
-  GstVideoInfo info;
-  GstBuffer* buffer = gst_sample_get_buffer(sample);
-  GstMapInfo map;
-  if (gst_video_info_from_caps(&info, gst_sample_get_caps(sample)) &&
-      gst_buffer_map(buffer, &map, GST_MAP_READ)) {
-    mailbox.Put(GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info), map.data,
-                GST_VIDEO_INFO_PLANE_STRIDE(&info, 0));
-    gst_buffer_unmap(buffer, &map);
-  }
-  gst_sample_unref(sample);
-  return GST_FLOW_OK;
-}
 
 }  // namespace
 
@@ -101,9 +84,7 @@ void SubscriberLink::AddReceiveBranch(GstPad* pad) {
   if (branch == nullptr) return;
   if (video) {
     GstElement* sink = gst_bin_get_by_name(GST_BIN(branch), "frames");
-    GstAppSinkCallbacks callbacks{};
-    callbacks.new_sample = &OnSample;
-    gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, frames_.get(), nullptr);
+    SendFramesTo(sink, *frames_);
     gst_object_unref(sink);
   }
   gst_bin_add(GST_BIN(link_.pipeline()), branch);
