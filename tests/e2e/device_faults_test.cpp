@@ -20,6 +20,7 @@
 #include "tests/e2e/lesson_world.h"
 #include "tests/platform/audio/private_sound_server.h"
 #include "tests/support/quit_message.h"
+#include "tests/support/needs.h"
 
 using ui::CUiDriver;
 
@@ -269,7 +270,7 @@ std::string LoadModule(const audio_test::PrivateSoundServer& sound, const std::s
 }
 
 TEST_P(DeviceLessonTest, SoundDevicesLoadedDuringTheLessonAreReportedAndTheNewSourceTaken) {
-  if (!audio_test::PrivateSoundServer::Installed()) GTEST_SKIP() << "no PulseAudio daemon";
+  QUORVEL_NEEDS(audio_test::PrivateSoundServer::Installed(), "no PulseAudio daemon");
   audio_test::PrivateSoundServer sound;
   ASSERT_TRUE(sound.ready()) << sound.log();
   WorldSetup setup;

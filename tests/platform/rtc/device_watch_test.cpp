@@ -7,6 +7,7 @@
 
 #include "engine_harness.h"
 #include "tests/platform/audio/private_sound_server.h"
+#include "tests/support/needs.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ bool Lists(const std::vector<rtc::DeviceInfo>& devices, const std::string& id) {
 class DeviceWatchTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!PrivateSoundServer::Installed()) GTEST_SKIP() << "no PulseAudio daemon installed";
+    QUORVEL_NEEDS(PrivateSoundServer::Installed(), "no PulseAudio daemon installed");
     server_ = std::make_unique<PrivateSoundServer>();
     ASSERT_TRUE(server_->ready()) << server_->log();
   }

@@ -17,6 +17,7 @@
 #include "tests/support/network_namespace.h"
 #include "tests/support/scoped_env.h"
 #include "tests/tools/running_media_server.h"
+#include "tests/support/needs.h"
 
 namespace {
 
@@ -134,7 +135,7 @@ class LossyNetwork {
 };
 
 TEST(EchoProbe, ACleanPathGradesExcellentOrGoodFromEachWindowsPackets) {
-  if (!RunningMediaServer::Installed()) GTEST_SKIP() << "janus is not installed";
+  QUORVEL_NEEDS(RunningMediaServer::Installed(), "janus is not installed");
   RunningMediaServer server(kAdminKey, testing_support::kPrivateAddressA);
   ASSERT_TRUE(server.ready());
   ProbingEngine engine;
@@ -216,8 +217,8 @@ TEST(EchoProbe, AServerThatCannotBeReachedIsDownWithinASecond) {
 }
 
 TEST(EchoProbe, AFifthOfThePacketsLostGradesPoorOrWorse) {
-  if (!RunningMediaServer::Installed()) GTEST_SKIP() << "janus is not installed";
-  if (!LossyNetwork::Installed()) GTEST_SKIP() << "nft is not installed (Debian nftables)";
+  QUORVEL_NEEDS(RunningMediaServer::Installed(), "janus is not installed");
+  QUORVEL_NEEDS(LossyNetwork::Installed(), "nft is not installed (Debian nftables)");
   RunningMediaServer server(kAdminKey, testing_support::kPrivateAddressA);
   ASSERT_TRUE(server.ready());
   ProbingEngine engine;

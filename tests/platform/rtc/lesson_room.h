@@ -12,6 +12,7 @@
 #include "engine_harness.h"
 #include "tests/support/network_namespace.h"
 #include "tests/tools/running_media_server.h"
+#include "tests/support/needs.h"
 #include "tools/lesson-service/media_room.h"
 
 namespace rtc_test {
@@ -30,7 +31,7 @@ class LessonRoomTest : public ::testing::Test {
   static constexpr const char* kKey = "room-key";
 
   void SetUp() override {
-    if (!testing_support::RunningMediaServer::Installed()) GTEST_SKIP() << "janus is not installed";
+    QUORVEL_NEEDS(testing_support::RunningMediaServer::Installed(), "janus is not installed");
     media_ = std::make_unique<testing_support::RunningMediaServer>(
         kAdminKey, testing_support::kPrivateAddressA);
     ASSERT_TRUE(media_->ready());

@@ -10,6 +10,7 @@
 #include "lesson_room.h"
 #include "screen_source.h"
 #include "tests/platform/win/xvfb_environment.h"
+#include "tests/support/needs.h"
 // Last: X11's macros (Success, None, Bool) would break the names of the headers above.
 #include "coloured_x_window.h"
 
@@ -41,7 +42,7 @@ bool SavePng(const rtc::VideoFrame& frame, const std::string& path) {
 class SharedScreenTest : public rtc_test::LessonRoomTest {};
 
 TEST_F(SharedScreenTest, APeerSeesAnotherProgramsWindowAtItsPlace) {
-  if (!win_test::XvfbRunning()) GTEST_SKIP() << "Xvfb is not installed";
+  QUORVEL_NEEDS(win_test::XvfbRunning(), win_test::XvfbProblem());
   rtc_test::ColouredXWindow other(300, 200, 200, 100, kWindowColour);
   ASSERT_TRUE(other.shown());
   JoinBoth(std::make_unique<EngineHarness>(R"({"channel": "network", "real_devices": false})",

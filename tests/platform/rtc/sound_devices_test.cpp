@@ -11,6 +11,7 @@
 #include "device_watch.h"
 #include "lesson_room.h"
 #include "tests/platform/audio/private_sound_server.h"
+#include "tests/support/needs.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ int LastLevel(const EngineHarness& harness, rtc::uid_t uid) {
 class LessonSoundTest : public rtc_test::LessonRoomTest {
  protected:
   void SetUp() override {
-    if (!PrivateSoundServer::Installed()) GTEST_SKIP() << "no PulseAudio daemon installed";
+    QUORVEL_NEEDS(PrivateSoundServer::Installed(), "no PulseAudio daemon installed");
     sound_ = std::make_unique<PrivateSoundServer>();
     ASSERT_TRUE(sound_->ready()) << sound_->log();
     LessonRoomTest::SetUp();

@@ -6,11 +6,12 @@
 #include "engine_harness.h"
 #include "screen_source.h"
 #include "tests/platform/win/xvfb_environment.h"
+#include "tests/support/needs.h"
 
 namespace {
 
 TEST(XScreen, AnotherProgramsWindowIsSharedAtItsPlace) {
-  if (!win_test::XvfbRunning()) GTEST_SKIP() << "Xvfb is not installed";
+  QUORVEL_NEEDS(win_test::XvfbRunning(), win_test::XvfbProblem());
   rtc_test::ColouredXWindow other(300, 200, 200, 100, 0x30C060);
   ASSERT_TRUE(other.shown());
   rtc::Rect region = rtc_test::ScreenRect(100, 100, 740, 580);
