@@ -296,8 +296,8 @@ class EndRequestTest : public ShellWindowsTest {
     EXPECT_FALSE(Seen().opened);
     int code = -1;
     EXPECT_FALSE(testing_support::TakeQuit(&code));
-    // The meeting view is the target of the program's one bridge.
-    if (leave_reported) CAGEngineEventHandler::Instance().onLeaveChannel(rtc::RtcStats{});
+    // The meeting view is the target of the bridge the main window was handed.
+    if (leave_reported) engine_.bridge().onLeaveChannel(rtc::RtcStats{});
     Advance(waited_ms);
     EXPECT_TRUE(testing_support::TakeQuit(&code));
     EXPECT_EQ(code, 0);
