@@ -24,9 +24,7 @@ class CContainerUI : public CControlUI {
   CControlUI* GetItemAt(int index) const;
   int GetItemIndex(CControlUI* item) const;
 
-  RECT GetInset() const { return inset_; }
   void SetInset(RECT inset);
-  int GetChildPadding() const { return child_padding_; }
   void SetChildPadding(int padding);
 
   void SetPos(RECT pos) override;

@@ -114,10 +114,8 @@ class CControlUI {
   void SetBkImage(LPCTSTR image);
   int GetFont() const { return font_; }
   void SetFont(int font_id);
-  UINT GetTextAlign() const { return text_align_; }
   RECT GetTextPadding() const { return text_padding_; }
   // The "tooltip" attribute's text.
-  CUiString GetToolTip() const { return tooltip_; }
   void SetToolTip(LPCTSTR text) { tooltip_ = text; }
   // What hovering shows: the tooltip, or else the whole text when the control cuts it off.
   virtual CUiString GetHoverText() const;
@@ -149,8 +147,6 @@ class CControlUI {
   virtual void DoPaint(CRenderContext& context);
   virtual CControlUI* FindControlAt(POINT point);
   virtual CControlUI* FindControlByName(const CUiString& name);
-  bool IsHot() const { return hot_; }
-  bool IsPushed() const { return pushed_; }
 
  protected:
   // One kind's attribute table; unknown names go on to the base kind's table.

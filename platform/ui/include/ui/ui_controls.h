@@ -12,7 +12,6 @@ namespace ui {
 class CLabelUI : public CControlUI {
  public:
   LPCTSTR GetClass() const override;
-  DWORD GetDisabledTextColor() const { return disabled_text_color_; }
   void DoPaint(CRenderContext& context) override;
 
  protected:
@@ -36,9 +35,7 @@ class CButtonUI : public CLabelUI {
   void SetNormalImage(LPCTSTR image);
   CUiString GetHotImage() const { return hot_image_; }
   void SetHotImage(LPCTSTR image);
-  CUiString GetPushedImage() const { return pushed_image_; }
   void SetPushedImage(LPCTSTR image);
-  CUiString GetDisabledImage() const { return disabled_image_; }
   void SetDisabledImage(LPCTSTR image);
   CUiString GetAttribute(LPCTSTR name) const override;
 
@@ -72,7 +69,6 @@ class CEditUI : public CLabelUI {
   int GetSelectionStart() const;
   int GetSelectionEnd() const;
   void SetSel(int start, int end);
-  int GetMaxChar() const { return max_char_; }
   // Whether the blinking caret is on show at this moment.
   bool IsCaretShown() const { return IsFocused() && caret_on_; }
   // Where the caret is drawn, in window client coordinates, the text's scrolling applied.
@@ -209,7 +205,6 @@ class CSliderUI : public CProgressUI {
  public:
   LPCTSTR GetClass() const override;
   bool IsFocusable() const override { return true; }
-  int GetChangeStep() const { return step_; }
   RECT GetThumbRect() const;
   void DoEvent(TEventUI& event) override;
   void DoPaint(CRenderContext& context) override;

@@ -114,7 +114,6 @@ class CPaintManagerUI {
   bool SetTimer(CControlUI* control, UINT_PTR id, UINT elapse_ms);
   void KillTimer(CControlUI* control, UINT_PTR id);
   CControlUI* GetCapture() const { return capture_; }
-  WORD GetModifierKeys() const { return modifiers_; }
 
   // Lay out again and repaint on the next turn of the loop.
   void NeedUpdate();
