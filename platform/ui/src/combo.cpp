@@ -46,13 +46,16 @@ class CDropListUI : public CControlUI {
     cairo_save(cr);
     cairo_rectangle(cr, area.left, area.top, area.right - area.left, area.bottom - area.top);
     cairo_clip(cr);
+    // The strong mark is the item Enter or a click would pick (the picked one while nothing
+    // else is highlighted); the picked one keeps a light mark while the highlight is elsewhere.
+    const int highlight = window_.GetHotItem() >= 0 ? window_.GetHotItem() : combo.GetCurSel();
     for (int i = 0; i < combo.GetCount(); ++i) {
       const RECT rect = window_.ItemRect(i);
       if (rect.bottom <= area.top || rect.top >= area.bottom) continue;
       const CControlUI* item = combo.GetItemAt(i);
-      if (i == combo.GetCurSel())
+      if (i == highlight)
         context.FillRect(rect, combo.GetItemSelectedBkColor());
-      else if (i == window_.GetHotItem())
+      else if (i == combo.GetCurSel())
         context.FillRect(rect, combo.GetItemHotBkColor());
       context.FillRect(rect, item->GetBkColor());
       const int inset = ItemTextInset(combo);
