@@ -31,6 +31,15 @@ session_stop() {
   session_pids=()
 }
 
+# The X11 roads' checks: a step's heading; whether the service was asked at PATH; whether it
+# was told that participant UID did ACTION; whether the engine's log holds TEXT.
+session_step() { echo "-- $*"; }
+session_requested() { session_service requests | grep -q "\"path\":\"$1\""; }
+session_reported() {
+  session_service reports | grep "\"target_uid\":$1," | grep -q "\"action\":\"$2\""
+}
+session_engine_logged() { grep -q "$1" "$session_engine_log" 2>/dev/null; }
+
 # session_skip REASON: ends a test that cannot run here: skipped (77) on a developer's machine,
 # failed under CI (CI=true), whose machine installs everything the tests use.
 session_skip() {
@@ -191,6 +200,13 @@ session_start_network_lesson() {
 session_write_network_engine() {
   printf '{"channel": "network", "real_devices": %s}\n' "$1" >"$session_dir/engine.json"
   export QUORVEL_RTC_CONFIG=$session_dir/engine.json
+}
+
+# session_use_two_cameras: the scenario's devices are the virtual ones, with two cameras:
+# "cam-a" (taken first) and "cam-b".
+session_use_two_cameras() {
+  scenario_devices='"real_devices": false,
+  "cameras": [{"id": "cam-a", "name": "Desk camera"}, {"id": "cam-b", "name": "Document camera"}]'
 }
 
 # session_write_scenario FIRST_JOIN_MS SECOND_JOIN_MS: the engine's configuration

@@ -14,24 +14,19 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=lesson_session.sh
 . "$here/lesson_session.sh"
 session_x11_test_begin keyboard "$1" "$language" "$3"
-step() { echo "-- $*"; }
 sent_code() { session_service requests | grep '"path":"/User/loginCode"' | grep -q "code=$1[&\"]"; }
-requested() { session_service requests | grep -q "\"path\":\"$1\""; }
-reported() { session_service reports | grep "\"target_uid\":$1," | grep -q "\"action\":\"$2\""; }
-engine_logged() { grep -q "$1" "$session_engine_log" 2>/dev/null; }
 
 session_create_lesson 90 --duration 600
 session_start_service
-scenario_devices='"real_devices": false,
-  "cameras": [{"id": "cam-a", "name": "Desk camera"}, {"id": "cam-b", "name": "Document camera"}]'
+session_use_two_cameras
 session_write_scenario 1000 2000
 session_private_program
 session_start_xvfb
 session_start_quorvel
 
-step "a code typed right after start"
+session_step "a code typed right after start"
 session_wait_window QUORVEL_MAIN || fail "no main window"
-session_until 10 requested /init/getPCConfig || fail "no configuration request"
+session_until 10 session_requested /init/getPCConfig || fail "no configuration request"
 session_settle 1
 session_focus_main || fail "the main window cannot take the keyboard"
 xdotool type --delay 30 12345678
@@ -40,7 +35,7 @@ session_until 10 sent_code 12345678 || fail "the typed code did not go out as ty
 session_wait_window QV-OVERLAY 10 || fail "no notice for the wrong code"
 session_wait_no_window QV-OVERLAY 8 || fail "the notice stayed"
 
-step "the other camera, picked with the keyboard"
+session_step "the other camera, picked with the keyboard"
 xdotool key ctrl+a BackSpace
 xdotool type --delay 30 "$code_student"
 xdotool key Tab
@@ -54,16 +49,16 @@ xdotool key Return
 session_settle 0.3
 session_shot "$shots/2-camera-picked.png"
 
-step "Tab to the join button and Space"
+session_step "Tab to the join button and Space"
 xdotool key Tab
 xdotool key Tab
 session_settle 0.3
 session_shot "$shots/3-join-button-focused.png"
 xdotool key space
-session_until 10 requested /Meeting/studentAccess || fail "Space on the join button did not join"
-session_until 15 reported "$uid_student" enter || fail "the classroom never opened"
-session_until 10 engine_logged 'camera "cam-b" captured' || fail "the lesson did not take the picked camera"
-engine_logged 'camera "cam-a" captured' && fail "the first camera was taken too"
+session_until 10 session_requested /Meeting/studentAccess || fail "Space on the join button did not join"
+session_until 15 session_reported "$uid_student" enter || fail "the classroom never opened"
+session_until 10 session_engine_logged 'camera "cam-b" captured' || fail "the lesson did not take the picked camera"
+session_engine_logged 'camera "cam-a" captured' && fail "the first camera was taken too"
 
 session_quorvel_running || fail "the program ended on its own"
 echo "PASS ($language): screenshots in $shots"

@@ -16,26 +16,21 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=lesson_session.sh
 . "$here/lesson_session.sh"
 session_x11_test_begin road "$1" "$language" "$3"
-step() { echo "-- $*"; }
 
 # stats_of X Y W H: sets colours and dark for that part of the screen.
 stats_of() {
   read -r _ colours _ dark < <("$session_probe_bin" stats "$@")
 }
-requested() { session_service requests | grep -q "\"path\":\"$1\""; }
-reported() { session_service reports | grep "\"target_uid\":$1," | grep -q "\"action\":\"$2\""; }
-engine_logged() { grep -q "$1" "$session_engine_log" 2>/dev/null; }
 
 session_create_lesson 90 --duration 600 --screen-sharing --recording
 session_start_service
-scenario_devices='"real_devices": false,
-  "cameras": [{"id": "cam-a", "name": "Desk camera"}, {"id": "cam-b", "name": "Document camera"}]'
+session_use_two_cameras
 session_write_scenario 1000 2000
 session_private_program
 session_start_xvfb
 session_start_quorvel
 
-step "the login view"
+session_step "the login view"
 session_wait_window QUORVEL_MAIN || fail "no main window"
 session_geometry QUORVEL_MAIN || fail "no main window geometry"
 main_x=$win_x main_y=$win_y main_width=$win_width main_height=$win_height
@@ -45,31 +40,31 @@ login_drawn() {
   [ "$colours" -ge 20 ] && [ "$dark" -lt 50 ]
 }
 session_until 10 login_drawn || fail "the login view was never shown ($colours colours, $dark% dark)"
-session_until 10 requested /init/getPCConfig || fail "no configuration request"
+session_until 10 session_requested /init/getPCConfig || fail "no configuration request"
 session_settle 1
 session_shot "$shots/1-login.png"
 
-step "a wrong code"
+session_step "a wrong code"
 session_type_code 00000000
 session_wait_window QV-OVERLAY 10 || fail "no notice for the wrong code"
 session_shot "$shots/2-wrong-code-notice.png"
-requested /User/loginCode || fail "the code never reached the service"
+session_requested /User/loginCode || fail "the code never reached the service"
 session_wait_no_window QV-OVERLAY 8 || fail "the notice stayed"
-requested /Meeting/studentAccess && fail "a refused code went on to the access request"
+session_requested /Meeting/studentAccess && fail "a refused code went on to the access request"
 
-step "the student's code and the network test"
+session_step "the student's code and the network test"
 session_type_code "$code_student"
 session_wait_window FloatTipWnd 10 || fail "no network-test tip"
 session_shot "$shots/3-network-test.png"
-requested /Meeting/studentAccess || fail "no access request"
+session_requested /Meeting/studentAccess || fail "no access request"
 # The classroom is open once the own join is reported; the lesson is still to come, so the
 # alarm bar counts the minutes over it.
-session_until 15 reported "$uid_student" enter || fail "the classroom never opened"
+session_until 15 session_reported "$uid_student" enter || fail "the classroom never opened"
 session_wait_window QV-ALERMBAR 5 || fail "no alarm bar before the lesson's start"
 
-step "the classroom with the other two"
-session_until 15 reported "$uid_teacher" enter || fail "the teacher never joined"
-session_until 15 reported "$uid_assistant" enter || fail "the assistant never joined"
+session_step "the classroom with the other two"
+session_until 15 session_reported "$uid_teacher" enter || fail "the teacher never joined"
+session_until 15 session_reported "$uid_assistant" enter || fail "the assistant never joined"
 session_settle 1
 # The classroom below the caption, without the control bar's strip.
 area=("$main_x" "$((main_y + 40))" "$main_width" "$((main_height - 240))")
@@ -94,7 +89,7 @@ show_bar() {
 }
 button_x() { echo $((bar_row_left + 10 + 44 + $1 * 98)); }
 
-step "the layout switch"
+session_step "the layout switch"
 show_bar
 session_click "$(button_x 1)" "$bar_button_y"
 session_settle 1.5
@@ -103,7 +98,7 @@ stats_of "${area[@]}"
   fail "the classroom looks the same after the layout switch (dark $dark%)"
 session_shot "$shots/5-classroom-side-by-side.png"
 
-step "the settings dialog"
+session_step "the settings dialog"
 show_bar
 session_click "$(button_x 3)" "$bar_button_y"
 session_wait_window SettingView 5 || fail "no settings dialog"
@@ -113,16 +108,16 @@ session_geometry SettingView || fail "the settings dialog went"
 session_click "$((win_x + win_width - 19))" "$((win_y + 18))"
 session_wait_no_window SettingView 5 || fail "the settings dialog did not close"
 
-step "the camera-switch hotkey"
-engine_logged 'camera "cam-a" captured' || fail "the engine never took up the first camera"
+session_step "the camera-switch hotkey"
+session_engine_logged 'camera "cam-a" captured' || fail "the engine never took up the first camera"
 xdotool key alt+s
-session_until 5 engine_logged 'camera "cam-b" captured' || fail "the hotkey did not switch the camera"
+session_until 5 session_engine_logged 'camera "cam-b" captured' || fail "the hotkey did not switch the camera"
 
 session_quorvel_running || fail "the program ended on its own"
 
-step "the display goes"
+session_step "the display goes"
 kill "$session_xvfb_pid"
 session_until 10 eval '! session_quorvel_running' || fail "the program outlived its display"
 session_wait_quorvel || fail "the program ended with exit code $? when its display went"
-session_until 5 reported "$uid_student" exit || fail "the own leave was never reported"
+session_until 5 session_reported "$uid_student" exit || fail "the own leave was never reported"
 echo "PASS ($language): screenshots in $shots"

@@ -275,29 +275,19 @@ std::optional<RECT> WindowMirrors::Configured(HWND window, const XConfigureEvent
   return rect;
 }
 
-bool WindowMirrors::MinimizedByOthers(HWND window) {
+bool WindowMirrors::MappedByOthers(HWND window, bool mapped) {
   Mirror* mirror = Find(window);
   if (mirror == nullptr) return false;
-  if (mirror->expected_unmaps > 0) {
-    --mirror->expected_unmaps;
+  int& echoes = mapped ? mirror->expected_maps : mirror->expected_unmaps;
+  if (echoes > 0) {
+    --echoes;
     return false;
   }
-  mirror->mapped = false;
-  mirror->state.minimized = true;
-  return true;
-}
-
-bool WindowMirrors::RestoredByOthers(HWND window) {
-  Mirror* mirror = Find(window);
-  if (mirror == nullptr) return false;
-  if (mirror->expected_maps > 0) {
-    --mirror->expected_maps;
-    return false;
-  }
-  const bool restored = mirror->state.minimized;
-  mirror->mapped = true;
-  mirror->state.minimized = false;
-  return restored;
+  const bool was_minimized = mirror->state.minimized;
+  mirror->mapped = mapped;
+  mirror->state.minimized = !mapped;
+  // Another's unmap minimises; another's map restores only what was minimised.
+  return !mapped || was_minimized;
 }
 
 void WindowMirrors::Focused(HWND window, bool in) {

@@ -40,8 +40,8 @@ class WindowMirrors {
   // The server's word on a mirror. Each gives what changed by another's hand (a window
   // manager's, the user's), not the echoes of this program's own requests.
   std::optional<RECT> Configured(HWND window, const XConfigureEvent& event);
-  bool MinimizedByOthers(HWND window);
-  bool RestoredByOthers(HWND window);
+  // A map (mapped) or unmap event: whether it minimised or restored the window.
+  bool MappedByOthers(HWND window, bool mapped);
   void Focused(HWND window, bool in);
 
  private:

@@ -299,22 +299,15 @@ void X11Backend::HandleWindowEvent(HWND window, const XEvent& event) {
       if (moved) RouteNativeGeometry(window, *moved);
       break;
     }
-    case UnmapNotify: {
-      bool by_others = false;
-      {
-        std::lock_guard<std::mutex> lock(lock_);
-        by_others = mirrors_.MinimizedByOthers(window);
-      }
-      if (by_others) RouteNativeMinimized(window, true);
-      break;
-    }
+    case UnmapNotify:
     case MapNotify: {
+      const bool mapped = event.type == MapNotify;
       bool by_others = false;
       {
         std::lock_guard<std::mutex> lock(lock_);
-        by_others = mirrors_.RestoredByOthers(window);
+        by_others = mirrors_.MappedByOthers(window, mapped);
       }
-      if (by_others) RouteNativeMinimized(window, false);
+      if (by_others) RouteNativeMinimized(window, !mapped);
       break;
     }
     case FocusIn:
