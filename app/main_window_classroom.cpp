@@ -5,17 +5,10 @@
 #include "app/main_window.h"
 #include "classroom/alarm_bar.h"
 #include "classroom/control_bar.h"
-#include "classroom/lesson_time.h"
 #include "classroom/meeting_view.h"
 #include "classroom/status_bar.h"
 #include "service/data_holder.h"
 #include "views/login_view.h"
-
-namespace {
-
-constexpr const char* kTeacher = "1";
-
-}  // namespace
 
 // At once rather than at the next paint, so the switch never shows the other view's last frame.
 void MainWindow::PaintBelowCaptionBlack() {
@@ -39,16 +32,8 @@ void MainWindow::EnterClassroom() {
   PlaceStatusBar(false);
   PlaceAlarmBar((GetWindowLongPtrW(alarm_bar().GetHWND(), GWL_STYLE) & WS_VISIBLE) != 0);
 
-  const LessonRecord& lesson = services_.holder.lesson();
-  const LessonMoments at =
-      LessonMomentsOf(lesson.start_time, lesson.duration, lesson.countdown, lesson.forceclose);
-  alarm_bar().Start(at.start);
-  // Only the teacher sees the clock turn red and the minutes to closing.
-  if (lesson.user_type == kTeacher) {
-    status_bar().Start(at.start, at.warn_at, at.end, at.close);
-  } else {
-    status_bar().Start(at.start, at.close, at.close, at.close);
-  }
+  alarm_bar().Start(services_.holder.lesson().moments().start);
+  status_bar().Start();
 }
 
 void MainWindow::LeaveClassroom() {

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cwchar>
 
 namespace {
@@ -33,18 +32,6 @@ std::int64_t NowSeconds() {
 std::int64_t MinutesRoundedUp(std::int64_t seconds) {
   if (seconds <= 0) return 0;
   return seconds / 60 + (seconds % 60 != 0 ? 1 : 0);
-}
-
-LessonMoments LessonMomentsOf(std::int64_t start_time, std::int64_t duration,
-                              std::int64_t countdown, std::int64_t forceclose) {
-  constexpr std::int64_t kLatestStart = 253402300799;  // 9999-12-31 23:59:59 UTC
-  constexpr std::int64_t kLongestSpan = 366 * 24 * 3600;
-  LessonMoments moments;
-  moments.start = std::clamp<std::int64_t>(start_time, 0, kLatestStart);
-  moments.end = moments.start + std::clamp<std::int64_t>(duration, 0, kLongestSpan);
-  moments.warn_at = moments.end - std::clamp<std::int64_t>(countdown, 0, kLongestSpan);
-  moments.close = moments.end + std::clamp<std::int64_t>(forceclose, 0, kLongestSpan);
-  return moments;
 }
 
 std::wstring FormatMinutes(const std::wstring& format, std::int64_t minutes) {

@@ -141,7 +141,7 @@ void MeetingView::OnOwnJoined(const ChannelEvent& event) {
   // A lesson without an own uid lets the engine choose one, which no role uid names; the own
   // role's tile still shows the local video then.
   CanvasView* tile = TileOfUid(event.uid);
-  if (tile == nullptr) tile = TileOfRole(OwnRole());
+  if (tile == nullptr) tile = TileOfRole(lesson.seat());
   ShowTile(*tile, true);
   media_.Engine()->setupLocalVideo(CanvasOf(*tile, lesson.render_mode, event.uid));
 
@@ -150,7 +150,7 @@ void MeetingView::OnOwnJoined(const ChannelEvent& event) {
   if (lesson.audio_profile > 0 && lesson.audio_scenario > 0) {
     media_.Engine()->setAudioProfile(lesson.audio_profile, lesson.audio_scenario);
   }
-  RoleQuality(OwnRole()) = 1;
+  RoleQuality(holder_.lesson().seat()) = 1;
   Report(lesson.uid, "enter");
   own_joined_ = true;
 }
@@ -188,7 +188,7 @@ void MeetingView::OnOwnLeft() {
     tile->UpdateIndicators(false);
     Relayout();
   }
-  RoleQuality(OwnRole()) = 1;
+  RoleQuality(holder_.lesson().seat()) = 1;
   Report(lesson.uid, "exit");
   PostMessageW(shell_.shell_window(), UM_OWN_LEFT, 0, 0);
 }
@@ -266,7 +266,7 @@ void MeetingView::OnNetworkQuality(const QualityEvent& event) {
     const wchar_t* suffix;
   };
   const Line lines[] = {
-      {id == lesson.uid, QualityOf(OwnRole()), words.local, words.local_suffix},
+      {id == lesson.uid, QualityOf(holder_.lesson().seat()), words.local, words.local_suffix},
       {id == lesson.student_id, student_quality_, words.student, words.remote_suffix},
       {id == lesson.teacher_id, teacher_quality_, words.teacher, words.remote_suffix},
       {id == lesson.assistant_id, assistant_quality_, words.assistant, words.remote_suffix}};

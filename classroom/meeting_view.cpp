@@ -1,6 +1,5 @@
 #include "classroom/meeting_view.h"
 
-#include <cstdlib>
 #include <utility>
 
 #include "base/app_messages.h"
@@ -72,13 +71,6 @@ void MeetingView::OnFinalMessage(HWND) {}
 
 void MeetingView::Notify(ui::TNotifyUI&) {}
 
-LessonRole MeetingView::OwnRole() const {
-  const long type = std::strtol(holder_.lesson().user_type.c_str(), nullptr, 10);
-  if (type == 1) return LessonRole::Teacher;
-  if (type == 0) return LessonRole::Student;
-  return LessonRole::Assistant;
-}
-
 CanvasView* MeetingView::TileOfRole(LessonRole role) const {
   switch (role) {
     case LessonRole::Student:
@@ -133,7 +125,7 @@ void MeetingView::InitWindow() {
   if (!assistant_tile_) assistant_tile_ = MakeTile(GetHWND(), L"a");
   if (slot_main_ == nullptr) {
     // Made with the main window, before any login: the role is still the student's then.
-    switch (OwnRole()) {
+    switch (holder_.lesson().seat()) {
       case LessonRole::Teacher:
         slot_main_ = student_tile_.get();
         slot_upper_ = assistant_tile_.get();
@@ -261,7 +253,7 @@ void MeetingView::ApplyPictureInPicture(ViewSize size) {
 }
 
 void MeetingView::ApplySideBySide(ViewSize size) {
-  const LessonRole own = OwnRole();
+  const LessonRole own = holder_.lesson().seat();
   CanvasView& counterpart = *TileOfRole(CounterpartRole(own));
   CanvasView& other_remote = *TileOfRole(OtherRemoteRole(own));
   CanvasView& own_tile = *TileOfRole(own);

@@ -73,7 +73,6 @@ class MeetingView : public ui::WindowImplBase {
   LRESULT HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
 
  private:
-  LessonRole OwnRole() const;
   // uid 0 is the own uid; null for a uid of no role.
   CanvasView* TileOfUid(uint32_t uid) const;
   CanvasView* TileOfRole(LessonRole role) const;

@@ -31,12 +31,14 @@ void ShowIfHidden(ui::CControlUI* control) {
 
 StatusBar::StatusBar(ClassroomShell& shell, DataHolder& holder) : shell_(shell), holder_(holder) {}
 
-void StatusBar::Start(std::int64_t clock_start, std::int64_t red_at, std::int64_t warn_at,
-                      std::int64_t close_at) {
-  clock_start_ = clock_start;
-  red_at_ = red_at;
-  warn_at_ = warn_at;
-  close_at_ = close_at;
+void StatusBar::Start() {
+  const LessonRecord& lesson = holder_.lesson();
+  const LessonMoments at = lesson.moments();
+  teacher_ = lesson.role() == LessonRole::Teacher;
+  clock_start_ = at.start;
+  red_at_ = teacher_ ? at.warn_at : at.close;
+  warn_at_ = teacher_ ? at.end : at.close;
+  close_at_ = at.close;
   time_counter_->SetAttribute(L"textcolor", kWhite);
   warn_info_->SetAttribute(L"textcolor", kWhite);
   record_status_->SetAttribute(L"textcolor", kGreen);
@@ -97,7 +99,7 @@ void StatusBar::Tick() {
     time_counter_->SetAttribute(L"textcolor", kRed);
     warn_info_->SetAttribute(L"textcolor", kRed);
   }
-  if (now > warn_at_ && holder_.lesson().user_type == "1") {
+  if (now > warn_at_ && teacher_) {
     ShowIfHidden(warn_info_);
     warn_info_->SetAttribute(
         L"text", FormatMinutes(warn_format_, MinutesRoundedUp(close_at_ - now)).c_str());

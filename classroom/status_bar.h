@@ -20,10 +20,10 @@ class StatusBar : public ui::WindowImplBase {
  public:
   StatusBar(ClassroomShell& shell, DataHolder& holder);
 
-  // All four in seconds since 1970-01-01 UTC: the clock counts from clock_start, turns red after
-  // red_at, the teacher's countdown shows after warn_at and the classroom ends after close_at.
-  void Start(std::int64_t clock_start, std::int64_t red_at, std::int64_t warn_at,
-             std::int64_t close_at);
+  // Arms the clock with the lesson record's moments: it counts from the start, and ends the
+  // classroom after the closing time. The teacher alone sees it turn red from the countdown's
+  // moment and the minutes left after the end; the others see red on the closing tick only.
+  void Start();
   // Whether the recording indicator belongs to this lesson; shown or hidden at once.
   void ShowRecording(bool recording);
   // Stops the lesson clock; the next Start arms it again.
@@ -52,5 +52,6 @@ class StatusBar : public ui::WindowImplBase {
   std::int64_t red_at_ = 0;
   std::int64_t warn_at_ = 0;
   std::int64_t close_at_ = 0;
+  bool teacher_ = false;
   bool recording_shown_ = false;
 };

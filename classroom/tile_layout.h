@@ -7,6 +7,8 @@
 
 #include <optional>
 
+#include "service/lesson_terms.h"
+
 struct VideoTile {
   bool present = false;
   int video_width = 0;  // 0 until the first frame tells it
@@ -56,6 +58,5 @@ SideBySide LayoutSideBySide(ViewSize view, const VideoTile& counterpart,
                             const VideoTile& other_remote, const VideoTile& own);
 
 // Whose tile plays which part in the side-by-side layout, from the participant's own role.
-enum class LessonRole { Student, Teacher, Assistant };
 LessonRole CounterpartRole(LessonRole own);   // the student for a teacher, else the teacher
 LessonRole OtherRemoteRole(LessonRole own);   // the student for an assistant, else the assistant

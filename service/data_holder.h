@@ -14,6 +14,7 @@
 #include <mutex>
 #include <string>
 
+#include "service/lesson_terms.h"
 #include "service/worker_gate.h"
 
 struct AppInfo {
@@ -58,6 +59,12 @@ struct LessonRecord {
   int64_t duration = 0;
   int64_t countdown = 0;
   int64_t forceclose = 0;
+
+  LessonRole role() const { return RoleOfUserType(user_type); }
+  LessonRole seat() const { return SeatOfUserType(user_type); }
+  LessonMoments moments() const {
+    return LessonMomentsOf(start_time, duration, countdown, forceclose);
+  }
 };
 
 class DataHolder {

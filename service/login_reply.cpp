@@ -101,8 +101,14 @@ StepOutcome<AccessData> ReadAccessReply(const std::string& reply, bool chinese_u
   return ReadStep<AccessData>(reply, chinese_ui, ReadAccess);
 }
 
-const char* AccessPathFor(const std::string& user_type) {
-  if (user_type == "1") return request_path::kTeacherAccess;
-  if (user_type == "0") return request_path::kStudentAccess;
+const char* AccessPathFor(LessonRole role) {
+  switch (role) {
+    case LessonRole::Teacher:
+      return request_path::kTeacherAccess;
+    case LessonRole::Student:
+      return request_path::kStudentAccess;
+    case LessonRole::Assistant:
+      break;
+  }
   return request_path::kAssistantAccess;
 }

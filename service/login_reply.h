@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "service/lesson_terms.h"
 #include "service/reply_envelope.h"
 
 struct LessonMediaConfig {
@@ -57,5 +58,5 @@ struct StepOutcome {
 StepOutcome<LoginData> ReadLoginReply(const std::string& reply, bool chinese_ui);
 StepOutcome<AccessData> ReadAccessReply(const std::string& reply, bool chinese_ui);
 
-// The access path of a role: "1" teacher, "0" student, anything else assistant.
-const char* AccessPathFor(const std::string& user_type);
+// The access request's path for the participant's role.
+const char* AccessPathFor(LessonRole role);

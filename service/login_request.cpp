@@ -71,7 +71,7 @@ void LoginWorker(std::string code, DataHolder* holder, WorkerGate::Ticket ticket
     const LessonRecord& lesson = holder->lesson();
     form = BuildBaseQuery(*holder) + FormParameter("token", lesson.token) +
            FormParameter("meeting_id", lesson.meeting_id);
-    access_path = AccessPathFor(lesson.user_type);
+    access_path = AccessPathFor(lesson.role());
   }
   StepOutcome<AccessData> access =
       RunStep<AccessData>(access_path, form, gate, chinese_ui, ReadAccessReply);

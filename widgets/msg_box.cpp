@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "base/diagnostics.h"
+
 MsgBox::MsgBox(std::wstring layout) : layout_(std::move(layout)) {}
 
 ui::LPCTSTR MsgBox::GetWindowClassName() const { return L"QV-MSGBOX"; }
@@ -16,6 +18,8 @@ void MsgBox::InitWindow() {
   message_ = m_PaintManager.FindControl(L"mb_msg");
   ok_ = m_PaintManager.FindControl(L"ok_btn");
   cancel_ = m_PaintManager.FindControl(L"cancel_btn");
+  // Which question came up, for whoever reads the debug output (a box's text is only pixels).
+  DebugPrint(L"message box %ls", layout_.c_str());
 }
 
 ui::CUiString MsgBox::GetSkinFile() { return layout_.c_str(); }

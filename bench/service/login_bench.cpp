@@ -40,7 +40,7 @@ void BM_BothLoginSteps(benchmark::State& state) {
     form = BuildBaseQuery(holder) + FormParameter("token", lesson.token) +
            FormParameter("meeting_id", lesson.meeting_id);
     StepOutcome<AccessData> access =
-        ReadAccessReply(HttpPost(ApiUrl(AccessPathFor(lesson.user_type)), form), holder.chinese_ui);
+        ReadAccessReply(HttpPost(ApiUrl(AccessPathFor(lesson.role())), form), holder.chinese_ui);
     ApplyAccessOutcome(holder, access);
     if (!login.succeeded() || !access.succeeded()) {
       state.SkipWithError("the login failed");

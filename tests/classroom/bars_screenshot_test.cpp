@@ -96,8 +96,13 @@ class BarsScreenshotTest : public shell_test::SkinTest {
   // A teacher's lesson started 20 minutes ago, as the main window arms it.
   void StartTeachersLesson(bool recording) {
     win::headless::SetUnixTime(kStart + 20 * 60);
-    holder_.lesson().user_type = "1";
-    status_bar_->Start(kStart, kStart + 25 * 60, kStart + 30 * 60, kStart + 40 * 60);
+    LessonRecord& lesson = holder_.lesson();
+    lesson.user_type = "1";
+    lesson.start_time = kStart;
+    lesson.duration = 30 * 60;
+    lesson.countdown = 5 * 60;
+    lesson.forceclose = 10 * 60;
+    status_bar_->Start();
     status_bar_->ShowRecording(recording);
     control_bar_->ResetForLesson(true);
     shell_.ShowControlBarIfHidden();

@@ -1,5 +1,5 @@
-// The pieces the lesson's two clocks share: "now" in whole seconds, minutes rounded up, the
-// lesson's moments from the service's figures, and the skins' sentences filled safely.
+// The pieces the lesson's two clocks share: "now" in whole seconds, minutes rounded up and the
+// skins' sentences filled safely.
 #include "classroom/lesson_time.h"
 
 #include <gtest/gtest.h>
@@ -24,28 +24,6 @@ TEST(MinutesRoundedUp, CountsWholeMinutesRoundedUpAndNothingForAPassedMoment) {
       {INT64_MAX, INT64_MAX / 60 + 1}};
   for (const auto& [seconds, minutes] : seconds_to_minutes) {
     EXPECT_EQ(MinutesRoundedUp(seconds), minutes) << seconds;
-  }
-}
-
-TEST(LessonMomentsOf, HoldsTheServicesFiguresToWhatALessonCanBe) {
-  struct Case {
-    std::int64_t start_time, duration, countdown, forceclose;
-    LessonMoments expected;
-  };
-  constexpr std::int64_t kYear = 366 * 24 * 3600;
-  constexpr std::int64_t kLast = 253402300799;
-  const Case cases[] = {
-      {1000, 1800, 300, 600, {1000, 2500, 2800, 3400}},
-      {INT64_MAX, INT64_MAX, 0, INT64_MAX, {kLast, kLast + kYear, kLast + kYear, kLast + 2 * kYear}},
-      {INT64_MIN, -10, INT64_MIN, -1, {0, 0, 0, 0}},
-      {100, 10, INT64_MAX, 0, {100, 110 - kYear, 110, 110}},
-  };
-  for (const Case& c : cases) {
-    const LessonMoments at = LessonMomentsOf(c.start_time, c.duration, c.countdown, c.forceclose);
-    EXPECT_EQ(at.start, c.expected.start) << c.start_time;
-    EXPECT_EQ(at.warn_at, c.expected.warn_at) << c.start_time;
-    EXPECT_EQ(at.end, c.expected.end) << c.start_time;
-    EXPECT_EQ(at.close, c.expected.close) << c.start_time;
   }
 }
 

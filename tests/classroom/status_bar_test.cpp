@@ -27,7 +27,7 @@ constexpr std::int64_t F = 600;
 constexpr const wchar_t* kWhite = L"#ffffffff";
 constexpr const wchar_t* kRed = L"#ffe5393b";
 
-enum class Participant { Teacher, Student };
+enum class Participant { Teacher, Student, Assistant };
 
 // Created visible and placed along the owner's bottom, as the main window does it.
 class TestStatusBar : public StatusBar {
@@ -55,17 +55,20 @@ class StatusBarTest : public shell_test::SkinTest {
     SkinTest::TearDown();
   }
 
-  // Armed as the main window arms it for that participant, at now.
-  void StartLesson(Participant participant, std::int64_t now, bool recording = false) {
+  // Armed at now for a lesson the service described with these figures.
+  void StartLesson(Participant participant, std::int64_t now, bool recording = false,
+                   std::int64_t start = T, std::int64_t duration = D, std::int64_t countdown = W,
+                   std::int64_t forceclose = F) {
     win::headless::SetUnixTime(now);
-    holder_.lesson().user_type = participant == Participant::Teacher ? "1" : "0";
-    const std::int64_t end = T + D;
-    const std::int64_t close = end + F;
-    if (participant == Participant::Teacher) {
-      bar_->Start(T, end - W, end, close);
-    } else {
-      bar_->Start(T, close, close, close);
-    }
+    LessonRecord& lesson = holder_.lesson();
+    lesson.user_type = participant == Participant::Teacher   ? "1"
+                       : participant == Participant::Student ? "0"
+                                                             : "2";
+    lesson.start_time = start;
+    lesson.duration = duration;
+    lesson.countdown = countdown;
+    lesson.forceclose = forceclose;
+    bar_->Start();
     bar_->ShowRecording(recording);
   }
   // One period of the lesson clock on the virtual clock.
@@ -168,10 +171,7 @@ TEST_P(StatusBarTest, TheClockCountsHoursMinutesAndSeconds) {
 }
 
 TEST_P(StatusBarTest, TheHoursWrapAfterADay) {
-  holder_.lesson().user_type = "0";
-  win::headless::SetUnixTime(T);
-  const std::int64_t far = T + 3 * 24 * 3600;
-  bar_->Start(T, far, far, far);
+  StartLesson(Participant::Student, T, false, T, 3 * 24 * 3600, 0, 0);
   FirstTickAt(T + 24 * 3600 - 1);
   EXPECT_EQ(Text(L"time_counter"), L"23:59:59");
   FirstTickAt(T + 24 * 3600);
@@ -231,37 +231,30 @@ TEST_P(StatusBarTest, ForTheTeacherTheClassroomClosesOnTheFirstTickAfterTheClosi
 
 // The student's lesson with the same times.
 
-TEST_P(StatusBarTest, ForAStudentThereIsNoCountdownAndRedOnlyOnTheClosingTick) {
-  StartLesson(Participant::Student, T);
-  FirstTickAt(5100);
-  EXPECT_FALSE(Visible(L"warn_info"));
-  FirstTickAt(5200);
-  EXPECT_TRUE(White());
-  EXPECT_EQ(shell_.leaves, 0);
-  FirstTickAt(5201);
-  EXPECT_TRUE(Red());
-  EXPECT_FALSE(Visible(L"warn_info"));
-  EXPECT_EQ(shell_.leaves, 1);
-  EXPECT_FALSE(Shown());
-}
-
-TEST_P(StatusBarTest, AnAssistantSeesNoCountdownEitherEvenWithATeachersTimes) {
-  win::headless::SetUnixTime(T);
-  holder_.lesson().user_type = "2";
-  bar_->Start(T, 4300, 4600, 5200);
-  FirstTickAt(4700);
-  EXPECT_TRUE(Red());
-  EXPECT_FALSE(Visible(L"warn_info"));
+TEST_P(StatusBarTest, ForAStudentOrAnAssistantThereIsNoCountdownAndRedOnlyOnTheClosingTick) {
+  for (const Participant participant : {Participant::Student, Participant::Assistant}) {
+    shell_.leaves = 0;
+    StartLesson(participant, T);
+    FirstTickAt(5100);
+    EXPECT_FALSE(Visible(L"warn_info"));
+    FirstTickAt(5200);
+    EXPECT_TRUE(White());
+    EXPECT_EQ(shell_.leaves, 0);
+    FirstTickAt(5201);
+    EXPECT_TRUE(Red());
+    EXPECT_FALSE(Visible(L"warn_info"));
+    EXPECT_EQ(shell_.leaves, 1);
+    EXPECT_FALSE(Shown());
+  }
 }
 
 // The countdown's rounding.
 
 TEST_P(StatusBarTest, CountdownsOf61And60And3601SecondsShow2And1And61) {
-  holder_.lesson().user_type = "1";
   constexpr std::int64_t kNow = 10'000;
   for (const auto& [left, minutes] : {std::pair<int, int>{61, 2}, {60, 1}, {3601, 61}}) {
-    win::headless::SetUnixTime(kNow);
-    bar_->Start(T, T, T, kNow + left);
+    // The lesson ended a second ago and closes in left seconds.
+    StartLesson(Participant::Teacher, kNow, false, T, kNow - 1 - T, W, left + 1);
     FirstTickAt(kNow);
     EXPECT_EQ(Text(L"warn_info"), Countdown(minutes)) << left << " s left";
   }
@@ -270,9 +263,7 @@ TEST_P(StatusBarTest, CountdownsOf61And60And3601SecondsShow2And1And61) {
 // Ending.
 
 TEST_P(StatusBarTest, TimesOfZeroCloseTheClassroomOnTheFirstTick) {
-  win::headless::SetUnixTime(T);
-  holder_.lesson().user_type = "1";
-  bar_->Start(0, 0, 0, 0);
+  StartLesson(Participant::Teacher, T, false, 0, 0, 0, 0);
   Tick();
   EXPECT_TRUE(Red());
   EXPECT_EQ(shell_.leaves, 1);

@@ -27,6 +27,8 @@ session_until 10 grep -q '^grabbed' "$run/grab.out" || fail "the other client co
 session_start_quorvel
 session_wait_window QUORVEL_MAIN || fail "no main window"
 session_wait_window QV-MSGBOX 10 || fail "no box about the taken hotkey"
+grep -q "message box hotkey_register_failed_dlg.xml" "$session_dir/quorvel.log" ||
+  fail "the box that came is not the taken-hotkey box ($(grep -o 'message box .*' "$session_dir/quorvel.log" | tail -n 1))"
 session_settle 0.5
 session_geometry QV-MSGBOX
 [ "$win_width" -eq 360 ] && [ "$win_height" -eq 220 ] ||

@@ -121,7 +121,7 @@ TEST(LoginReply, UserTypeAsNumberOrTextChoosesTheAccessPath) {
     StepOutcome<LoginData> outcome = ReadLoginReply(LoginReplyWithUserType(c.json), kEnglish);
     ASSERT_TRUE(outcome.succeeded()) << c.json << ": " << outcome.failure_message;
     EXPECT_EQ(outcome.data->user_type, c.user_type);
-    EXPECT_STREQ(AccessPathFor(outcome.data->user_type), c.path) << c.json;
+    EXPECT_STREQ(AccessPathFor(RoleOfUserType(outcome.data->user_type)), c.path) << c.json;
   }
 }
 

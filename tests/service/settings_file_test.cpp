@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -206,9 +208,18 @@ TEST(SettingsFile, WithoutAUsableFolderNothingIsSavedAndStandardErrorSaysSo) {
 TEST(SettingsFile, KilledWhileSavingNeverLeavesAnUnreadableFile) {
   ScopedUserProfile profile;
   { DataHolder first; }  // an initial good file
+  // The child counts its saves in shared memory, odd while one is under way, so every round
+  // can tell whether its kill really landed inside a save.
+  auto* saves = static_cast<std::atomic<unsigned>*>(::mmap(
+      nullptr, sizeof(std::atomic<unsigned>), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS,
+      -1, 0));
+  ASSERT_NE(saves, MAP_FAILED);
   std::mt19937 random(20261207);
   std::uniform_int_distribution<int> delay_us(0, 3000);
-  for (int round = 0; round < 60; ++round) {
+  int killed_mid_save = 0;
+  const int rounds = 60;
+  for (int round = 0; round < rounds; ++round) {
+    saves->store(0);
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -216,13 +227,16 @@ TEST(SettingsFile, KilledWhileSavingNeverLeavesAnUnreadableFile) {
       for (int i = 0;; ++i) {
         holder.settings().app_id = std::string(static_cast<size_t>(2000 + i % 3000), 'a' + i % 26);
         holder.settings().volume = 1 + i % 100;
+        saves->fetch_add(1);
         SaveSettings(holder);
+        saves->fetch_add(1);
       }
     }
     std::this_thread::sleep_for(std::chrono::microseconds(500 + delay_us(random)));
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
+    if (saves->load() % 2 == 1) ++killed_mid_save;
 
     const std::string text = ReadAll(profile.settings_file());
     ASSERT_FALSE(text.empty()) << "round " << round;
@@ -231,4 +245,8 @@ TEST(SettingsFile, KilledWhileSavingNeverLeavesAnUnreadableFile) {
     EXPECT_GE(reader.settings().volume, 1);
     EXPECT_LE(reader.settings().volume, 100);
   }
+  ::munmap(saves, sizeof(std::atomic<unsigned>));
+  // A save is nearly all of the child's loop, so most kills land inside one; too few would
+  // mean the rounds tested a file nobody was writing.
+  EXPECT_GE(killed_mid_save, rounds / 2) << "kills that landed inside a save";
 }

@@ -5,6 +5,7 @@
 #include "service/config_reply.h"
 #include "service/data_holder.h"
 #include "service/http_post.h"
+#include "service/lesson_terms.h"
 
 std::variant<LessonEntry, std::string> EnterLesson(const std::string& code,
                                                    const std::atomic<bool>& cancel) {
@@ -23,7 +24,7 @@ std::variant<LessonEntry, std::string> EnterLesson(const std::string& code,
       post(request_path::kLogin, base + FormParameter("code", code)), holder.chinese_ui);
   if (!login.succeeded()) return "login: " + login.failure_message;
 
-  const std::string access_reply = post(AccessPathFor(login.data->user_type),
+  const std::string access_reply = post(AccessPathFor(RoleOfUserType(login.data->user_type)),
                                         base + FormParameter("token", login.data->token) +
                                             FormParameter("meeting_id", login.data->meeting_id));
   StepOutcome<AccessData> access = ReadAccessReply(access_reply, holder.chinese_ui);
