@@ -261,7 +261,7 @@ TEST_P(LoginViewSkinTest, Screenshots) {
 
 // Twelve cameras, one with a name longer than the closed box: the pop-up scrolls to the last
 // and the closed box shows the long name whole on hover.
-TEST_P(LoginViewSkinTest, ManyCamerasScrollAndALongNameShowsWholeOnHoverScreenshots) {
+TEST_P(LoginViewSkinTest, ManyCamerasScrollAndALongNameShowsWholeOnHover) {
   const std::string long_name = Chinese() ? "教室前方高清摄像头（左侧，带麦克风阵列）第二代"
                                           : "Front classroom camera, left side, with microphone array";
   devices_.cameras.plugged.clear();

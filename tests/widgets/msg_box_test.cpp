@@ -150,7 +150,7 @@ TEST_P(MsgBoxTest, TheUpdateBoxShowsTheGivenMessageAndCanBeForced) {
   EXPECT_EQ(AnswerWith(box, L"ok_btn"), 1u);
 }
 
-TEST_P(MsgBoxTest, ABoxOverTheMainWindow) {
+TEST_P(MsgBoxTest, ScreenshotOfABoxOverTheMainWindow) {
   MsgBox* box = OpenBox(kBoxes[0], owner_->hwnd());
   EXPECT_TRUE(shell_test::SaveScreen(ShotName("msgbox_over_main_window")));
   EXPECT_EQ(AnswerWith(box, L"ok_btn"), 1u);
