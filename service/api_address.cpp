@@ -17,3 +17,13 @@ std::string ApiBase() {
 }
 
 std::string ApiUrl(const char* path) { return ApiBase() + path; }
+
+TransferLimits ApiTransferLimits() {
+  TransferLimits limits;
+  const char* stall = std::getenv("QUORVEL_API_STALL_SECONDS");
+  const long seconds = stall != nullptr ? std::strtol(stall, nullptr, 10) : 0;
+  if (seconds >= 1 && seconds < limits.stall_timeout.count()) {
+    limits.stall_timeout = std::chrono::seconds(seconds);
+  }
+  return limits;
+}

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "service/http_post.h"
+
 namespace request_path {
 constexpr const char* kConfig = "/init/getPCConfig";
 constexpr const char* kLogin = "/User/loginCode";
@@ -18,3 +20,7 @@ std::string ApiBase();
 
 // The base address followed by the path.
 std::string ApiUrl(const char* path);
+
+// The bounds of every request to the service; QUORVEL_API_STALL_SECONDS (1 to 30) shortens
+// the stall bound, for tests that would otherwise wait half a minute of real time.
+TransferLimits ApiTransferLimits();

@@ -19,7 +19,7 @@ template <typename Data, typename Reader>
 StepOutcome<Data> RunStep(const char* path, const std::string& form, const WorkerGate& gate,
                           bool chinese_ui, Reader read) {
   try {
-    return read(HttpPost(ApiUrl(path), form, {}, &gate.closed_flag()), chinese_ui);
+    return read(HttpPost(ApiUrl(path), form, ApiTransferLimits(), &gate.closed_flag()), chinese_ui);
   } catch (const std::exception&) {
     StepOutcome<Data> failed;
     failed.failure_message = chinese_ui ? "请求失败，请重试" : "The request failed, please try again";

@@ -46,8 +46,8 @@ void MediaLogWorker(std::string target_uid_text, std::string action, DataHolder*
   }
   bool accepted = false;
   try {
-    accepted = IsAcceptedReply(HttpPost(ApiUrl(request_path::kMediaLog), form, {},
-                                        &gate.closed_flag()));
+    accepted = IsAcceptedReply(HttpPost(ApiUrl(request_path::kMediaLog), form,
+                                        ApiTransferLimits(), &gate.closed_flag()));
   } catch (const std::exception&) {
     accepted = false;
   }

@@ -229,10 +229,11 @@ TEST(Login, ARedirectedAccessStepIsFollowed) {
 }
 
 TEST(Login, AStalledServiceEndsTheLoginWithinItsBound) {
+  testing_support::ScopedEnv stall_bound("QUORVEL_API_STALL_SECONDS", "2");
   RunningLessonService service({{kLoginPath, SimpleFault(FaultKind::kStall)}});
   WorkerHarness harness;
   StartLogin(service.CodeOf(Role::kTeacher), harness.holder());
-  ASSERT_TRUE(harness.WaitForWorkers(std::chrono::seconds(75)));
+  ASSERT_TRUE(harness.WaitForWorkers(std::chrono::seconds(15)));
   EXPECT_EQ(harness.received(), kLoginStepFailed);
   EXPECT_EQ(harness.holder().last_message, "NETWORK ERROR,CODE:28");
 }
