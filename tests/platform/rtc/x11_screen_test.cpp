@@ -1,5 +1,6 @@
 // The shared screen under X11: the X server's picture of the region, with another program's
-// window at its place and the pointer, on a private Xvfb.
+// window at its place and the pointer, on a private Xvfb; the region moved and resized while
+// it is captured, scaled to the asked-for size.
 #include <gtest/gtest.h>
 
 #include "coloured_x_window.h"
@@ -15,8 +16,9 @@ TEST(XScreen, AnotherProgramsWindowIsSharedAtItsPlace) {
   rtc_test::ColouredXWindow other(300, 200, 200, 100, 0x30C060);
   ASSERT_TRUE(other.shown());
   rtc::Rect region = rtc_test::ScreenRect(100, 100, 740, 580);
+  rtc::ScreenRegion shared(&region);
   std::string note;
-  auto screen = rtc::OpenScreenSource(&region, 15, note);
+  auto screen = rtc::OpenScreenSource(shared, 15, 640, 480, note);
   EXPECT_EQ(note, "");
   EXPECT_FALSE(screen->IsCamera());
   rtc::VideoFrame frame;
@@ -38,6 +40,44 @@ TEST(XScreen, AnotherProgramsWindowIsSharedAtItsPlace) {
     for (int x = 632; x < 648; ++x) bright += (at(x, y) & 0xFFFFFF) == 0xFFFFFF ? 1 : 0;
   }
   EXPECT_GT(bright, 0);
+}
+
+TEST(XScreen, AMovedOrResizedRegionShowsTheWindowAtItsNewPlaceInFramesOfTheAskedSize) {
+  QUORVEL_NEEDS(win_test::XvfbRunning(), win_test::XvfbProblem());
+  rtc_test::ColouredXWindow other(300, 200, 200, 100, 0x30C060);
+  ASSERT_TRUE(other.shown());
+  rtc::Rect region = rtc_test::ScreenRect(100, 100, 740, 580);
+  rtc::ScreenRegion shared(&region);
+  std::string note;
+  auto screen = rtc::OpenScreenSource(shared, 15, 320, 240, note);
+  EXPECT_EQ(note, "");
+  rtc::VideoFrame frame;
+  auto at = [&](int x, int y) { return frame.pixels[static_cast<std::size_t>(y) * frame.width + x]; };
+  constexpr uint32_t kGreen = 0xFF30C060u;
+  struct Case {
+    rtc::Rect region;
+    int inside_x, inside_y;    // in the frame: within the window, away from its edges
+    int outside_x, outside_y;  // just beside it
+  };
+  const Case cases[] = {
+      // Half the size: the window's middle (400, 250) at (150, 75).
+      {rtc_test::ScreenRect(100, 100, 740, 580), 150, 75, 45, 75},
+      // Moved and a little larger, the same shape: at 0.4 of the size from (200, 150).
+      {rtc_test::ScreenRect(200, 150, 1000, 750), 80, 40, 35, 40},
+      // The whole 16:10 screen in 4:3: a quarter of the size, 20 rows of border above.
+      {rtc_test::ScreenRect(0, 0, 1280, 800), 100, 82, 70, 82},
+  };
+  for (const Case& c : cases) {
+    shared.Set(&c.region);
+    EXPECT_TRUE(rtc_test::WaitUntil([&] {
+      return screen->Capture(0, frame) && at(c.inside_x, c.inside_y) == kGreen &&
+             at(c.outside_x, c.outside_y) != kGreen;
+    })) << "region from " << c.region.left << ", " << c.region.top;
+    EXPECT_EQ(frame.width, 320);
+    EXPECT_EQ(frame.height, 240);
+  }
+  // The border of the whole screen's picture is black.
+  EXPECT_EQ(at(160, 5) & 0xFFFFFFu, 0u);
 }
 
 }  // namespace
