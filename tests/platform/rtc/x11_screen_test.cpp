@@ -11,15 +11,27 @@
 
 namespace {
 
-TEST(XScreen, AnotherProgramsWindowIsSharedAtItsPlace) {
-  QUORVEL_NEEDS(win_test::XvfbRunning(), win_test::XvfbProblem());
-  rtc_test::ColouredXWindow other(300, 200, 200, 100, 0x30C060);
-  ASSERT_TRUE(other.shown());
+constexpr uint32_t kGreen = 0xFF30C060u;
+
+// Another program's window from (300, 200) to (500, 300), and the region around it.
+struct XScreen : ::testing::Test {
+  void SetUp() override {
+    QUORVEL_NEEDS(win_test::XvfbRunning(), win_test::XvfbProblem());
+    ASSERT_TRUE(other.shown());
+  }
+  std::unique_ptr<rtc::VideoSource> Open(int width, int height) {
+    std::string note;
+    auto screen = rtc::OpenScreenSource(shared, 15, width, height, note);
+    EXPECT_EQ(note, "");
+    return screen;
+  }
+  rtc_test::ColouredXWindow other{300, 200, 200, 100, kGreen & 0xFFFFFFu};
   rtc::Rect region = rtc_test::ScreenRect(100, 100, 740, 580);
-  rtc::ScreenRegion shared(&region);
-  std::string note;
-  auto screen = rtc::OpenScreenSource(shared, 15, 640, 480, note);
-  EXPECT_EQ(note, "");
+  rtc::ScreenRegion shared{&region};
+};
+
+TEST_F(XScreen, AnotherProgramsWindowIsSharedAtItsPlace) {
+  auto screen = Open(640, 480);
   EXPECT_FALSE(screen->IsCamera());
   rtc::VideoFrame frame;
   auto at = [&](int x, int y) {
@@ -27,13 +39,13 @@ TEST(XScreen, AnotherProgramsWindowIsSharedAtItsPlace) {
   };
   // The window's middle, in screen coordinates, as the region's frame shows it.
   ASSERT_TRUE(rtc_test::WaitUntil(
-      [&] { return screen->Capture(0, frame) && at(400, 250) == 0xFF30C060u; }));
+      [&] { return screen->Capture(0, frame) && at(400, 250) == kGreen; }));
   EXPECT_EQ(frame.width, 640);
   EXPECT_EQ(frame.height, 480);
-  EXPECT_EQ(at(301, 201), 0xFF30C060u);
-  EXPECT_EQ(at(498, 298), 0xFF30C060u);
-  EXPECT_NE(at(298, 250), 0xFF30C060u);
-  EXPECT_NE(at(400, 302), 0xFF30C060u);
+  EXPECT_EQ(at(301, 201), kGreen);
+  EXPECT_EQ(at(498, 298), kGreen);
+  EXPECT_NE(at(298, 250), kGreen);
+  EXPECT_NE(at(400, 302), kGreen);
   // The pointer, which the server keeps in the middle of its 1280 x 800 screen, is drawn.
   int bright = 0;
   for (int y = 392; y < 408; ++y) {
@@ -42,18 +54,10 @@ TEST(XScreen, AnotherProgramsWindowIsSharedAtItsPlace) {
   EXPECT_GT(bright, 0);
 }
 
-TEST(XScreen, AMovedOrResizedRegionShowsTheWindowAtItsNewPlaceInFramesOfTheAskedSize) {
-  QUORVEL_NEEDS(win_test::XvfbRunning(), win_test::XvfbProblem());
-  rtc_test::ColouredXWindow other(300, 200, 200, 100, 0x30C060);
-  ASSERT_TRUE(other.shown());
-  rtc::Rect region = rtc_test::ScreenRect(100, 100, 740, 580);
-  rtc::ScreenRegion shared(&region);
-  std::string note;
-  auto screen = rtc::OpenScreenSource(shared, 15, 320, 240, note);
-  EXPECT_EQ(note, "");
+TEST_F(XScreen, AMovedOrResizedRegionShowsTheWindowAtItsNewPlaceInFramesOfTheAskedSize) {
+  auto screen = Open(320, 240);
   rtc::VideoFrame frame;
   auto at = [&](int x, int y) { return frame.pixels[static_cast<std::size_t>(y) * frame.width + x]; };
-  constexpr uint32_t kGreen = 0xFF30C060u;
   struct Case {
     rtc::Rect region;
     int inside_x, inside_y;    // in the frame: within the window, away from its edges
