@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "capture_source.h"
 #include "video_pipeline.h"
@@ -46,22 +47,20 @@ Rect WholeScreen() {
   return whole;
 }
 
-Rect Shown(const ScreenRegion& region) { return region.Get().value_or(WholeScreen()); }
-
 // The screen as the window system's windows show it: each visible window's surface over
 // black, back to front, children over their parent and clipped to it, then fitted into the
 // frame. Window regions are not offered by the window system and are left out.
 class WindowScreenSource final : public VideoSource {
  public:
-  WindowScreenSource(const ScreenRegion& region, int rate, int width, int height)
-      : region_(region),
+  WindowScreenSource(PicturePart region, int rate, int width, int height)
+      : region_(std::move(region)),
         ticks_per_frame_(std::max(1, VideoPipeline::kFramesPerSecond / rate)),
         width_(width),
         height_(height) {}
 
   bool Capture(int64_t frame_number, VideoFrame& frame) override {
     if (frame_number % ticks_per_frame_ != 0) return false;
-    Rect shown = Shown(region_);
+    Rect shown = region_();
     shown_ = RECT{shown.left, shown.top, shown.right, shown.bottom};
     composed_.Resize(shown.right - shown.left, shown.bottom - shown.top);
     HWND top = FindWindowW(nullptr, nullptr);
@@ -115,7 +114,7 @@ class WindowScreenSource final : public VideoSource {
     }
   }
 
-  const ScreenRegion& region_;
+  PicturePart region_;
   int ticks_per_frame_;
   int width_;
   int height_;
@@ -131,15 +130,17 @@ constexpr const char* kXImageCapture = "ximagesrc remote=false use-damage=false 
 
 std::unique_ptr<VideoSource> OpenScreenSource(const ScreenRegion& region, int rate, int width,
                                               int height, std::string& note) {
+  // The X server's picture and the window system share their coordinates.
+  PicturePart shown = [&region, whole = WholeScreen()] { return region.Get().value_or(whole); };
   if (!win::headless::Active()) {
     std::string error;
-    std::unique_ptr<VideoSource> screen = OpenPartCapture(
-        kXImageCapture, width, height, rate, [&region] { return Shown(region); }, error);
+    std::unique_ptr<VideoSource> screen =
+        OpenPartCapture(kXImageCapture, width, height, rate, shown, error);
     if (screen) return screen;
     // Without the X server's picture the program's own windows are still there to share.
     note = "the X server's picture cannot be had (" + error + "); own windows only";
   }
-  return std::make_unique<WindowScreenSource>(region, rate, width, height);
+  return std::make_unique<WindowScreenSource>(std::move(shown), rate, width, height);
 }
 
 }  // namespace rtc
