@@ -57,11 +57,13 @@ TEST_F(XScreen, AnotherProgramsWindowIsSharedAtItsPlace) {
 TEST_F(XScreen, AMovedOrResizedRegionShowsTheWindowAtItsNewPlaceInFramesOfTheAskedSize) {
   auto screen = Open(320, 240);
   rtc::VideoFrame frame;
-  auto at = [&](int x, int y) { return frame.pixels[static_cast<std::size_t>(y) * frame.width + x]; };
+  auto at = [&](int x, int y) {
+    return frame.pixels[static_cast<std::size_t>(y) * frame.width + x];
+  };
   struct Case {
     rtc::Rect region;
     int inside_x, inside_y;    // in the frame: within the window, away from its edges
-    int outside_x, outside_y;  // just beside it
+    int outside_x, outside_y;  // left of it
   };
   const Case cases[] = {
       // Half the size: the window's middle (400, 250) at (150, 75).
