@@ -498,11 +498,12 @@ void RtcEngineImpl::ApplyLocalVideoLocked() {
 
 void RtcEngineImpl::SetLocalSourceLocked(std::unique_ptr<VideoSource> source) {
   ++local_source_ticket_;
-  video_.SetLocalSource(std::move(source));
+  // A camera may take a while to close: not under the lock.
+  opener_.LetGo(video_.SetLocalSource(std::move(source)));
 }
 
 void RtcEngineImpl::OpenCameraLocked(const DeviceInfo& camera) {
-  // The camera before is let go first, as it may be the same device at another size.
+  // The source before is closed first, as it may be the same device at another size.
   SetLocalSourceLocked(nullptr);
   std::string id = camera.id;
   std::string capture = V4l2Capture(camera.node);
@@ -525,11 +526,10 @@ void RtcEngineImpl::OpenCameraLocked(const DeviceInfo& camera) {
 
 void RtcEngineImpl::OnCameraOpened(uint64_t ticket, const std::string& id,
                                    std::unique_ptr<VideoSource> source, const std::string& error) {
-  std::unique_ptr<VideoSource> unused;  // a camera may take a while to close: not under the lock
   std::lock_guard<std::mutex> lock(mutex_);
   // Something else was shown or asked for in the meantime.
   if (ticket != local_source_ticket_) {
-    unused = std::move(source);
+    opener_.LetGo(std::move(source));
     return;
   }
   if (!source) {

@@ -167,7 +167,8 @@ class RtcEngineImpl final : public IRtcEngine, private DeviceSelectionListener {
   // Read by the channel's statistics without the engine's lock.
   std::atomic<bool> sending_video_{false};
   std::atomic<bool> sending_audio_{false};
-  // Last, so that it stops first: what it hands over reaches every other part.
+  // Last, so that it stops first: what it hands over reaches every other part. It also closes
+  // the local sources the pipeline gives back.
   SourceOpener opener_;
 };
 

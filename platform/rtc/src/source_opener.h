@@ -1,9 +1,11 @@
-// Opens video sources on a thread of its own, so that a camera that is slow to open (its
-// device, its pipeline's start, its first caps) holds up no call of the engine.
+// Opens and closes video sources on a thread of its own, so that a camera that is slow to
+// open (its device, its pipeline's start, its first caps) or to close holds up no call of the
+// engine.
 //
 // Only the newest request counts: one made before the previous one started replaces it. The
-// result goes to the request's done on the opener's thread. Stop waits for an open that runs
-// and drops its result; nothing is called after it returns.
+// result goes to the request's done on the opener's thread. Sources let go of before a
+// request are closed before it opens, so that a device is free to be opened again. Stop waits
+// for an open that runs and drops its result; nothing is called after it returns.
 #pragma once
 
 #include <condition_variable>
@@ -13,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "video_source.h"
 
@@ -30,6 +33,8 @@ class SourceOpener {
   SourceOpener& operator=(const SourceOpener&) = delete;
 
   void Request(Open open, Done done);
+  // Closed here once no one else holds it (the video thread may, for the rest of its frame).
+  void LetGo(std::shared_ptr<VideoSource> source);
   void Stop();
 
  private:
@@ -38,11 +43,13 @@ class SourceOpener {
     Done done;
   };
   void Run();
+  bool Stopping();
 
   std::mutex mutex_;
   std::condition_variable changed_;
   bool stopping_ = false;
   std::optional<Job> pending_;
+  std::vector<std::shared_ptr<VideoSource>> let_go_;
   std::thread thread_;
 };
 
