@@ -1,6 +1,8 @@
 #include <gst/gst.h>
 
+#include <algorithm>
 #include <chrono>
+#include <optional>
 
 #include "appsink_frames.h"
 #include "camera_caps.h"
@@ -32,8 +34,9 @@ std::string BusFailure(GstElement* pipeline) {
 
 class GstCaptureSource final : public VideoSource {
  public:
-  GstCaptureSource(CaptureKind kind, CameraFailed failed)
-      : kind_(kind), failed_(std::move(failed)) {}
+  // part: null for a camera, whose frames keep the mode's size.
+  GstCaptureSource(PicturePart part, CameraFailed failed)
+      : part_(std::move(part)), failed_(std::move(failed)) {}
   ~GstCaptureSource() override {
     if (pipeline_) gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
   }
@@ -59,8 +62,13 @@ class GstCaptureSource final : public VideoSource {
     }
     // The mode is known here, and so its decoder: nothing to find out from the stream.
     const char* decoder = mode->media == "image/jpeg" ? "jpegdec ! " : "";
+    // The crop may change from frame to frame; the scaler after it keeps the frames' size.
+    std::string fit = part_ ? " ! videocrop name=part ! videoscale add-borders=true"
+                              " ! video/x-raw,width=" + std::to_string(width) +
+                                  ",height=" + std::to_string(height) + ",pixel-aspect-ratio=1/1"
+                            : "";
     GstElement* decode = Parse("capsfilter caps=\"" + CapsOfMode(*mode) + "\" ! " + decoder +
-                                   "videoconvert ! video/x-raw,format=BGRx"
+                                   "videoconvert ! video/x-raw,format=BGRx" + fit +
                                    " ! appsink name=frames max-buffers=1 drop=true sync=false",
                                error);
     if (decode == nullptr) return false;
@@ -68,6 +76,12 @@ class GstCaptureSource final : public VideoSource {
     if (!gst_element_link(source, decode)) return Fail(error, "cannot be linked to its decoder");
     GstElementPtr sink(gst_bin_get_by_name(GST_BIN(decode), "frames"));
     SendFramesTo(sink.get(), mailbox_);
+    if (part_) {
+      crop_.reset(gst_bin_get_by_name(GST_BIN(decode), "part"));
+      picture_width_ = mode->width;
+      picture_height_ = mode->height;
+      FollowPart();  // the first frame shows the part already
+    }
     if (gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
       return Fail(error, "cannot be started");
     }
@@ -75,10 +89,11 @@ class GstCaptureSource final : public VideoSource {
     return true;
   }
 
-  bool IsCamera() const override { return kind_ == CaptureKind::kCamera; }
+  bool IsCamera() const override { return !part_; }
 
   bool Capture(int64_t, VideoFrame& frame) override {
     if (stopped_) return false;
+    if (part_) FollowPart();
     auto now = std::chrono::steady_clock::now();
     if (mailbox_.Take(frame)) {
       last_frame_at_ = now;
@@ -108,6 +123,20 @@ class GstCaptureSource final : public VideoSource {
     return bin;
   }
 
+  // The crop's margins for the part, held inside the picture; set only when they change, as
+  // a change makes the crop negotiate its output again.
+  void FollowPart() {
+    Rect part = part_();
+    int left = std::clamp(part.left, 0, picture_width_ - 1);
+    int top = std::clamp(part.top, 0, picture_height_ - 1);
+    Margins margins{left, top, picture_width_ - std::clamp(part.right, left + 1, picture_width_),
+                    picture_height_ - std::clamp(part.bottom, top + 1, picture_height_)};
+    if (margins == margins_) return;
+    margins_ = margins;
+    g_object_set(crop_.get(), "left", margins.left, "top", margins.top, "right", margins.right,
+                 "bottom", margins.bottom, nullptr);
+  }
+
   // The reason from the pipeline's own error where it gave one.
   bool Fail(std::string& error, const std::string& what) {
     std::string reason = BusFailure(pipeline_.get());
@@ -115,10 +144,24 @@ class GstCaptureSource final : public VideoSource {
     return false;
   }
 
+  struct Margins {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    bool operator==(const Margins& o) const {
+      return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+    }
+  };
+
   FrameMailbox mailbox_;  // outlives the pipeline, which fills it
   GstElementPtr pipeline_;
   std::chrono::steady_clock::time_point last_frame_at_;
-  CaptureKind kind_;
+  PicturePart part_;
+  GstElementPtr crop_;
+  int picture_width_ = 0;
+  int picture_height_ = 0;
+  std::optional<Margins> margins_;
   CameraFailed failed_;
   bool stopped_ = false;
 };
@@ -127,18 +170,18 @@ class GstCaptureSource final : public VideoSource {
 
 std::string V4l2Capture(const std::string& node) { return "v4l2src device=\"" + node + "\""; }
 
-std::unique_ptr<VideoSource> OpenCapture(const std::string& capture, int width, int height,
-                                         int rate, CaptureKind kind, CameraFailed failed,
-                                         std::string& error) {
-  auto source = std::make_unique<GstCaptureSource>(kind, std::move(failed));
-  if (!source->Open(capture, width, height, rate, error)) return nullptr;
+std::unique_ptr<VideoSource> OpenCamera(const std::string& capture, int width, int height,
+                                        CameraFailed failed, std::string& error) {
+  auto source = std::make_unique<GstCaptureSource>(nullptr, std::move(failed));
+  if (!source->Open(capture, width, height, VideoPipeline::kFramesPerSecond, error)) return nullptr;
   return source;
 }
 
-std::unique_ptr<VideoSource> OpenCamera(const std::string& capture, int width, int height,
-                                        CameraFailed failed, std::string& error) {
-  return OpenCapture(capture, width, height, VideoPipeline::kFramesPerSecond,
-                     CaptureKind::kCamera, std::move(failed), error);
+std::unique_ptr<VideoSource> OpenPartCapture(const std::string& capture, int width, int height,
+                                             int rate, PicturePart part, std::string& error) {
+  auto source = std::make_unique<GstCaptureSource>(std::move(part), nullptr);
+  if (!source->Open(capture, width, height, rate, error)) return nullptr;
+  return source;
 }
 
 }  // namespace rtc

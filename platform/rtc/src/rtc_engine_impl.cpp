@@ -37,6 +37,7 @@ RtcEngineImpl::RtcEngineImpl(EngineOptions options)
       config_(options.config.config),
       config_error_(options.config.error),
       screen_(std::move(options.screen)),
+      camera_(std::move(options.camera)),
       sink_(dispatcher_, log_),
       timeline_(clock_),
       machine_devices_(config_.real_devices && options.machine_devices
@@ -69,8 +70,9 @@ RtcEngineImpl::RtcEngineImpl(EngineOptions options)
 RtcEngineImpl::~RtcEngineImpl() = default;
 
 void RtcEngineImpl::release() {
-  // Timed work first, so that nothing reaches the parts being taken down; the dispatcher is
-  // the last member to go and delivers what was already queued.
+  // The opener and timed work first, so that nothing reaches the parts being taken down; the
+  // dispatcher is the last member to go and delivers what was already queued.
+  opener_.Stop();
   timeline_.Stop();
   probe_.Stop();
   log_.Write("engine released");
@@ -268,11 +270,19 @@ int RtcEngineImpl::startScreenCapture(view_t windowId, int captureFreq, const Re
     if (rect != nullptr && (rect->right <= rect->left || rect->bottom <= rect->top)) {
       return ERR_INVALID_ARGUMENT;
     }
+    // A capture that runs follows the new region from its next frame: the publisher goes on
+    // with the same stream.
+    bool follows = screen_capturing_ && local_camera_id_ == "screen" && captureFreq == screen_rate_;
     screen_capturing_ = true;
-    screen_whole_ = rect == nullptr;
-    if (rect != nullptr) screen_rect_ = *rect;
+    screen_region_.Set(rect);
     screen_rate_ = captureFreq;
-    log_.Write("screen capture of %s at %d fps", rect ? "a region" : "the screen", captureFreq);
+    if (rect != nullptr) {
+      log_.Write("screen capture of (%d, %d)-(%d, %d) at %d fps", rect->left, rect->top,
+                 rect->right, rect->bottom, captureFreq);
+    } else {
+      log_.Write("screen capture of the screen at %d fps", captureFreq);
+    }
+    if (follows) return ERR_OK;
     local_camera_id_.clear();
     UpdateLocalVideoLocked();
     return ERR_OK;
@@ -457,7 +467,8 @@ void RtcEngineImpl::ApplyLocalVideoLocked() {
   if (wanted && screen_capturing_) {
     if (local_camera_id_ != "screen") {
       std::string note;
-      video_.SetLocalSource(screen_(screen_whole_ ? nullptr : &screen_rect_, screen_rate_, note));
+      SetLocalSourceLocked(
+          screen_(screen_region_, screen_rate_, video_width_, video_height_, note));
       if (!note.empty()) log_.Write("screen: %s", note.c_str());
       local_camera_id_ = "screen";
     }
@@ -471,30 +482,63 @@ void RtcEngineImpl::ApplyLocalVideoLocked() {
   bool was_running = !local_camera_id_.empty();
   local_camera_id_ = id;
   if (!camera) {
-    video_.SetLocalSource(nullptr);
+    SetLocalSourceLocked(nullptr);
     if (was_running)
       sink_.Emit("onVideoStopped", [](IRtcEngineEventHandler& h) { h.onVideoStopped(); });
     return;
   }
   log_.Write("camera \"%s\" captured", id.c_str());
   if (camera->node.empty()) {
-    video_.SetLocalSource(std::make_unique<PatternSource>(local_uid_, video_width_, video_height_,
-                                                          config_.pattern_time_code));
+    SetLocalSourceLocked(std::make_unique<PatternSource>(local_uid_, video_width_, video_height_,
+                                                         config_.pattern_time_code));
     return;
   }
-  std::string error;
-  std::unique_ptr<VideoSource> source = OpenCamera(
-      V4l2Capture(camera->node), video_width_, video_height_,
-      [this, id](const std::string& why) {
-        timeline_.After(0, [this, id, why] { OnCameraFailed(id, why); });
+  OpenCameraLocked(*camera);
+}
+
+void RtcEngineImpl::SetLocalSourceLocked(std::unique_ptr<VideoSource> source) {
+  ++local_source_ticket_;
+  // A camera may take a while to close: not under the lock.
+  opener_.LetGo(video_.SetLocalSource(std::move(source)));
+}
+
+void RtcEngineImpl::OpenCameraLocked(const DeviceInfo& camera) {
+  // The source before is closed first, as it may be the same device at another size.
+  SetLocalSourceLocked(nullptr);
+  std::string id = camera.id;
+  std::string capture = V4l2Capture(camera.node);
+  int width = video_width_;
+  int height = video_height_;
+  uint64_t ticket = local_source_ticket_;
+  opener_.Request(
+      [this, id, capture, width, height](std::string& error) {
+        return camera_(
+            capture, width, height,
+            [this, id](const std::string& why) {
+              timeline_.After(0, [this, id, why] { OnCameraFailed(id, why); });
+            },
+            error);
       },
-      error);
+      [this, ticket, id](std::unique_ptr<VideoSource> source, const std::string& error) {
+        OnCameraOpened(ticket, id, std::move(source), error);
+      });
+}
+
+void RtcEngineImpl::OnCameraOpened(uint64_t ticket, const std::string& id,
+                                   std::unique_ptr<VideoSource> source, const std::string& error) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  // Something else was shown or asked for in the meantime.
+  if (ticket != local_source_ticket_) {
+    opener_.LetGo(std::move(source));
+    return;
+  }
   if (!source) {
     CameraFailedLocked(id, error);
     // The engine's lock is held here: the device report runs as timed work of its own.
     timeline_.After(0, [this] { WatchDevices(); });
+    return;
   }
-  video_.SetLocalSource(std::move(source));
+  SetLocalSourceLocked(std::move(source));
 }
 
 void RtcEngineImpl::OnCameraFailed(const std::string& id, const std::string& why) {

@@ -3,8 +3,8 @@
 // Threads: the callback dispatcher delivers every IRtcEngineEventHandler call in order; the
 // timeline runs the channel's scenario, statistics, volume reports, probe series and the
 // device-state reports; the device watch's thread hands each change of the machine's devices
-// to the timeline; the video pipeline captures and draws frames; the probe's echo has threads
-// of its own.
+// to the timeline; the video pipeline captures and draws frames; the source opener opens
+// cameras; the probe's echo has threads of its own.
 // Calls come from the program's user-interface thread and take the engine's lock; timed work
 // takes it too where it reads the engine's own state. Lock order: engine, then channel, then
 // the pipeline; the parts below never call up into the engine.
@@ -17,6 +17,7 @@
 #include <string>
 
 #include "callback_dispatcher.h"
+#include "capture_source.h"
 #include "device_managers.h"
 #include "device_registry.h"
 #include "device_watch.h"
@@ -27,6 +28,8 @@
 #include "frame_presenter.h"
 #include "lastmile_probe.h"
 #include "parameter_store.h"
+#include "screen_region.h"
+#include "source_opener.h"
 #include "rtc/rtc_engine.h"
 #include "channel.h"
 #include "timeline.h"
@@ -34,10 +37,14 @@
 
 namespace rtc {
 
-// The screen as a video source: the region (whole screen when null) at rate frames per second.
-// A note in note when it is not the screen's best picture (and why).
-using ScreenSourceFactory =
-    std::function<std::unique_ptr<VideoSource>(const Rect* region, int rate, std::string& note)>;
+// The screen as a video source: the region it is told (which outlives it) at rate frames per
+// second, scaled to width x height. A note in note when it is not the screen's best picture
+// (and why).
+using ScreenSourceFactory = std::function<std::unique_ptr<VideoSource>(
+    const ScreenRegion& region, int rate, int width, int height, std::string& note)>;
+// A camera through the media library (OpenCamera's arguments); it may take a while.
+using CameraFactory = std::function<std::unique_ptr<VideoSource>(
+    const std::string& capture, int width, int height, CameraFailed failed, std::string& error)>;
 
 // What a test may replace; the defaults are the real ones.
 struct EngineOptions {
@@ -48,6 +55,7 @@ struct EngineOptions {
   ProbeTarget probe_target;
   FramePresenter* presenter = nullptr;  // required
   ScreenSourceFactory screen;           // required
+  CameraFactory camera = OpenCamera;
 };
 
 // Creates an engine with these parts; release() frees it.
@@ -95,6 +103,12 @@ class RtcEngineImpl final : public IRtcEngine, private DeviceSelectionListener {
   void OnScenarioDeviceEvent(const DeviceEvent& event);
   // A camera that stopped giving pictures (timed work).
   void OnCameraFailed(const std::string& id, const std::string& why);
+  // The end of an open the opener ran for the camera id; ticket tells whether it still counts.
+  void OnCameraOpened(uint64_t ticket, const std::string& id,
+                      std::unique_ptr<VideoSource> source, const std::string& error);
+  // A new local source, and any camera still opening no longer counts (engine lock held).
+  void SetLocalSourceLocked(std::unique_ptr<VideoSource> source);
+  void OpenCameraLocked(const DeviceInfo& camera);
   void CameraFailedLocked(const std::string& id, const std::string& why);
   void FillLocalStats(RtcStats& stats);
   void ReportVolumes();
@@ -111,6 +125,7 @@ class RtcEngineImpl final : public IRtcEngine, private DeviceSelectionListener {
   const EngineConfig config_;
   const std::string config_error_;
   ScreenSourceFactory screen_;
+  CameraFactory camera_;
   EngineLog log_;
   CallbackDispatcher dispatcher_;
   EventSink sink_;
@@ -121,6 +136,8 @@ class RtcEngineImpl final : public IRtcEngine, private DeviceSelectionListener {
   std::unique_ptr<DeviceWatch> machine_devices_;
   DeviceRegistry devices_;
   ParameterStore parameters_;
+  // Read by the screen source on the video thread: it outlives the pipeline.
+  ScreenRegion screen_region_;
   VideoPipeline video_;
   std::unique_ptr<Channel> channel_;
   LastmileProbe probe_;
@@ -143,14 +160,16 @@ class RtcEngineImpl final : public IRtcEngine, private DeviceSelectionListener {
   std::string media_server_;          // as the program set it; empty for the default
   std::string default_media_server_;  // on the lesson service's host
   bool screen_capturing_ = false;
-  Rect screen_rect_{};
-  bool screen_whole_ = true;
   int screen_rate_ = VideoPipeline::kFramesPerSecond;
   std::string local_camera_id_;  // the camera the local video shows; empty when none
+  uint64_t local_source_ticket_ = 0;  // one more with each local source, opened or asked for
   Timeline::TaskId volume_task_ = 0;
   // Read by the channel's statistics without the engine's lock.
   std::atomic<bool> sending_video_{false};
   std::atomic<bool> sending_audio_{false};
+  // Last, so that it stops first: what it hands over reaches every other part. It also closes
+  // the local sources the pipeline gives back.
+  SourceOpener opener_;
 };
 
 }  // namespace rtc

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "capture_source.h"
 #include "video_pipeline.h"
@@ -36,27 +37,41 @@ uint32_t Over(uint32_t source, uint32_t destination) {
   return result;
 }
 
+// The whole screen of the window system, in its coordinates.
+Rect WholeScreen() {
+  Rect whole;
+  whole.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  whole.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  whole.right = whole.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  whole.bottom = whole.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  return whole;
+}
+
 // The screen as the window system's windows show it: each visible window's surface over
-// black, back to front, children over their parent and clipped to it. Window regions are not
-// offered by the window system and are left out.
+// black, back to front, children over their parent and clipped to it, then fitted into the
+// frame. Window regions are not offered by the window system and are left out.
 class WindowScreenSource final : public VideoSource {
  public:
-  WindowScreenSource(const Rect& region, int rate)
-      : region_{region.left, region.top, region.right, region.bottom},
-        ticks_per_frame_(std::max(1, VideoPipeline::kFramesPerSecond / rate)) {}
+  WindowScreenSource(PicturePart region, int rate, int width, int height)
+      : region_(std::move(region)),
+        ticks_per_frame_(std::max(1, VideoPipeline::kFramesPerSecond / rate)),
+        width_(width),
+        height_(height) {}
 
   bool Capture(int64_t frame_number, VideoFrame& frame) override {
     if (frame_number % ticks_per_frame_ != 0) return false;
-    int width = region_.right - region_.left;
-    int height = region_.bottom - region_.top;
-    frame.Resize(width, height);
+    Rect shown = region_();
+    shown_ = RECT{shown.left, shown.top, shown.right, shown.bottom};
+    composed_.Resize(shown.right - shown.left, shown.bottom - shown.top);
     HWND top = FindWindowW(nullptr, nullptr);
-    if (top == nullptr) return true;
     // Bottom of the z-order first.
-    for (HWND window = GetWindow(top, GW_HWNDLAST); window != nullptr;
+    for (HWND window = top ? GetWindow(top, GW_HWNDLAST) : nullptr; window != nullptr;
          window = GetWindow(window, GW_HWNDPREV)) {
-      if (IsWindowVisible(window)) Compose(window, region_, frame);
+      if (IsWindowVisible(window)) Compose(window, shown_, composed_);
     }
+    if (frame.width != width_ || frame.height != height_) frame.Resize(width_, height_);
+    DrawFrame(composed_, RENDER_MODE_FIT, false,
+              PixelTarget{frame.pixels.data(), width_, height_, width_});
     return true;
   }
   bool IsCamera() const override { return false; }
@@ -92,44 +107,40 @@ class WindowScreenSource final : public VideoSource {
       if (source_y >= surface_h) break;
       const uint32_t* source_row = pixels + static_cast<std::ptrdiff_t>(source_y) * stride;
       uint32_t* row = frame.pixels.data() +
-                      static_cast<std::ptrdiff_t>(y - region_.top) * frame.width - region_.left;
+                      static_cast<std::ptrdiff_t>(y - shown_.top) * frame.width - shown_.left;
       for (int x = shown.left; x < std::min<LONG>(shown.right, rect.left + surface_w); ++x) {
         row[x] = Over(source_row[x - rect.left], row[x]);
       }
     }
   }
 
-  RECT region_;
+  PicturePart region_;
   int ticks_per_frame_;
+  int width_;
+  int height_;
+  RECT shown_{};          // the region of the frame being composed
+  VideoFrame composed_;   // at the region's size, before it is fitted
 };
 
-// The X server's own picture of the region, through shared memory (the display is local),
-// every program's windows and the pointer on it; its corners are inclusive.
-std::string XImageCapture(const Rect& region) {
-  return "ximagesrc remote=false use-damage=false show-pointer=true startx=" +
-         std::to_string(region.left) + " starty=" + std::to_string(region.top) +
-         " endx=" + std::to_string(region.right - 1) + " endy=" + std::to_string(region.bottom - 1);
-}
+// The X server's own picture of the whole screen, through shared memory (the display is
+// local), every program's windows and the pointer on it; the region is cropped from it.
+constexpr const char* kXImageCapture = "ximagesrc remote=false use-damage=false show-pointer=true";
 
 }  // namespace
 
-std::unique_ptr<VideoSource> OpenScreenSource(const Rect* region, int rate, std::string& note) {
-  Rect whole;
-  whole.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-  whole.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  whole.right = whole.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
-  whole.bottom = whole.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  const Rect& shown = region != nullptr ? *region : whole;
+std::unique_ptr<VideoSource> OpenScreenSource(const ScreenRegion& region, int rate, int width,
+                                              int height, std::string& note) {
+  // The X server's picture and the window system share their coordinates.
+  PicturePart shown = [&region, whole = WholeScreen()] { return region.Get().value_or(whole); };
   if (!win::headless::Active()) {
     std::string error;
     std::unique_ptr<VideoSource> screen =
-        OpenCapture(XImageCapture(shown), shown.right - shown.left, shown.bottom - shown.top, rate,
-                    CaptureKind::kScreen, nullptr, error);
+        OpenPartCapture(kXImageCapture, width, height, rate, shown, error);
     if (screen) return screen;
     // Without the X server's picture the program's own windows are still there to share.
     note = "the X server's picture cannot be had (" + error + "); own windows only";
   }
-  return std::make_unique<WindowScreenSource>(shown, rate);
+  return std::make_unique<WindowScreenSource>(std::move(shown), rate, width, height);
 }
 
 }  // namespace rtc

@@ -16,15 +16,14 @@ VideoPipeline::~VideoPipeline() {
   thread_.join();
 }
 
-void VideoPipeline::SetLocalSource(std::unique_ptr<VideoSource> source) {
-  // A camera may take a while to close: not under the lock.
-  Stream old;
+std::shared_ptr<VideoSource> VideoPipeline::SetLocalSource(std::unique_ptr<VideoSource> source) {
   std::lock_guard<std::mutex> lock(mutex_);
-  old = std::move(local_);
+  std::shared_ptr<VideoSource> old = std::move(local_.source);
   local_ = Stream{};
   local_.source = std::move(source);
   local_.generation = next_generation_++;
   local_.started = clock_.Now();
+  return old;
 }
 
 void VideoPipeline::SetLocalTap(FrameTap tap) {

@@ -41,8 +41,9 @@ class VideoPipeline {
   using FrameTap = std::function<void(const VideoFrame&)>;
   void SetLocalTap(FrameTap tap);
 
-  // Null stops the local video. A new source reports its first frame again.
-  void SetLocalSource(std::unique_ptr<VideoSource> source);
+  // Null stops the local video. A new source reports its first frame again. Gives back the
+  // source it replaces, for the caller to close where that may take a while.
+  std::shared_ptr<VideoSource> SetLocalSource(std::unique_ptr<VideoSource> source);
   void SetMirror(bool mirrored);
   // A null view stops drawing that stream.
   void SetLocalCanvas(view_t view, int render_mode);

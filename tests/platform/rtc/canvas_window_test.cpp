@@ -94,7 +94,8 @@ TEST_F(CanvasWindowTest, ScreenCaptureSendsTheRegionOfTheVirtualScreen) {
   ASSERT_EQ(harness.engine->startPreview(), 0);
   rtc::Rect region = rtc_test::ScreenRect(0, 0, 200, 100);
   ASSERT_EQ(harness.engine->startScreenCapture(nullptr, 15, &region, 0), 0);
-  ASSERT_TRUE(harness.handler.WaitFor("local-frame 200x100"));
+  // Fitted into the profile's size where it is captured.
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 640x480"));
   EXPECT_TRUE(
       WaitUntil([&] { return win::headless::WindowPixel(canvas.handle, 100, 50) == 0xFFC81E28u; }));
 }
@@ -107,8 +108,9 @@ TEST(ScreenSource, ComposesWindowsBackToFrontWithTheirChildren) {
   TestWindow above(100, 0, 200, 100);
   above.Fill(RGB(0, 0, 255));
   rtc::Rect region = rtc_test::ScreenRect(0, 0, 400, 200);
+  rtc::ScreenRegion shared(&region);
   std::string note;
-  auto screen = rtc::OpenScreenSource(&region, 15, note);
+  auto screen = rtc::OpenScreenSource(shared, 15, 400, 200, note);
   EXPECT_EQ(note, "");
   rtc::VideoFrame frame;
   ASSERT_TRUE(screen->Capture(0, frame));
@@ -120,17 +122,24 @@ TEST(ScreenSource, ComposesWindowsBackToFrontWithTheirChildren) {
   EXPECT_EQ(at(150, 50), 0xFF0000FFu);
   EXPECT_EQ(at(350, 150), kBlack);
   EXPECT_FALSE(screen->IsCamera());
+  // The region moved while it runs: the next frame shows it.
+  rtc::Rect moved = rtc_test::ScreenRect(100, 0, 500, 200);
+  shared.Set(&moved);
+  ASSERT_TRUE(screen->Capture(0, frame));
+  EXPECT_EQ(at(0, 50), 0xFF0000FFu);
+  EXPECT_EQ(at(250, 50), kBlack);
 }
 
 TEST(ScreenSource, ALowerRateSkipsFrames) {
+  rtc::ScreenRegion whole;
   std::string note;
-  auto screen = rtc::OpenScreenSource(nullptr, 5, note);
+  auto screen = rtc::OpenScreenSource(whole, 5, 640, 480, note);
   rtc::VideoFrame frame;
   EXPECT_TRUE(screen->Capture(0, frame));
   EXPECT_FALSE(screen->Capture(1, frame));
   EXPECT_FALSE(screen->Capture(2, frame));
   EXPECT_TRUE(screen->Capture(3, frame));
-  EXPECT_EQ(frame.width, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+  EXPECT_EQ(frame.width, 640);
 }
 
 }  // namespace

@@ -9,8 +9,10 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "rtc_engine_impl.h"
@@ -230,7 +232,8 @@ class EngineHarness {
                          rtc::MachineDevices machine = rtc::MachineDevices{},
                          rtc::FramePresenter* window_presenter = nullptr,
                          rtc::ScreenSourceFactory screen = nullptr,
-                         rtc::DeviceWatchFactory real_watch = nullptr) {
+                         rtc::DeviceWatchFactory real_watch = nullptr,
+                         rtc::CameraFactory camera = nullptr) {
     rtc::EngineOptions options;
     options.clock = &clock;
     options.config = rtc::ParseEngineConfig(config_json);
@@ -245,15 +248,20 @@ class EngineHarness {
     options.probe_target = rtc::ProbeTarget{"127.0.0.1", "9"};
     options.presenter = window_presenter != nullptr ? window_presenter : &presenter;
     if (!screen) {
-      screen = [this](const rtc::Rect* region, int,
+      // Frames of the region's size, so that what is shown tells screen and camera apart.
+      screen = [this](const rtc::ScreenRegion& region, int, int width, int height,
                       std::string&) -> std::unique_ptr<rtc::VideoSource> {
-        screen_regions.push_back(region ? *region : rtc::Rect{});
-        int w = region ? region->right - region->left : 1920;
-        int h = region ? region->bottom - region->top : 1080;
+        screen_region = &region;
+        std::optional<rtc::Rect> shown = region.Get();
+        screen_regions.push_back(shown.value_or(rtc::Rect{}));
+        screen_sizes.emplace_back(width, height);
+        int w = shown ? shown->right - shown->left : 1920;
+        int h = shown ? shown->bottom - shown->top : 1080;
         return std::make_unique<StripesScreen>(w, h);
       };
     }
     options.screen = std::move(screen);
+    if (camera) options.camera = std::move(camera);
     engine = rtc::NewRtcEngine(std::move(options));
   }
   ~EngineHarness() { engine->release(); }
@@ -283,7 +291,9 @@ class EngineHarness {
   rtc::ManualEngineClock clock;
   RecordingHandler handler;
   RecordingPresenter presenter;
-  std::vector<rtc::Rect> screen_regions;
+  std::vector<rtc::Rect> screen_regions;  // as each screen source was opened
+  std::vector<std::pair<int, int>> screen_sizes;
+  const rtc::ScreenRegion* screen_region = nullptr;  // the one the engine moves
   rtc::IRtcEngine* engine = nullptr;
 
  private:

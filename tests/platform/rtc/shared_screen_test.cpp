@@ -1,5 +1,7 @@
 // The shared screen as a peer of the lesson receives it, on a private Xvfb: another program's
-// window at its place in the peer's picture, which is saved in screenshots/.
+// window at its place in the peer's picture, and at its new place once the region has moved
+// and shrunk, the frames scaled to the profile's size where they are captured; the picture
+// after the move is saved in screenshots/.
 #include <cairo.h>
 #include <sys/stat.h>
 
@@ -67,13 +69,40 @@ TEST_F(SharedScreenTest, APeerSeesAnotherProgramsWindowAtItsPlace) {
     seen = peer_->presenter.Last(&tile);
     return seen.width == 640 && seen.height == 480 && Near(at(400, 250), kWindowColour);
   }));
-  mkdir(QUORVEL_SCREENSHOT_DIR, 0755);
-  EXPECT_TRUE(SavePng(seen, std::string(QUORVEL_SCREENSHOT_DIR) + "/shared_screen_peer.png"));
   EXPECT_TRUE(Near(at(310, 210), kWindowColour));
   EXPECT_TRUE(Near(at(490, 290), kWindowColour));
   EXPECT_TRUE(Near(at(200, 400), 0x000000));  // the bare screen around it
   EXPECT_FALSE(Near(at(290, 250), kWindowColour));
   EXPECT_FALSE(Near(at(400, 310), kWindowColour));
+
+  // Moved and half as large during the share: the same stream goes on, its frames twice the
+  // region's size, the window at twice its size from (200, 100).
+  int own_tile = 0;
+  canvas.view = &own_tile;
+  canvas.uid = 0;
+  ASSERT_EQ(own_->engine->setupLocalVideo(canvas), 0);
+  rtc::Rect moved = rtc_test::ScreenRect(200, 150, 520, 390);
+  ASSERT_EQ(own_->engine->startScreenCapture(nullptr, 15, &moved, 0), 0);
+  auto scaled = [&](int x, int y) {
+    return seen.pixels[static_cast<std::size_t>(y) * seen.width + x];
+  };
+  ASSERT_TRUE(RealTimeUntil([&] {
+    seen = peer_->presenter.Last(&tile);
+    return own_->presenter.HasFrame(&own_tile) && Near(scaled(300, 200), kWindowColour) &&
+           Near(scaled(100, 50), 0x000000);
+  }));
+  mkdir(QUORVEL_SCREENSHOT_DIR, 0755);
+  EXPECT_TRUE(SavePng(seen, std::string(QUORVEL_SCREENSHOT_DIR) + "/shared_screen_peer.png"));
+  EXPECT_EQ(seen.width, 640);
+  EXPECT_EQ(seen.height, 480);
+  EXPECT_TRUE(Near(scaled(590, 290), kWindowColour));
+  EXPECT_FALSE(Near(scaled(180, 200), kWindowColour));  // left of it
+  EXPECT_FALSE(Near(scaled(620, 200), kWindowColour));  // right of it
+  EXPECT_FALSE(Near(scaled(300, 320), kWindowColour));  // below it
+  rtc::VideoFrame sent = own_->presenter.Last(&own_tile);
+  EXPECT_EQ(sent.width, 640);
+  EXPECT_EQ(sent.height, 480);
+  EXPECT_EQ(peer_->handler.Count("remote-decoded"), 1);
 }
 
 }  // namespace

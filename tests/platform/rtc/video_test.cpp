@@ -1,6 +1,6 @@
 // Video: frames fitted on black, mirrored when asked, the test pattern, and the local stream's
-// first-frame, size-change, stop and restart callbacks; the screen instead of the camera; a
-// capture that waits keeps no call waiting.
+// first-frame, size-change, stop and restart callbacks; the screen instead of the camera, its
+// region moved while it runs; a capture or a camera's open that waits keeps no call waiting.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -144,9 +144,30 @@ TEST_F(LocalVideo, ScreenCaptureSendsTheRegionInsteadOfTheCamera) {
   ASSERT_EQ(harness.screen_regions.size(), 1u);
   EXPECT_EQ(harness.screen_regions[0].left, 1920);
   EXPECT_EQ(harness.screen_regions[0].right, 3840);
+  // Scaled where it is captured, to the profile's size.
+  EXPECT_EQ(harness.screen_sizes[0], std::make_pair(640, 480));
   ASSERT_EQ(harness.engine->stopScreenCapture(), 0);
   EXPECT_EQ(harness.engine->stopScreenCapture(), rtc::ERR_REFUSED);
   ASSERT_TRUE(harness.handler.WaitFor("local-frame 640x480", 2));
+}
+
+TEST_F(LocalVideo, ARegionGivenDuringTheCaptureMovesItWithoutOpeningItAgain) {
+  ASSERT_EQ(harness.engine->enableVideo(), 0);
+  ASSERT_EQ(harness.engine->joinChannel("", "c", "{}", 42), 0);
+  rtc::Rect region = rtc_test::ScreenRect(0, 0, 800, 600);
+  ASSERT_EQ(harness.engine->startScreenCapture(nullptr, 15, &region, 0), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 800x600"));
+  rtc::Rect moved = rtc_test::ScreenRect(300, 200, 1000, 700);
+  ASSERT_EQ(harness.engine->startScreenCapture(nullptr, 15, &moved, 0), 0);
+  ASSERT_EQ(harness.screen_regions.size(), 1u);
+  std::optional<rtc::Rect> followed = harness.screen_region->Get();
+  ASSERT_TRUE(followed.has_value());
+  EXPECT_EQ(followed->left, 300);
+  EXPECT_EQ(followed->bottom, 700);
+  // Another rate is another capture.
+  ASSERT_EQ(harness.engine->startScreenCapture(nullptr, 5, &moved, 0), 0);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 700x500"));
+  EXPECT_EQ(harness.screen_regions.size(), 2u);
 }
 
 TEST_F(LocalVideo, LeavingTheChannelEndsScreenCaptureAndTheNextJoinSendsTheCamera) {
@@ -229,7 +250,8 @@ TEST(VideoThread, ACaptureThatWaitsHoldsUpNoCallOfTheEngine) {
   std::shared_future<void> gate = open.get_future().share();
   auto entered = std::make_shared<std::atomic<bool>>(false);
   EngineHarness harness("{}", rtc::MachineDevices{}, nullptr,
-                        [&](const rtc::Rect*, int, std::string&) -> std::unique_ptr<rtc::VideoSource> {
+                        [&](const rtc::ScreenRegion&, int, int, int,
+                            std::string&) -> std::unique_ptr<rtc::VideoSource> {
                           return std::make_unique<GatedScreen>(gate, entered);
                         });
   ASSERT_EQ(harness.Initialize(), 0);
@@ -248,4 +270,37 @@ TEST(VideoThread, ACaptureThatWaitsHoldsUpNoCallOfTheEngine) {
   open.set_value();
   EXPECT_TRUE(returned);
   ASSERT_TRUE(harness.handler.WaitFor("local-frame 640x480"));
+}
+
+// A camera's open that waits until the test lets it go (the device, the pipeline's start,
+// its first caps) keeps no call of the engine waiting, and its picture comes once it is open.
+TEST(VideoThread, ACameraThatIsSlowToOpenHoldsUpNoCallOfTheEngine) {
+  std::promise<void> open;
+  std::shared_future<void> gate = open.get_future().share();
+  std::atomic<bool> entered{false};
+  rtc::MachineDevices machine;
+  machine.cameras.push_back({"v4l2:usb-1:Slow", "Slow", "/dev/quorvel-slow-camera"});
+  EngineHarness harness("{}", machine, nullptr, nullptr, nullptr,
+                        [&](const std::string&, int width, int height, rtc::CameraFailed,
+                            std::string&) -> std::unique_ptr<rtc::VideoSource> {
+                          entered = true;
+                          gate.wait();
+                          return std::make_unique<rtc::PatternSource>(0, width, height);
+                        });
+  ASSERT_EQ(harness.Initialize(), 0);
+  ASSERT_EQ(harness.engine->enableVideo(), 0);
+  int tile = 0;
+  auto calls = std::async(std::launch::async, [&] {
+    harness.engine->startPreview();
+    EXPECT_TRUE(rtc_test::WaitUntil([&] { return entered.load(); }));
+    rtc::VideoCanvas canvas;
+    canvas.view = &tile;
+    harness.engine->setupLocalVideo(canvas);
+    harness.engine->setAudioProfile(1, 1);
+  });
+  bool returned = calls.wait_for(rtc_test::kWatchdog) == std::future_status::ready;
+  open.set_value();
+  EXPECT_TRUE(returned);
+  ASSERT_TRUE(harness.handler.WaitFor("local-frame 640x480"));
+  EXPECT_TRUE(rtc_test::WaitUntil([&] { return harness.presenter.HasFrame(&tile); }));
 }

@@ -72,7 +72,8 @@ class IRtcEngine {
   virtual int enableAudioVolumeIndication(int interval, int smooth) = 0;
 
   // Sends the screen (windowId null) or the rect of it instead of the camera, at captureFreq
-  // frames per second; a null rect is the whole screen.
+  // frames per second, scaled to the video profile's size; a null rect is the whole screen.
+  // Called again during a capture at the same rate, it moves the capture to the new rect.
   virtual int startScreenCapture(view_t windowId, int captureFreq, const Rect* rect,
                                  int bitrate) = 0;
   virtual int stopScreenCapture() = 0;
