@@ -10,6 +10,7 @@
 #include <fstream>
 #include <memory>
 
+#include "handles/file.h"
 #include "service/data_holder.h"
 
 namespace {
@@ -37,13 +38,8 @@ std::string ReadText(const Json::Value& root, const char* key) {
   return valid ? text : std::string();
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 bool WriteWhole(const std::string& path, const std::string& text) {
-  File file(std::fopen(path.c_str(), "w"));
+  handles::File file(std::fopen(path.c_str(), "w"));
   if (!file) return false;
   bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
   written = std::fflush(file.get()) == 0 && written;

@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "handles/x11.h"
 #include "tests/platform/win/xvfb_environment.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/needs.h"
@@ -39,9 +40,6 @@ constexpr const char* kMainClass = "QUORVEL_MAIN";
 // Bounds for waiting on the other processes: watchdogs, not measures.
 constexpr auto kPatience = std::chrono::seconds(20);
 
-struct DisplayCloser {
-  void operator()(Display* display) const { XCloseDisplay(display); }
-};
 
 // Polls until done() holds or the patience runs out; whether it held.
 bool WaitFor(const std::function<bool()>& done) {
@@ -186,7 +184,7 @@ class RealProgram : public ::testing::Test {
     return value;
   }
 
-  std::unique_ptr<Display, DisplayCloser> screen_;
+  handles::DisplayPtr screen_;
   TempDir home_;
   std::vector<std::unique_ptr<ScopedEnv>> env_;
 };

@@ -20,22 +20,17 @@
 #include <string>
 #include <vector>
 
+#include "handles/cairo.h"
+#include "handles/x11.h"
+
 namespace {
 
-struct DisplayCloser {
-  void operator()(Display* display) const { XCloseDisplay(display); }
-};
-using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+using handles::DisplayPtr;
 
 struct ImageDestroyer {
   void operator()(XImage* image) const { XDestroyImage(image); }
 };
 using ImagePtr = std::unique_ptr<XImage, ImageDestroyer>;
-
-struct SurfaceDestroyer {
-  void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDestroyer>;
 
 struct Area {
   int x = 0;
@@ -68,7 +63,7 @@ std::vector<std::uint32_t> Grab(Display* display, Area& area) {
 }
 
 bool WritePng(const std::vector<std::uint32_t>& pixels, const Area& area, const char* path) {
-  SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, area.width, area.height));
+  handles::CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, area.width, area.height));
   cairo_surface_flush(surface.get());
   unsigned char* data = cairo_image_surface_get_data(surface.get());
   const int stride = cairo_image_surface_get_stride(surface.get());

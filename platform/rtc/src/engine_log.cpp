@@ -10,7 +10,7 @@
 namespace rtc {
 
 int EngineLog::Open(const std::string& path) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "a"));
+  handles::File file(std::fopen(path.c_str(), "a"));
   if (!file) return ERR_FAILED;
   std::lock_guard<std::mutex> lock(mutex_);
   file_ = std::move(file);

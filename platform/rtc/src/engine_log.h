@@ -7,6 +7,8 @@
 #include <mutex>
 #include <string>
 
+#include "handles/file.h"
+
 namespace rtc {
 
 class EngineLog {
@@ -17,11 +19,8 @@ class EngineLog {
   void Write(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
  private:
-  struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-  };
   std::mutex mutex_;
-  std::unique_ptr<std::FILE, FileCloser> file_;
+  handles::File file_;
 };
 
 }  // namespace rtc

@@ -58,7 +58,7 @@ DecodedImage DecodePng(const std::string& bytes) {
   if (width == 0 || height == 0) return Broken(L"a broken PNG");
   if (!FitsSurface(width, height)) return TooLarge(width, height);
   PngReader reader{bytes};
-  SurfacePtr surface(cairo_image_surface_create_from_png_stream(&ReadPngBytes, &reader));
+  handles::CairoSurfacePtr surface(cairo_image_surface_create_from_png_stream(&ReadPngBytes, &reader));
   if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return Broken(L"a broken PNG");
   return DecodedImage{std::move(surface), {}};
 }
@@ -120,7 +120,7 @@ DecodedImage DecodeJpeg(const std::string& bytes) {
   unsigned long height = 0;
   const bool ok = DecodeJpegInto(bytes, info, error, surface, width, height);
   jpeg_destroy_decompress(&info);
-  SurfacePtr owned(surface);
+  handles::CairoSurfacePtr owned(surface);
   if (ok) return DecodedImage{std::move(owned), {}};
   if (width > 0 && height > 0 && !FitsSurface(width, height)) return TooLarge(width, height);
   return Broken(L"a broken JPEG");

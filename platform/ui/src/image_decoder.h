@@ -14,7 +14,7 @@ constexpr long kMaxImageSide = 8192;
 constexpr long long kMaxImagePixels = 16LL * 1024 * 1024;
 
 struct DecodedImage {
-  SurfacePtr surface;
+  handles::CairoSurfacePtr surface;
   std::wstring error;  // why there is no surface: not an image, broken, or too large
 };
 

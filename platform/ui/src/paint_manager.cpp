@@ -253,7 +253,7 @@ bool CPaintManagerUI::PaintOnSurface() {
   area.right = std::min<LONG>(area.right, access.width());
   area.bottom = std::min<LONG>(area.bottom, access.height());
   if (area.right <= area.left || area.bottom <= area.top) return false;
-  CairoPtr cr(cairo_create(access.surface()));
+  handles::CairoPtr cr(cairo_create(access.surface()));
   cairo_rectangle(cr.get(), area.left, area.top, area.right - area.left, area.bottom - area.top);
   cairo_clip(cr.get());
   // What the layout leaves transparent shows as clear.

@@ -12,8 +12,8 @@ namespace ui {
 
 namespace {
 
-std::map<std::wstring, std::pair<SurfacePtr, std::wstring>>& ImageCache() {
-  static std::map<std::wstring, std::pair<SurfacePtr, std::wstring>> cache;
+std::map<std::wstring, std::pair<handles::CairoSurfacePtr, std::wstring>>& ImageCache() {
+  static std::map<std::wstring, std::pair<handles::CairoSurfacePtr, std::wstring>> cache;
   return cache;
 }
 
@@ -32,8 +32,8 @@ PangoFontDescription* MakeFontDescription(const FontInfo& font) {
 }
 
 cairo_t* MeasuringCairo() {
-  static SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
-  static CairoPtr cr(cairo_create(surface.get()));
+  static handles::CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+  static handles::CairoPtr cr(cairo_create(surface.get()));
   return cr.get();
 }
 
@@ -69,7 +69,7 @@ LoadedImage LoadSkinImage(const ResourceLocation& where, const std::wstring& nam
   if (found == cache.end()) {
     const ResourceData data = ReadSkinFile(where, name);
     std::wstring error = L"missing image: " + data.error;
-    SurfacePtr surface;
+    handles::CairoSurfacePtr surface;
     if (data.ok()) {
       DecodedImage decoded = DecodeImage(data.bytes);
       surface = std::move(decoded.surface);
@@ -80,8 +80,8 @@ LoadedImage LoadSkinImage(const ResourceLocation& where, const std::wstring& nam
   return LoadedImage{found->second.first.get(), found->second.second};
 }
 
-LayoutPtr MakeTextLayout(cairo_t* cr, const std::wstring& text, const FontInfo& font) {
-  LayoutPtr layout(pango_cairo_create_layout(cr != nullptr ? cr : MeasuringCairo()));
+handles::PangoLayoutPtr MakeTextLayout(cairo_t* cr, const std::wstring& text, const FontInfo& font) {
+  handles::PangoLayoutPtr layout(pango_cairo_create_layout(cr != nullptr ? cr : MeasuringCairo()));
   PangoFontDescription* description = MakeFontDescription(font);
   pango_layout_set_font_description(layout.get(), description);
   pango_font_description_free(description);
@@ -92,7 +92,7 @@ LayoutPtr MakeTextLayout(cairo_t* cr, const std::wstring& text, const FontInfo& 
 
 int TextIndexAtX(const std::wstring& text, const FontInfo& font, int x) {
   if (text.empty() || x <= 0) return 0;
-  LayoutPtr layout = MakeTextLayout(nullptr, text, font);
+  handles::PangoLayoutPtr layout = MakeTextLayout(nullptr, text, font);
   int byte_index = 0;
   int trailing = 0;
   pango_layout_xy_to_index(layout.get(), x * PANGO_SCALE, 0, &byte_index, &trailing);
@@ -103,7 +103,7 @@ int TextIndexAtX(const std::wstring& text, const FontInfo& font, int x) {
 
 int TextXAtIndex(const std::wstring& text, const FontInfo& font, int index) {
   if (text.empty() || index <= 0) return 0;
-  LayoutPtr layout = MakeTextLayout(nullptr, text, font);
+  handles::PangoLayoutPtr layout = MakeTextLayout(nullptr, text, font);
   const std::string utf8 = pango_layout_get_text(layout.get());
   PangoRectangle position;
   pango_layout_index_to_pos(
@@ -114,7 +114,7 @@ int TextXAtIndex(const std::wstring& text, const FontInfo& font, int index) {
 
 int TextWidth(const std::wstring& text, const FontInfo& font) {
   if (text.empty()) return 0;
-  LayoutPtr layout = MakeTextLayout(nullptr, text, font);
+  handles::PangoLayoutPtr layout = MakeTextLayout(nullptr, text, font);
   int width = 0;
   int height = 0;
   pango_layout_get_pixel_size(layout.get(), &width, &height);
@@ -175,7 +175,7 @@ void CRenderContext::DrawText(const std::wstring& text, const RECT& rect, DWORD 
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   if (width <= 0 || height <= 0) return;
-  LayoutPtr layout = MakeTextLayout(cr_, text, font);
+  handles::PangoLayoutPtr layout = MakeTextLayout(cr_, text, font);
   pango_layout_set_width(layout.get(), width * PANGO_SCALE);
   if (align & kAlignWordBreak) {
     pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
@@ -206,7 +206,7 @@ void CRenderContext::DrawTextLine(const std::wstring& text, int x, const RECT& c
                                   const FontInfo& font) {
   if (text.empty() || (argb & 0xFF000000) == 0) return;
   if (clip.right <= clip.left || clip.bottom <= clip.top) return;
-  LayoutPtr layout = MakeTextLayout(cr_, text, font);
+  handles::PangoLayoutPtr layout = MakeTextLayout(cr_, text, font);
   int text_width = 0;
   int text_height = 0;
   pango_layout_get_pixel_size(layout.get(), &text_width, &text_height);

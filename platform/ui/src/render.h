@@ -9,24 +9,12 @@
 #include <string>
 
 #include "attribute_values.h"
+#include "handles/cairo.h"
+#include "handles/pango.h"
 #include "ui/ui_manager.h"
 #include "skin_archive.h"
 
 namespace ui {
-
-struct CairoDestroyer {
-  void operator()(cairo_t* cr) const { cairo_destroy(cr); }
-  void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-  void operator()(cairo_pattern_t* pattern) const { cairo_pattern_destroy(pattern); }
-};
-using CairoPtr = std::unique_ptr<cairo_t, CairoDestroyer>;
-using SurfacePtr = std::unique_ptr<cairo_surface_t, CairoDestroyer>;
-using PatternPtr = std::unique_ptr<cairo_pattern_t, CairoDestroyer>;
-
-struct GObjectUnref {
-  void operator()(void* object) const { g_object_unref(object); }
-};
-using LayoutPtr = std::unique_ptr<PangoLayout, GObjectUnref>;
 
 // A decoded PNG or JPEG from the skin, or null with the reason. Decoded images are kept for
 // the life of the process, keyed by archive and name.
@@ -37,7 +25,7 @@ struct LoadedImage {
 LoadedImage LoadSkinImage(const ResourceLocation& where, const std::wstring& name);
 
 // A Pango layout of text in font, for drawing on cr or (cr null) for measuring only.
-LayoutPtr MakeTextLayout(cairo_t* cr, const std::wstring& text, const FontInfo& font);
+handles::PangoLayoutPtr MakeTextLayout(cairo_t* cr, const std::wstring& text, const FontInfo& font);
 // Character index nearest to x pixels from the text's start, and back.
 int TextIndexAtX(const std::wstring& text, const FontInfo& font, int x);
 int TextXAtIndex(const std::wstring& text, const FontInfo& font, int index);

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "diagnostics.h"
+#include "handles/zip.h"
 
 namespace ui {
 
@@ -19,14 +20,8 @@ namespace {
 // size is allocated, so a damaged archive cannot ask for gigabytes.
 constexpr zip_uint64_t kMaxEntryBytes = 64u << 20;
 
-struct ZipCloser {
-  void operator()(zip_t* archive) const { zip_discard(archive); }
-};
-struct ZipFileCloser {
-  void operator()(zip_file_t* file) const { zip_fclose(file); }
-};
-using ZipArchive = std::unique_ptr<zip_t, ZipCloser>;
-using ZipEntry = std::unique_ptr<zip_file_t, ZipFileCloser>;
+using handles::ZipArchive;
+using handles::ZipEntry;
 
 ResourceData Failure(std::wstring error) {
   ResourceData data;

@@ -10,29 +10,20 @@
 // After <cstdio>: libjpeg uses size_t and FILE without declaring them.
 #include <jpeglib.h>
 
-namespace {
-
-struct SurfaceDestroyer {
-  void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-}  // namespace
+#include "handles/cairo.h"
+#include "handles/file.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(stderr, "usage: %s INPUT.png OUTPUT.jpg\n", argv[0]);
     return 2;
   }
-  std::unique_ptr<cairo_surface_t, SurfaceDestroyer> image(
-      cairo_image_surface_create_from_png(argv[1]));
+  handles::CairoSurfacePtr image(cairo_image_surface_create_from_png(argv[1]));
   if (cairo_surface_status(image.get()) != CAIRO_STATUS_SUCCESS) {
     std::fprintf(stderr, "png_to_jpeg: cannot read %s\n", argv[1]);
     return 1;
   }
-  std::unique_ptr<std::FILE, FileCloser> out(std::fopen(argv[2], "wb"));
+  handles::File out(std::fopen(argv[2], "wb"));
   if (!out) {
     std::fprintf(stderr, "png_to_jpeg: cannot write %s\n", argv[2]);
     return 1;

@@ -7,11 +7,9 @@
 #include <memory>
 #include <string>
 
-namespace {
+#include "handles/zip.h"
 
-struct ZipCloser {
-  void operator()(zip_t* archive) const { zip_discard(archive); }
-};
+namespace {
 
 std::string BaseName(const std::string& path) {
   const size_t slash = path.find_last_of('/');
@@ -26,7 +24,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   int error = 0;
-  std::unique_ptr<zip_t, ZipCloser> archive(zip_open(argv[1], ZIP_CREATE | ZIP_TRUNCATE, &error));
+  handles::ZipArchive archive(zip_open(argv[1], ZIP_CREATE | ZIP_TRUNCATE, &error));
   if (!archive) {
     std::fprintf(stderr, "skin_pack: cannot create %s\n", argv[1]);
     return 1;

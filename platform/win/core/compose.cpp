@@ -41,7 +41,7 @@ void CollectLayers(const Model& model, const Window& window, POINT origin, RECT 
 
 }  // namespace
 
-CairoSurfacePtr ComposeWindow(HWND handle, const RECT& area) {
+handles::CairoSurfacePtr ComposeWindow(HWND handle, const RECT& area) {
   std::vector<Layer> layers;
   {
     Model& model = TheModel();
@@ -52,8 +52,8 @@ CairoSurfacePtr ComposeWindow(HWND handle, const RECT& area) {
   }
   const int width = PictureSide(area.right - area.left);
   const int height = PictureSide(area.bottom - area.top);
-  CairoSurfacePtr composed(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
-  CairoPtr cairo(cairo_create(composed.get()));
+  handles::CairoSurfacePtr composed(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+  handles::CairoPtr cairo(cairo_create(composed.get()));
   cairo_translate(cairo.get(), -area.left, -area.top);
   for (const Layer& layer : layers) {
     cairo_save(cairo.get());

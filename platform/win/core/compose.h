@@ -4,12 +4,12 @@
 
 #include <windows.h>
 
-#include "core/cairo_handles.h"
+#include "handles/cairo.h"
 
 namespace win::core {
 
 // The part of the window given by area (window coordinates), as an area-sized image;
 // null for a window that does not exist.
-CairoSurfacePtr ComposeWindow(HWND window, const RECT& area);
+handles::CairoSurfacePtr ComposeWindow(HWND window, const RECT& area);
 
 }  // namespace win::core

@@ -65,7 +65,7 @@ void PresentArea(HWND top_level, const RECT& area) {
     bounds = Intersect(area, RECT{0, 0, found->width(), found->height()});
   }
   if (IsEmpty(bounds)) return;
-  CairoSurfacePtr composed = ComposeWindow(top_level, bounds);
+  handles::CairoSurfacePtr composed = ComposeWindow(top_level, bounds);
   if (composed) TheBackend().Present(top_level, bounds, composed.get());
 }
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "core/cairo_handles.h"
+#include "handles/cairo.h"
 #include "core/dispatch.h"
 #include "core/gdi_objects.h"
 #include "core/rect_math.h"
@@ -64,7 +64,7 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
   if (!color) return 0;
   bool drawn = win::core::WithContext(dc, [&](DeviceContext& context) {
     std::lock_guard<std::mutex> lock(context.surface->mutex());
-    win::core::CairoPtr cairo(cairo_create(context.surface->image()));
+    handles::CairoPtr cairo(cairo_create(context.surface->image()));
     SetSourceColor(cairo.get(), *color);
     cairo_rectangle(cairo.get(), rect->left, rect->top, rect->right - rect->left,
                     rect->bottom - rect->top);
@@ -134,7 +134,7 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
   int height = 0;
   win::core::WithContext(dc, [&](DeviceContext& context) {
     std::lock_guard<std::mutex> lock(context.surface->mutex());
-    win::core::CairoPtr cairo(cairo_create(context.surface->image()));
+    handles::CairoPtr cairo(cairo_create(context.surface->image()));
     if (context.background_mode == OPAQUE) {
       win::core::TextBox box = win::core::MeasureText(request);
       SetSourceColor(cairo.get(), context.background_color);

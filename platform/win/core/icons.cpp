@@ -8,7 +8,7 @@
 #include <memory>
 #include <mutex>
 
-#include "core/cairo_handles.h"
+#include "handles/cairo.h"
 #include "win/icon_resource.h"
 
 namespace win::core {
@@ -43,7 +43,7 @@ cairo_status_t ReadPng(void* closure, unsigned char* out, unsigned int length) {
 // Cairo keeps premultiplied alpha; an icon property wants it straight.
 bool Decode(const IconPicture& picture, IconImage& image) {
   PngReader reader{picture.png, picture.size};
-  CairoSurfacePtr surface(cairo_image_surface_create_from_png_stream(ReadPng, &reader));
+  handles::CairoSurfacePtr surface(cairo_image_surface_create_from_png_stream(ReadPng, &reader));
   if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS ||
       cairo_image_surface_get_format(surface.get()) != CAIRO_FORMAT_ARGB32) {
     return false;

@@ -6,8 +6,8 @@ namespace win {
 
 namespace {
 
-core::CairoSurfacePtr NewImage(int width, int height) {
-  return core::CairoSurfacePtr(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+handles::CairoSurfacePtr NewImage(int width, int height) {
+  return handles::CairoSurfacePtr(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
 }
 
 }  // namespace
@@ -21,8 +21,8 @@ void Surface::Resize(int width, int height) {
   width = PictureSide(width);
   height = PictureSide(height);
   if (width == width_ && height == height_) return;
-  core::CairoSurfacePtr resized = NewImage(width, height);
-  core::CairoPtr cairo(cairo_create(resized.get()));
+  handles::CairoSurfacePtr resized = NewImage(width, height);
+  handles::CairoPtr cairo(cairo_create(resized.get()));
   cairo_set_source_surface(cairo.get(), image_.get(), 0, 0);
   cairo_set_operator(cairo.get(), CAIRO_OPERATOR_SOURCE);
   cairo_paint(cairo.get());

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <optional>
 
-#include "core/cairo_handles.h"
+#include "handles/cairo.h"
 
 namespace win {
 
@@ -33,7 +33,7 @@ class Surface {
 
  private:
   std::mutex mutex_;
-  core::CairoSurfacePtr image_;
+  handles::CairoSurfacePtr image_;
   int width_;
   int height_;
   std::optional<RECT> dirty_;

@@ -4,15 +4,16 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/cairo_handles.h"
+#include "handles/cairo.h"
+#include "handles/pango.h"
 #include "core/text_utf8.h"
 
 namespace win::core {
 
 namespace {
 
-FontDescriptionPtr DescriptionOf(const LOGFONTW& font) {
-  FontDescriptionPtr description(pango_font_description_new());
+handles::FontDescriptionPtr DescriptionOf(const LOGFONTW& font) {
+  handles::FontDescriptionPtr description(pango_font_description_new());
   std::wstring face(font.lfFaceName, wcsnlen(font.lfFaceName, LF_FACESIZE));
   // A face the system lacks falls through to fontconfig's choice for the glyphs.
   std::string families = face.empty() ? "Sans" : ToUtf8(face) + ",Sans";
@@ -29,9 +30,9 @@ FontDescriptionPtr DescriptionOf(const LOGFONTW& font) {
   return description;
 }
 
-PangoLayoutPtr LayoutFor(cairo_t* cairo, const TextRequest& request) {
-  PangoLayoutPtr layout(pango_cairo_create_layout(cairo));
-  FontDescriptionPtr description = DescriptionOf(*request.font);
+handles::PangoLayoutPtr LayoutFor(cairo_t* cairo, const TextRequest& request) {
+  handles::PangoLayoutPtr layout(pango_cairo_create_layout(cairo));
+  handles::FontDescriptionPtr description = DescriptionOf(*request.font);
   pango_layout_set_font_description(layout.get(), description.get());
   std::string text = ToUtf8(request.text);
   if ((request.format & DT_SINGLELINE) != 0) {
@@ -54,8 +55,8 @@ PangoLayoutPtr LayoutFor(cairo_t* cairo, const TextRequest& request) {
 
 // A scratch context for measuring, one per thread (Pango's font maps are per thread).
 cairo_t* MeasuringContext() {
-  thread_local CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
-  thread_local CairoPtr cairo(cairo_create(surface.get()));
+  thread_local handles::CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+  thread_local handles::CairoPtr cairo(cairo_create(surface.get()));
   return cairo.get();
 }
 
@@ -69,12 +70,12 @@ TextBox ExtentOf(PangoLayout* layout) {
 }  // namespace
 
 TextBox MeasureText(const TextRequest& request) {
-  PangoLayoutPtr layout = LayoutFor(MeasuringContext(), request);
+  handles::PangoLayoutPtr layout = LayoutFor(MeasuringContext(), request);
   return ExtentOf(layout.get());
 }
 
 int DrawText(cairo_t* cairo, const TextRequest& request, COLORREF color) {
-  PangoLayoutPtr layout = LayoutFor(cairo, request);
+  handles::PangoLayoutPtr layout = LayoutFor(cairo, request);
   TextBox box = ExtentOf(layout.get());
   const RECT& rect = request.rect;
   const int width = rect.right - rect.left;

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <vector>
 
-#include "core/cairo_handles.h"
+#include "handles/cairo.h"
 #include "core/compose.h"
 #include "core/input.h"
 #include "core/model.h"
@@ -102,7 +102,7 @@ void TakeHotKeyElsewhere(UINT modifiers, UINT virtual_key, bool taken) {
 bool SaveWindowPng(HWND window, const std::string& path) {
   RECT rect{};
   if (!GetClientRect(window, &rect)) return false;
-  core::CairoSurfacePtr composed = core::ComposeWindow(window, rect);
+  handles::CairoSurfacePtr composed = core::ComposeWindow(window, rect);
   return composed && cairo_surface_write_to_png(composed.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
@@ -119,13 +119,13 @@ bool SaveScreenPng(const std::string& path) {
       if (window != nullptr && model.VisibleChain(*window)) shown.emplace_back(*it, window->rect);
     }
   }
-  core::CairoSurfacePtr image(cairo_image_surface_create(
+  handles::CairoSurfacePtr image(cairo_image_surface_create(
       CAIRO_FORMAT_ARGB32, screen.right - screen.left, screen.bottom - screen.top));
-  core::CairoPtr cairo(cairo_create(image.get()));
+  handles::CairoPtr cairo(cairo_create(image.get()));
   cairo_set_source_rgb(cairo.get(), 0, 0, 0);
   cairo_paint(cairo.get());
   for (const auto& [window, rect] : shown) {
-    core::CairoSurfacePtr composed =
+    handles::CairoSurfacePtr composed =
         core::ComposeWindow(window, RECT{0, 0, rect.right - rect.left, rect.bottom - rect.top});
     if (!composed) continue;
     cairo_set_source_surface(cairo.get(), composed.get(), rect.left - screen.left, rect.top - screen.top);
@@ -137,7 +137,7 @@ bool SaveScreenPng(const std::string& path) {
 std::uint32_t WindowPixel(HWND window, int x, int y) {
   RECT client{};
   if (!GetClientRect(window, &client) || !core::Contains(client, POINT{x, y})) return 0;
-  core::CairoSurfacePtr composed = core::ComposeWindow(window, RECT{x, y, x + 1, y + 1});
+  handles::CairoSurfacePtr composed = core::ComposeWindow(window, RECT{x, y, x + 1, y + 1});
   if (!composed) return 0;
   cairo_surface_flush(composed.get());
   return *reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(composed.get()));

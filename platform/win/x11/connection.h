@@ -6,12 +6,11 @@
 
 #include <memory>
 
+#include "handles/x11.h"
+
 namespace win::core {
 
-struct DisplayCloser {
-  void operator()(Display* display) const { XCloseDisplay(display); }
-};
-using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+using handles::DisplayPtr;
 
 struct Atoms {
   explicit Atoms(Display* display);

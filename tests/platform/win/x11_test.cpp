@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "handles/x11.h"
 #include "tests/platform/win/window_test_support.h"
 #include "tests/platform/win/xvfb_environment.h"
 #include "tests/support/needs.h"
@@ -35,9 +36,6 @@ namespace {
 constexpr UINT_PTR kTick = 1;
 constexpr UINT kFromProbe = WM_USER + 77;
 
-struct DisplayCloser {
-  void operator()(Display* display) const { XCloseDisplay(display); }
-};
 
 // Runs a program to its end; its exit code, or -1.
 int RunProgram(const std::vector<std::string>& arguments) {
@@ -151,7 +149,7 @@ class X11 : public ::testing::Test {
     return false;
   }
 
-  std::unique_ptr<Display, DisplayCloser> screen_;
+  handles::DisplayPtr screen_;
   std::vector<MSG> seen_;
   long marks_sent_ = 0;
 };
