@@ -36,6 +36,8 @@ constexpr UINT UM_END_REQUESTED = WM_USER + 2014;         // 3038, a termination
 constexpr UINT UM_OWN_LEFT = WM_USER + 2015;              // 3039, meeting view -> main window,
                                                           // after the own exit report started
 constexpr UINT UM_HOTKEY_REFUSED = WM_USER + 2016;        // 3040, main window -> settings dialog
+constexpr UINT UM_NETWORK_TIP_DUE = WM_USER + 2017;       // 3041, meeting view -> itself, after
+                                                          // network quality reports
 
 // Completion of the worker requests, posted to DataHolder::main_window.
 constexpr UINT UM_CONFIG_DONE = WM_USER + 5000;   // 6024, whatever the outcome

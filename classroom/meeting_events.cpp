@@ -4,6 +4,7 @@
 #include <iterator>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 #include "base/app_messages.h"
 #include "base/diagnostics.h"
@@ -253,7 +254,7 @@ void MeetingView::OnNetworkQuality(const QualityEvent& event) {
   const uint32_t who = event.uid == 0 ? static_cast<uint32_t>(lesson.uid) : event.uid;
   if (int* stored = QualityFieldOfUid(who)) *stored = quality;
   if (IsFine(teacher_quality_) && IsFine(student_quality_) && IsFine(assistant_quality_)) {
-    shell_.HideFloatTip();
+    AskNetworkTip(NetworkTip{});
     return;
   }
 
@@ -278,5 +279,24 @@ void MeetingView::OnNetworkQuality(const QualityEvent& event) {
     chosen = std::find_if(std::begin(lines), std::end(lines),
                           [](const Line& line) { return line.reported; });
   }
-  if (chosen != std::end(lines)) shell_.ShowFloatTip(std::wstring(chosen->role) + chosen->suffix);
+  if (chosen != std::end(lines)) AskNetworkTip(NetworkTip{chosen->role, chosen->suffix});
+}
+
+// Reports come in bursts: the tip, whose text is measured and window resized, follows only the
+// last of those waiting in the queue, once they are handled.
+void MeetingView::AskNetworkTip(NetworkTip tip) {
+  pending_tip_ = tip;
+  if (tip_posted_) return;
+  tip_posted_ = PostMessageW(GetHWND(), UM_NETWORK_TIP_DUE, 0, 0) != FALSE;
+  if (!tip_posted_) ShowNetworkTip();
+}
+
+void MeetingView::ShowNetworkTip() {
+  const std::optional<NetworkTip> tip = std::exchange(pending_tip_, std::nullopt);
+  if (!tip) return;
+  if (tip->role == nullptr) {
+    shell_.HideFloatTip();
+  } else {
+    shell_.ShowFloatTip(std::wstring(tip->role) + tip->suffix);
+  }
 }

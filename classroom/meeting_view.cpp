@@ -156,6 +156,7 @@ void MeetingView::Enter() {
     tile->present = false;
     tile->UpdateIndicators(false);
   }
+  pending_tip_.reset();
   shell_.HideFloatTip();
 
   const LocalSettings& settings = holder_.settings();
@@ -180,6 +181,7 @@ void MeetingView::Leave() {
   media_.Engine()->stopPreview();
   media_.Engine()->leaveChannel();
   shell_.HideLessonBars();
+  pending_tip_.reset();
   shell_.HideFloatTip();
   if (reconnecting_) shell_.HideNotice();
   reconnecting_ = false;
@@ -311,6 +313,10 @@ LRESULT MeetingView::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lPa
       break;
     case UM_CAMERA_RESTARTED:
       sharing_on = false;
+      break;
+    case UM_NETWORK_TIP_DUE:
+      tip_posted_ = false;
+      ShowNetworkTip();
       break;
     default:
       HandleEngineEvent(message, wParam);

@@ -10,6 +10,7 @@
 #include <ui/ui.h>
 
 #include <memory>
+#include <optional>
 
 #include "classroom/canvas_view.h"
 #include "classroom/tile_layout.h"
@@ -94,6 +95,13 @@ class MeetingView : public ui::WindowImplBase {
   void OnUserLeft(const UserEvent& event);
   void OnVideoSize(uint32_t uid, int width, int height, const wchar_t* diagnostic);
   void OnNetworkQuality(const QualityEvent& event);
+  // The floating tip a quality report asks for: hidden when no role is named.
+  struct NetworkTip {
+    const wchar_t* role = nullptr;
+    const wchar_t* suffix = nullptr;
+  };
+  void AskNetworkTip(NetworkTip tip);
+  void ShowNetworkTip();
   void OnDeviceChanged(UINT message, const DeviceStateEvent& event);
   void ShowTile(CanvasView& tile, bool present);
   void Report(int32_t uid, const char* action);
@@ -117,6 +125,8 @@ class MeetingView : public ui::WindowImplBase {
   int teacher_quality_ = 1;
   int student_quality_ = 1;
   int assistant_quality_ = 1;
+  std::optional<NetworkTip> pending_tip_;  // asked for, not shown yet
+  bool tip_posted_ = false;                // UM_NETWORK_TIP_DUE is on its way
   int last_mouse_x_ = 0;
   int last_mouse_y_ = 0;
 };

@@ -21,9 +21,9 @@ constexpr const wchar_t* kLogFileName = L"MediaEngine.log";
 
 MediaEngine& MediaEngine::Instance() {
   // Destroyed at exit: the device lists, then the engine and its threads go before the window
-  // system they draw into.
+  // system they draw into. The engine itself waits for its first use: its start watches the
+  // machine's devices and connects to the sound server, which a start-up has no need of.
   static MediaEngine media(createRtcEngine, CAGEngineEventHandler::Instance());
-  media.Engine();
   return media;
 }
 

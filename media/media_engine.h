@@ -20,8 +20,8 @@ class MediaEngine {
  public:
   using EngineFactory = rtc::IRtcEngine* (*)();
 
-  // The process-wide object, created on first use with the engine; it lives until the process
-  // exits. With an id, the engine is also initialised with it (and the bridge).
+  // The process-wide object, created on first use, its engine on first need; it lives until
+  // the process exits. With an id, the engine is also initialised with it (and the bridge).
   static MediaEngine& Instance();
   static MediaEngine& Instance(const std::wstring& app_id);
 

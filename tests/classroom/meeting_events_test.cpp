@@ -3,6 +3,7 @@
 #include <ui/ui_test_driver.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "media/engine_events.h"
 #include "tests/classroom/meeting_view_fixture.h"
@@ -239,6 +240,40 @@ TEST_P(EventTest, AParticipantWhoLeavesTakesTheWarningWithHim) {
   EXPECT_EQ(meeting().QualityOf(LessonRole::Student), 1);
   Quality(uids().assistant, 2, 2);
   EXPECT_FALSE(shell_.tip_visible);
+}
+
+// Reports handled in one turn move the tip once, to what the last of them asks for; a last
+// report that names nobody leaves the tip an earlier one asked for.
+TEST_P(EventTest, ReportsHandledTogetherShowTheTipTheLastOneAsksFor) {
+  struct Report {
+    int32_t uid;
+    int quality;
+  };
+  struct Case {
+    std::vector<Report> reports;
+    const wchar_t* english;
+    const wchar_t* chinese;
+  };
+  const LessonUids ids = uids();
+  const Case cases[] = {
+      {{{ids.student, 5}, {ids.student, 1}, {ids.assistant, 0}},
+       L"Teaching assistant's network unstable", L"助教网络不稳定"},
+      {{{ids.assistant, 1}, {ids.student, 0}, {987654, 2}}, L"Student's network unstable",
+       L"学生网络不稳定"}};
+  LogIn(Role::Teacher);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.english);
+    meeting().Enter();
+    shell_.tips.clear();
+    for (const Report& report : c.reports) {
+      bridge_.onNetworkQuality(static_cast<rtc::uid_t>(report.uid), report.quality,
+                               report.quality);
+    }
+    Pump();
+    EXPECT_THAT(shell_.tips, ::testing::ElementsAre(Worded(c.english, c.chinese)));
+    EXPECT_TRUE(shell_.tip_visible);
+    meeting().Leave();
+  }
 }
 
 // Only a refused join ends the lesson's entry: other errors, and any error once the own join

@@ -47,8 +47,10 @@ struct DefaultSink {
 };
 
 std::optional<DefaultSink> FindDefaultSink(PulseCall& call) {
+  if (!call.connected()) return std::nullopt;
+  const PulseLibrary& pulse = call.pulse();
   DefaultSinkReply server;
-  if (!call.Await(pa_context_get_server_info(call.context(), OnServerInfo, &server),
+  if (!call.Await(pulse.context_get_server_info(call.context(), OnServerInfo, &server),
                   "server info")) {
     return std::nullopt;
   }
@@ -57,8 +59,8 @@ std::optional<DefaultSink> FindDefaultSink(PulseCall& call) {
     return std::nullopt;
   }
   SinkVolumeReply sink;
-  if (!call.Await(pa_context_get_sink_info_by_name(call.context(), server.name->c_str(),
-                                                   OnSinkInfo, &sink),
+  if (!call.Await(pulse.context_get_sink_info_by_name(call.context(), server.name->c_str(),
+                                                      OnSinkInfo, &sink),
                   "sink info")) {
     return std::nullopt;
   }
@@ -75,7 +77,7 @@ VolumeResult ReadMasterVolume(std::chrono::milliseconds limit) {
   PulseCall call(limit);
   std::optional<DefaultSink> sink = FindDefaultSink(call);
   if (!sink) return Failed(call.failure());
-  const pa_volume_t loudest = pa_cvolume_max(&sink->volume);
+  const pa_volume_t loudest = call.pulse().cvolume_max(&sink->volume);
   return VolumeResult{true, static_cast<float>(loudest) / static_cast<float>(PA_VOLUME_NORM), {}};
 }
 
@@ -88,10 +90,11 @@ VolumeResult WriteMasterVolume(float level, std::chrono::milliseconds limit) {
   // The server's steps are finer than a percent: rounding up keeps a written level from
   // reading back as the percent below it.
   const auto target = static_cast<pa_volume_t>(std::ceil(level * PA_VOLUME_NORM));
-  pa_cvolume_scale(&sink->volume, target);
+  const PulseLibrary& pulse = call.pulse();
+  pulse.cvolume_scale(&sink->volume, target);
   SuccessReply reply;
-  if (!call.Await(pa_context_set_sink_volume_by_name(call.context(), sink->name.c_str(),
-                                                     &sink->volume, OnSuccess, &reply),
+  if (!call.Await(pulse.context_set_sink_volume_by_name(call.context(), sink->name.c_str(),
+                                                        &sink->volume, OnSuccess, &reply),
                   "set volume")) {
     return Failed(call.failure());
   }

@@ -1,6 +1,6 @@
 // One connection to the sound server for the length of one volume call, with one deadline
 // for the connection and every request on it. The server's callbacks run only inside Await,
-// on the calling thread.
+// on the calling thread. The first call loads the library (pulse_library.h).
 #pragma once
 
 #include <chrono>
@@ -21,6 +21,8 @@ class PulseCall {
   bool connected() const { return failure_.empty(); }
   // Why the call went wrong, labelled by its step; empty while all is well.
   const std::string& failure() const { return failure_; }
+  // Both valid while connected().
+  const PulseLibrary& pulse() const { return *pulse_; }
   pa_context* context() const { return context_.get(); }
 
   // Serves the connection until the operation has completed; false (and failure set) when
@@ -35,6 +37,7 @@ class PulseCall {
 
   std::chrono::steady_clock::time_point deadline_;
   std::chrono::milliseconds limit_;
+  const PulseLibrary* pulse_;
   MainloopPtr loop_;
   ContextPtr context_;  // declared after the loop it runs on, so closed before it
   std::string failure_;

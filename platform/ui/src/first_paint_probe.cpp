@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include <win/surface.h>
+
 #include "diagnostics.h"
 
 namespace ui {
@@ -29,6 +31,8 @@ void NoteWindowPainted(HWND window) {
   if (probed.empty() || !IsWindowVisible(window)) return;
   wchar_t name[256] = {};
   if (GetClassNameW(window, name, 256) == 0 || probed != name) return;
+  // The stamp is for the picture on the screen, not one still waiting for the turn's end.
+  win::FinishPresents();
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
   std::printf("first-paint %s %lld\n", Narrow(probed).c_str(),

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "core/compose.h"
+#include "core/deferred_presents.h"
 #include "core/rect_math.h"
 #include "core/thread_queue.h"
 
@@ -56,6 +57,28 @@ void Invalidate(HWND window, const RECT* area, bool erase) {
 
 void PresentArea(HWND top_level, const RECT& area) {
   if (TheBackend().IsHeadless()) return;
+  if (OwnedByCurrentThread(top_level)) {
+    DeferPresent(top_level, area);
+  } else {
+    PresentNow(top_level, area);
+  }
+}
+
+void PresentExposed(HWND top_level, const RECT& area) {
+  std::shared_ptr<ThreadQueue> queue;
+  {
+    Model& model = TheModel();
+    std::shared_lock lock(model.mutex);
+    Window* found = model.FindLocal(top_level);
+    if (found == nullptr) return;
+    queue = found->queue;
+  }
+  queue->PostTask([top_level, area](bool deliver) {
+    if (deliver) DeferPresent(top_level, area);
+  });
+}
+
+void PresentNow(HWND top_level, const RECT& area) {
   RECT bounds{};
   {
     Model& model = TheModel();

@@ -19,8 +19,13 @@ void SyncNative(HWND window);
 bool OwnedByCurrentThread(HWND window);
 // Asks for WM_PAINT of the whole window (or a part, client coordinates).
 void Invalidate(HWND window, const RECT* area, bool erase);
-// Re-composes and presents a part of a top-level window (its own coordinates).
+// Re-composes and presents a part of a top-level window (its own coordinates): at the end of
+// the loop turn when asked on the window's thread (core/deferred_presents.h), else at once.
 void PresentArea(HWND top_level, const RECT& area);
+void PresentNow(HWND top_level, const RECT& area);
+// A part the screen lost, from any thread: presented at the end of the window's own loop turn,
+// with whatever that turn paints (a window mapped before its first paint is composed once).
+void PresentExposed(HWND top_level, const RECT& area);
 // The screen area a window and its children cover, to present again after it changed.
 void RefreshAfterChange(HWND window, const RECT& old_screen_rect);
 // Cleans up what lives outside the model for a window that is going away.

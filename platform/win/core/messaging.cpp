@@ -4,6 +4,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "core/deferred_presents.h"
 #include "core/dispatch.h"
 #include "core/model.h"
 #include "core/thread_queue.h"
@@ -92,6 +93,8 @@ bool Retrieve(MSG* out, HWND filter, UINT first, UINT last, bool remove, bool bl
         return true;
       }
     }
+    // Nothing more this turn: what it painted goes on the screen before the loop waits.
+    win::core::PresentDeferred();
     if (!block) return false;
     queue.Wait(clock, next_due);
   }
@@ -169,6 +172,7 @@ LRESULT SendMessageW(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   while (!reply->done.load(std::memory_order_acquire)) {
     own_queue->RunTasks();
     if (reply->done.load(std::memory_order_acquire)) break;
+    win::core::PresentDeferred();
     own_queue->Wait(clock, std::nullopt);
   }
   return reply->result;

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "core/compose.h"
+#include "core/deferred_presents.h"
 #include "core/dispatch.h"
 #include "core/model.h"
 #include "core/rect_math.h"
@@ -68,5 +69,7 @@ bool PresentWindow(HWND window) {
   core::PresentArea(root, area);
   return true;
 }
+
+void FinishPresents() { core::PresentDeferred(); }
 
 }  // namespace win

@@ -34,14 +34,16 @@ XIM OpenUnderUserLocale(Display* display) {
 
 }  // namespace
 
-InputMethod::InputMethod(Display* display) : method_(OpenUnderUserLocale(display)) {}
-
 InputMethod::~InputMethod() {
   if (method_ != nullptr) XCloseIM(method_);
 }
 
-InputContextPtr InputMethod::CreateContext(::Window window, long* filter_events) const {
+InputContextPtr InputMethod::CreateContext(::Window window, long* filter_events) {
   *filter_events = 0;
+  if (!opened_) {
+    opened_ = true;
+    method_ = OpenUnderUserLocale(display_);
+  }
   if (method_ == nullptr) return nullptr;
   XIC context = XCreateIC(method_, XNInputStyle, XIMPreeditNothing | XIMStatusNothing,
                           XNClientWindow, window, XNFocusWindow, window, nullptr);

@@ -23,23 +23,27 @@ struct TypedKey {
   std::string text;
 };
 
+// The method opens with the first context asked for, at a window's first focus rather than at
+// start: opening it reads the locale's whole compose table, which costs as much as painting
+// the first window.
 class InputMethod {
  public:
-  // Opens the user's input method under the user's character type locale (else C.UTF-8);
-  // none when the server offers none.
-  explicit InputMethod(Display* display);
+  explicit InputMethod(Display* display) : display_(display) {}
   ~InputMethod();
   InputMethod(const InputMethod&) = delete;
   InputMethod& operator=(const InputMethod&) = delete;
 
   // A context for a top-level window, null without an input method. The window must also
-  // select the events the context filters.
-  InputContextPtr CreateContext(::Window window, long* filter_events) const;
+  // select the events the context filters. The first call opens the user's input method
+  // under the user's character type locale (else C.UTF-8); none when the server offers none.
+  InputContextPtr CreateContext(::Window window, long* filter_events);
   // A key press through the window's context (or the core lookup without one); a release
   // through the core lookup, which is all a release needs.
   static TypedKey Lookup(XIC context, const XKeyEvent& key);
 
  private:
+  Display* display_;
+  bool opened_ = false;  // tried, whether or not there was one
   XIM method_ = nullptr;
 };
 

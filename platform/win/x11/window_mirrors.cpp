@@ -26,7 +26,7 @@ unsigned int Extent(LONG low, LONG high) { return static_cast<unsigned>(std::max
 
 }  // namespace
 
-WindowMirrors::WindowMirrors(const Connection& connection, const InputMethod& input_method)
+WindowMirrors::WindowMirrors(const Connection& connection, InputMethod& input_method)
     : connection_(connection), display_(connection.display), input_method_(input_method) {}
 
 WindowMirrors::~WindowMirrors() {
@@ -96,9 +96,7 @@ void WindowMirrors::Create(HWND window, const NativeWindowState& state) {
   mirror.id = id;
   if (blended) mirror.alpha_gc = XCreateGC(d, id, 0, nullptr);
   mirror.cut_to_shown = see_through && !blended;
-  long filter_events = 0;
-  mirror.input_context = input_method_.CreateContext(id, &filter_events);
-  if (filter_events != 0) XSelectInput(d, id, attributes.event_mask | filter_events);
+  mirror.event_mask = attributes.event_mask;
   mirror.state = state;
   mirror.state.visible = false;
   by_id_[id] = window;
@@ -292,7 +290,14 @@ bool WindowMirrors::MappedByOthers(HWND window, bool mapped) {
 
 void WindowMirrors::Focused(HWND window, bool in) {
   Mirror* mirror = Find(window);
-  if (mirror == nullptr || !mirror->input_context) return;
+  if (mirror == nullptr) return;
+  if (in && !mirror->context_made) {
+    mirror->context_made = true;
+    long filter_events = 0;
+    mirror->input_context = input_method_.CreateContext(mirror->id, &filter_events);
+    if (filter_events != 0) XSelectInput(display_, mirror->id, mirror->event_mask | filter_events);
+  }
+  if (!mirror->input_context) return;
   if (in) {
     XSetICFocus(mirror->input_context.get());
   } else {

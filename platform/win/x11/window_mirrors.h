@@ -21,7 +21,7 @@ namespace win::core {
 class WindowMirrors {
  public:
   // Every call needs the connection's lock.
-  WindowMirrors(const Connection& connection, const InputMethod& input_method);
+  WindowMirrors(const Connection& connection, InputMethod& input_method);
   ~WindowMirrors();
   WindowMirrors(const WindowMirrors&) = delete;
   WindowMirrors& operator=(const WindowMirrors&) = delete;
@@ -61,6 +61,10 @@ class WindowMirrors {
     GC alpha_gc = nullptr;
     bool cut_to_shown = false;
     OpacityMask opacity;
+    // Made at the window's first focus (input_method.h), with the events it filters added
+    // to the window's own.
+    long event_mask = 0;
+    bool context_made = false;
     InputContextPtr input_context;
   };
 
@@ -73,7 +77,7 @@ class WindowMirrors {
 
   const Connection& connection_;
   Display* const display_;
-  const InputMethod& input_method_;
+  InputMethod& input_method_;
   AlphaVisual alpha_visual_;  // found once a compositing manager was first seen
   std::unordered_map<HWND, Mirror> mirrors_;
   std::unordered_map<::Window, HWND> by_id_;

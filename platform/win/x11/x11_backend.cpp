@@ -269,9 +269,9 @@ void X11Backend::Handle(const XEvent& event) {
 void X11Backend::HandleWindowEvent(HWND window, const XEvent& event) {
   switch (event.type) {
     case Expose:
-      PresentArea(window, RECT{event.xexpose.x, event.xexpose.y,
-                               event.xexpose.x + event.xexpose.width,
-                               event.xexpose.y + event.xexpose.height});
+      PresentExposed(window, RECT{event.xexpose.x, event.xexpose.y,
+                                  event.xexpose.x + event.xexpose.width,
+                                  event.xexpose.y + event.xexpose.height});
       break;
     case MotionNotify:
       RouteMouseMove(POINT{event.xmotion.x_root, event.xmotion.y_root});

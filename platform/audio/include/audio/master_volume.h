@@ -3,7 +3,8 @@
 // Every call stands alone: it connects to the sound server, finds the default sink, reads or
 // sets its volume and disconnects, keeping nothing in between. A missing server or sink is a
 // failure, and so is a server that does not answer within the time limit, so that a hung
-// server never holds up the calling thread for longer than that.
+// server never holds up the calling thread for longer than that. The first call loads the
+// server's client library; a program that never calls does not load it at all.
 #pragma once
 
 #include <chrono>

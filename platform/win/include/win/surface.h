@@ -38,7 +38,12 @@ class SurfaceAccess {
 };
 
 // Puts the changed parts of the window's surface on the screen (with X11; headless keeps
-// them for screenshots). Any thread; false for a window that does not exist.
+// them for screenshots). Any thread; false for a window that does not exist. On the window's
+// own thread the picture goes out when its loop turn ends, composed once with whatever else
+// the turn painted.
 bool PresentWindow(HWND window);
+// Puts what the calling thread's windows have painted on the screen now, without waiting for
+// the end of the turn.
+void FinishPresents();
 
 }  // namespace win
