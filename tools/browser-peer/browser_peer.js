@@ -104,6 +104,7 @@ function unsubscribe(uid) {
   remotes.delete(uid);
   if (remote.connection) remote.connection.close();
   if (remote.element) remote.element.remove();
+  if (remote.handle && session) session.detach(remote.handle);
 }
 
 // The room's answers and events: publishers to subscribe to, and those who went.

@@ -36,6 +36,10 @@ class JanusSession {
     return {data, jsep: answer.jsep};
   }
 
+  detach(handle) {
+    this.request(`/${handle}`, {janus: 'detach'}).catch(() => {});
+  }
+
   close() {
     this.closed = true;
     clearInterval(this.keeper);
