@@ -3,6 +3,7 @@
 // namespace of the test's own. The program shows each peer's moving picture in that peer's
 // tile, each peer receives the program's video at the lesson's size and its tone, and a peer
 // that hangs up is shown gone within seconds, the student's place then waiting with its badge.
+// A student in a browser instead meets the program and a peer on the same terms.
 #include <win/headless.h>
 
 #include <signal.h>
@@ -11,10 +12,12 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "classroom/meeting_view.h"
 #include "rtc/rtc_engine.h"
@@ -57,20 +60,27 @@ bool NearColour(std::uint32_t pixel, std::uint32_t colour) {
   return true;
 }
 
-// Most of a grid over the tile has the colour: the pattern's background.
-bool MostlyColour(HWND tile, std::uint32_t colour) {
+// The pixels of a grid of 9 x 9 points over the tile.
+std::vector<std::uint32_t> GridPixels(HWND tile) {
   constexpr int kGrid = 9;
   RECT client{};
   GetClientRect(tile, &client);
-  int near = 0;
+  std::vector<std::uint32_t> pixels;
   for (int row = 1; row <= kGrid; ++row) {
     for (int column = 1; column <= kGrid; ++column) {
-      const int x = client.right * column / (kGrid + 1);
-      const int y = client.bottom * row / (kGrid + 1);
-      if (NearColour(win::headless::WindowPixel(tile, x, y), colour)) ++near;
+      pixels.push_back(win::headless::WindowPixel(tile, client.right * column / (kGrid + 1),
+                                                  client.bottom * row / (kGrid + 1)));
     }
   }
-  return near * 2 > kGrid * kGrid;
+  return pixels;
+}
+
+// Most of a grid over the tile has the colour: the pattern's background.
+bool MostlyColour(HWND tile, std::uint32_t colour) {
+  const std::vector<std::uint32_t> pixels = GridPixels(tile);
+  const auto near = std::count_if(pixels.begin(), pixels.end(),
+                                  [&](std::uint32_t pixel) { return NearColour(pixel, colour); });
+  return static_cast<std::size_t>(near) * 2 > pixels.size();
 }
 
 // Where the bar crosses a row below the digits and the indicators; -1 when nowhere.
@@ -153,15 +163,50 @@ class NetworkLessonTest : public LessonWorld {
                what + "'s pattern moving");
   }
 
+  // The tile shows a picture of the lesson's size, and the picture changes: for a camera
+  // whose pattern is not the engine's.
+  bool ShowsMovingPicture(CanvasView& tile, const std::string& what) {
+    const HWND window = tile.GetHWND();
+    std::vector<std::uint32_t> first;
+    return RealTimeUntil(
+               [&] {
+                 first = GridPixels(window);
+                 return tile.present && tile.video_width == 640 && tile.video_height == 480;
+               },
+               what + " in its tile at 640 x 480") &&
+           RealTimeUntil([&] { return tile.present && GridPixels(window) != first; },
+                         what + " moving in its tile");
+  }
+
+  // The peer receives uid's video at the lesson's size, its frames growing by a second's
+  // worth, and hears its tone.
+  bool ReceivesVideoAndTone(const NetworkPeer& peer, std::int32_t uid, const std::string& what) {
+    Json::Int64 first_frames = -1;
+    return RealTimeUntil(
+        [&] {
+          const Json::Value seen = peer.Seen(uid);
+          if (seen.isNull()) return false;
+          const Json::Int64 frames = seen["frames"].asInt64();
+          if (first_frames < 0) first_frames = frames;
+          return seen["width"].asInt() == 640 && seen["height"].asInt() == 480 &&
+                 seen["level"].asInt() > 0 &&
+                 frames >= first_frames + rtc::VideoPipeline::kFramesPerSecond;
+        },
+        what);
+  }
+
   int MediaServerPort() const {
     const std::string& url = media_server_->url();
     const std::size_t colon = url.rfind(':');
     return std::atoi(url.c_str() + colon + 1);
   }
 
-  // A quorvel-peer in the first lesson, its files named after name.
-  NetworkPeer PeerAs(Role role, const std::string& name) {
-    return NetworkPeer(CodeOf(first_lesson(), role), service_base(), peer_folder_.path(), name);
+  // A quorvel-peer (or the browser's participant) in the first lesson, its files named after
+  // name.
+  NetworkPeer PeerAs(Role role, const std::string& name,
+                     PeerProgram program = PeerProgram::kEngine) {
+    return NetworkPeer(CodeOf(first_lesson(), role), service_base(), peer_folder_.path(), name,
+                       program);
   }
 
   // The program enters the first lesson as its teacher and passes the network test.
@@ -206,17 +251,8 @@ TEST_F(NetworkLessonTest, TheTeacherAndTwoPeersSeeAndHearEachOtherUntilEachHangs
   // Each peer receives the program's video at the size of the lesson's profile, and its tone.
   ASSERT_EQ(holder().lesson().video_profile, rtc::VIDEO_PROFILE_480P);
   for (const Remote& remote : remotes) {
-    Json::Int64 first_frames = -1;
-    EXPECT_TRUE(RealTimeUntil(
-        [&] {
-          const Json::Value seen = remote.peer.Seen(lesson.teacher_uid);
-          if (seen.isNull()) return false;
-          const Json::Int64 frames = seen["frames"].asInt64();
-          if (first_frames < 0) first_frames = frames;
-          return seen["width"].asInt() == 640 && seen["height"].asInt() == 480 &&
-                 seen["level"].asInt() > 0 &&
-                 frames >= first_frames + rtc::VideoPipeline::kFramesPerSecond;
-        },
+    EXPECT_TRUE(ReceivesVideoAndTone(
+        remote.peer, lesson.teacher_uid,
         std::string("the ") + remote.role + " receiving the teacher's video and tone"))
         << remote.peer.Output();
   }
@@ -243,6 +279,31 @@ TEST_F(NetworkLessonTest, TheTeacherAndTwoPeersSeeAndHearEachOtherUntilEachHangs
   EXPECT_TRUE(WaitUntil([&] { return HasReport(lesson.assistant_uid, "exit"); },
                         "the assistant's exit report"));
   Screenshot("network_alone");
+}
+
+// The browser publishes its fake camera and microphone and subscribes to the others, as the
+// engine does: the program shows its camera in the student's tile, and it decodes the
+// teacher's and the assistant's video and hears their tones.
+TEST_F(NetworkLessonTest, AStudentInABrowserSeesAndHearsTheOthersAndShowsInItsTile) {
+  QUORVEL_NEEDS(std::filesystem::exists("/usr/bin/chromium"), "chromium is not installed");
+  OpenWorld(true);
+  const Lesson& lesson = first_lesson().lesson;
+  NetworkPeer browser = PeerAs(Role::kStudent, "browser", PeerProgram::kBrowser);
+  NetworkPeer assistant = PeerAs(Role::kAssistant, "assistant");
+  ASSERT_NO_FATAL_FAILURE(EnterAsTeacher());
+  MeetingView& meeting = *main().meeting_view();
+  ASSERT_TRUE(ShowsMovingPicture(*meeting.student_tile(), "the browser's camera"))
+      << browser.Output();
+  ASSERT_TRUE(ShowsMovingPattern(*meeting.assistant_tile(), lesson.assistant_uid,
+                                 "the assistant"))
+      << assistant.Output();
+  Screenshot("network_browser");
+  EXPECT_TRUE(ReceivesVideoAndTone(browser, lesson.teacher_uid,
+                                   "the browser receiving the teacher's video and tone"))
+      << browser.Output();
+  EXPECT_TRUE(ReceivesVideoAndTone(browser, lesson.assistant_uid,
+                                   "the browser receiving the assistant's video and tone"))
+      << browser.Output();
 }
 
 TEST_F(NetworkLessonTest, AJoinTheMediaServerRefusesReturnsToTheLoginViewWithANotice) {

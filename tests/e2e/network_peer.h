@@ -1,6 +1,7 @@
 // A lesson participant from a shell, as quorvel-peer is: it enters with its code and publishes
 // the engine's test pattern and tone until it is told to leave, and what it last reported
-// receiving (one JSON line a second) can be read at any time.
+// receiving (one JSON line a second) can be read at any time. The browser's participant
+// (tools/browser-peer) reports the same way, sending the browser's fake camera and microphone.
 #pragma once
 
 #include <json/json.h>
@@ -19,12 +20,23 @@
 
 namespace e2e {
 
+enum class PeerProgram { kEngine, kBrowser };
+
 class NetworkPeer {
  public:
-  // Its output and its engine's configuration go into folder, named after name.
+  // Its output and its engine's configuration (or the browser's log) go into folder, named
+  // after name.
   NetworkPeer(const std::string& code, const std::string& api_base,
-              const std::filesystem::path& folder, const std::string& name)
+              const std::filesystem::path& folder, const std::string& name,
+              PeerProgram program = PeerProgram::kEngine)
       : output_((folder / (name + ".out")).string()) {
+    if (program == PeerProgram::kBrowser) {
+      process_ = std::make_unique<testing_support::ChildProcess>(
+          std::vector<std::string>{QUORVEL_BROWSER_PEER, "--code", code, "--api", api_base},
+          output_,
+          std::vector<std::string>{"QUORVEL_BROWSER_LOG=" + (folder / (name + ".log")).string()});
+      return;
+    }
     // The engine's virtual camera and tone even on a machine with devices of its own.
     const std::string config = (folder / (name + "-engine.json")).string();
     std::ofstream(config) << R"({"channel": "network", "real_devices": false})";

@@ -157,6 +157,15 @@ TEST_F(MediaRoomTest, EachLessonMeetsOnItsMediaServerInARoomOnlyItsThreeKeysOpen
   std::set<std::string> allowed;
   for (const Json::Value& key : listed["allowed"]) allowed.insert(key.asString());
   EXPECT_EQ(allowed, keys);
+  // Every publisher is asked for a keyframe every 2 s: a browser sends none unasked.
+  Json::Value list(Json::objectValue);
+  list["request"] = "list";
+  const Json::Value rooms = AnswerTo(first.url(), list);
+  int keyframe_every = 0;
+  for (const Json::Value& listed_room : rooms["list"]) {
+    if (listed_room["room"].asString() == room) keyframe_every = listed_room["fir_freq"].asInt();
+  }
+  EXPECT_EQ(keyframe_every, 2) << rooms;
 
   const std::pair<std::string, bool> joins[] = {{"not-a-key", false}, {*keys.begin(), true}};
   for (const auto& [token, admitted] : joins) {

@@ -188,6 +188,9 @@ std::optional<std::string> EnsureRoom(const std::string& url, const std::string&
   create["publishers"] = 3;
   create["videocodec"] = "vp8";
   create["audiocodec"] = "opus";
+  // A keyframe asked of every publisher every 2 s, as often as the engine sends one anyway: a
+  // browser sends one only when asked, and a subscriber that missed it would wait.
+  create["fir_freq"] = 2;
   create["allowed"] = Json::Value(Json::arrayValue);
   for (const std::string& key : allowed) create["allowed"].append(key);
   auto made = session.Ask(create);
