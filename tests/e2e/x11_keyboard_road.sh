@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The login view from the keyboard alone, in the real program under a private Xvfb driven with
-# xdotool: a code typed right after start and sent with Enter goes out exactly as typed; then
-# Tab reaches the camera list, whose arrows and Enter pick the other camera, and Tab and Space
-# on the join button join the lesson with it. Screenshots of each step land in SHOTS/LANGUAGE.
+# The login view from the keyboard, in the real program under a private Xvfb driven with
+# xdotool: a code typed right after start and sent with Enter goes out exactly as typed, and one
+# selected in another program pastes with the middle button; then Tab reaches the camera list,
+# whose arrows and Enter pick the other camera, and Tab and Space on the join button join the
+# lesson with it. Screenshots of each step land in SHOTS/LANGUAGE.
 #
 #   x11_keyboard_road.sh BUILD_DIR en|cn SHOTS_DIR
 #
@@ -33,6 +34,20 @@ xdotool type --delay 30 12345678
 xdotool key Return
 session_until 10 sent_code 12345678 || fail "the typed code did not go out as typed"
 session_wait_window QV-OVERLAY 10 || fail "no notice for the wrong code"
+session_wait_no_window QV-OVERLAY 8 || fail "the notice stayed"
+
+session_step "a code selected in another program, pasted with the middle button"
+xdotool key ctrl+a BackSpace
+printf '87654321' | timeout 20 xclip -selection primary -i -loops 1 -quiet >/dev/null 2>&1 &
+session_pids+=($!)
+session_settle 0.5
+session_geometry QUORVEL_MAIN || fail "no main window geometry"
+# The code field's right end (login_view.xml), where a middle click pastes.
+xdotool mousemove "$((win_x + 690))" "$((win_y + 314))" click 2
+session_settle 0.3
+xdotool key Return
+session_until 10 sent_code 87654321 || fail "the selected code did not paste with the middle button"
+session_wait_window QV-OVERLAY 10 || fail "no notice for the pasted wrong code"
 session_wait_no_window QV-OVERLAY 8 || fail "the notice stayed"
 
 session_step "the other camera, picked with the keyboard"

@@ -7,6 +7,7 @@
 #include "ui/ui_controls.h"
 #include "ui/ui_manager.h"
 #include "render.h"
+#include "win/selection.h"
 
 namespace ui {
 
@@ -120,6 +121,26 @@ void CEditUI::MoveCaret(int to, bool extend) {
   RestartBlink();
 }
 
+void CEditUI::MoveCaretByKey(int to, bool shift) {
+  MoveCaret(to, shift);
+  if (shift) OfferSelection();
+}
+
+void CEditUI::OfferSelection() const {
+  if (caret_ == anchor_) return;
+  const int start = GetSelectionStart();
+  win::OfferPrimarySelection(
+      GetText().str().substr(static_cast<size_t>(start), static_cast<size_t>(GetSelectionEnd() - start)));
+}
+
+// Where the middle button went down, or over what taking the keyboard selected (a placeholder).
+void CEditUI::PastePrimarySelection(int x) {
+  const bool keep_selection = focus_fresh_ && caret_ != anchor_;
+  focus_fresh_ = false;
+  if (!keep_selection) MoveCaret(IndexAtX(x), false);
+  InsertText(OneLine(win::PrimarySelectionText()));
+}
+
 void CEditUI::RestartBlink() {
   Invalidate();
   if (!IsFocused()) return;
@@ -162,22 +183,22 @@ void CEditUI::OnKey(WPARAM key, WORD modifiers) {
   const int length = GetText().GetLength();
   switch (key) {
     case VK_LEFT:
-      if (word)
-        MoveCaret(PreviousWordStart(GetText().str(), caret_), shift);
-      else
-        MoveCaret(!shift && caret_ != anchor_ ? GetSelectionStart() : caret_ - 1, shift);
+      MoveCaretByKey(word ? PreviousWordStart(GetText().str(), caret_)
+                     : !shift && caret_ != anchor_ ? GetSelectionStart()
+                                                   : caret_ - 1,
+                     shift);
       break;
     case VK_RIGHT:
-      if (word)
-        MoveCaret(NextWordStart(GetText().str(), caret_), shift);
-      else
-        MoveCaret(!shift && caret_ != anchor_ ? GetSelectionEnd() : caret_ + 1, shift);
+      MoveCaretByKey(word ? NextWordStart(GetText().str(), caret_)
+                     : !shift && caret_ != anchor_ ? GetSelectionEnd()
+                                                   : caret_ + 1,
+                     shift);
       break;
     case VK_HOME:
-      MoveCaret(0, shift);
+      MoveCaretByKey(0, shift);
       break;
     case VK_END:
-      MoveCaret(length, shift);
+      MoveCaretByKey(length, shift);
       break;
     case VK_DELETE:
       if (!DeleteSelection() && caret_ < length) {
@@ -187,7 +208,10 @@ void CEditUI::OnKey(WPARAM key, WORD modifiers) {
       }
       break;
     case 'A':
-      if ((modifiers & kModControl) != 0) SetSel(0, length);
+      if ((modifiers & kModControl) != 0) {
+        SetSel(0, length);
+        OfferSelection();
+      }
       break;
     case 'C':
     case 'X':
@@ -222,6 +246,13 @@ void CEditUI::DoEvent(TEventUI& event) {
     case UIEvent::MouseMove:
       if (placing_ && GetManager() != nullptr && GetManager()->GetCapture() == this)
         MoveCaret(IndexAtX(event.ptMouse.x), true);
+      break;
+    case UIEvent::ButtonUp:
+      if (placing_) OfferSelection();
+      placing_ = false;
+      break;
+    case UIEvent::MiddleButtonDown:
+      PastePrimarySelection(event.ptMouse.x);
       break;
     case UIEvent::KeyDown:
       focus_fresh_ = false;

@@ -325,6 +325,12 @@ void CPaintManagerUI::OnMouse(UINT message, WPARAM, LPARAM lParam) {
       Dispatch(under, message == WM_LBUTTONDOWN ? UIEvent::ButtonDown : UIEvent::DoubleClick,
                point);
       break;
+    case WM_MBUTTONDOWN:
+      HideToolTip();
+      if (under == nullptr) break;
+      if (under->IsFocusable()) SetFocus(under);
+      Dispatch(under, UIEvent::MiddleButtonDown, point);
+      break;
     case WM_LBUTTONUP: {
       CControlUI* target = capture_;
       capture_ = nullptr;
@@ -378,6 +384,7 @@ bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_LBUTTONUP:
+    case WM_MBUTTONDOWN:
     case WM_MOUSELEAVE:
       OnMouse(message, wParam, lParam);
       return false;

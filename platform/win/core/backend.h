@@ -40,6 +40,10 @@ struct ForeignWindow {
   DWORD process_id;
 };
 
+// The two texts the desktop shares between programs: the clipboard (copy and paste) and the
+// primary selection (select and middle-click).
+enum class DesktopSelection { Clipboard, Primary };
+
 class Backend {
  public:
   virtual ~Backend() = default;
@@ -77,11 +81,11 @@ class Backend {
   virtual bool RectOfForeign(std::uint64_t, RECT*) { return false; }
   virtual void RaiseForeign(std::uint64_t) {}
   virtual void ActivateForeign(std::uint64_t) {}
-  // The desktop's clipboard: the text this program puts on it, and the text another program
-  // put there; nullopt while this program's own text is on it (or there is no desktop), empty
-  // when there is none to be had.
-  virtual void OfferClipboardText(const std::wstring&) {}
-  virtual std::optional<std::wstring> OthersClipboardText() { return std::nullopt; }
+  // The desktop's clipboard or primary selection: the text this program puts on it, and the
+  // text another program put there; nullopt while this program's own text is on it (or there
+  // is no desktop), empty when there is none to be had.
+  virtual void OfferSelectionText(DesktopSelection, const std::wstring&) {}
+  virtual std::optional<std::wstring> OthersSelectionText(DesktopSelection) { return std::nullopt; }
 
   // The active window of the desktop when it belongs to another program.
   virtual std::optional<ForeignWindow> ForeignForeground() { return std::nullopt; }

@@ -85,7 +85,7 @@ HANDLE SetClipboardData(UINT format, HANDLE memory) {
     GlobalFree(memory);
     clipboard.own_text = text;
   }
-  win::core::TheBackend().OfferClipboardText(text);
+  win::core::TheBackend().OfferSelectionText(win::core::DesktopSelection::Clipboard, text);
   return memory;
 }
 
@@ -96,7 +96,8 @@ HANDLE GetClipboardData(UINT format) {
     if (format != CF_UNICODETEXT || !OpenedHere(clipboard)) return nullptr;
   }
   // Asked without the lock: another program's answer may take a moment.
-  std::optional<std::wstring> others = win::core::TheBackend().OthersClipboardText();
+  std::optional<std::wstring> others =
+      win::core::TheBackend().OthersSelectionText(win::core::DesktopSelection::Clipboard);
   std::lock_guard<std::mutex> lock(clipboard.mutex);
   const std::wstring& text = others ? *others : clipboard.own_text;
   if (text.empty()) return nullptr;

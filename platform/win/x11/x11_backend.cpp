@@ -22,13 +22,14 @@
 #include "core/dispatch.h"
 #include "core/input.h"
 #include "core/text_utf8.h"
+#include "core/thread_queue.h"
 #include "system/session_end.h"
 #include "x11/connection.h"
 #include "x11/event_reader.h"
 #include "x11/foreign_windows.h"
 #include "x11/input_method.h"
 #include "x11/keyboard.h"
-#include "x11/selection_clipboard.h"
+#include "x11/text_selection.h"
 #include "x11/window_mirrors.h"
 
 namespace win::core {
@@ -128,8 +129,8 @@ class X11Backend final : public Backend {
     return foreign_.Foreground();
   }
 
-  void OfferClipboardText(const std::wstring& text) override;
-  std::optional<std::wstring> OthersClipboardText() override;
+  void OfferSelectionText(DesktopSelection which, const std::wstring& text) override;
+  std::optional<std::wstring> OthersSelectionText(DesktopSelection which) override;
 
  private:
   static void OnConnectionLost(Display* display, void* backend);  // without the lock
@@ -142,7 +143,12 @@ class X11Backend final : public Backend {
   SteadyClock clock_;
   Connection connection_;
   InputMethod input_method_;
-  SelectionClipboard clipboard_;
+  TextSelection& SelectionOf(DesktopSelection which) {
+    return which == DesktopSelection::Clipboard ? clipboard_ : primary_;
+  }
+
+  TextSelection clipboard_;
+  TextSelection primary_;
   WindowMirrors mirrors_;
   Keyboard keyboard_;
   ForeignWindows foreign_;
@@ -154,7 +160,8 @@ X11Backend::X11Backend(DisplayPtr display)
     : display_(std::move(display)),
       connection_(display_.get()),
       input_method_(display_.get()),
-      clipboard_(display_.get()),
+      clipboard_(display_.get(), "CLIPBOARD"),
+      primary_(display_.get(), "PRIMARY"),
       mirrors_(connection_, input_method_),
       keyboard_(connection_),
       foreign_(connection_, mirrors_) {
@@ -223,25 +230,30 @@ void X11Backend::WarpCursor(POINT point) {
   XFlush(display_.get());
 }
 
-void X11Backend::OfferClipboardText(const std::wstring& text) {
+void X11Backend::OfferSelectionText(DesktopSelection which, const std::wstring& text) {
   Locked lock(*this);
-  clipboard_.Offer(ToUtf8(text));
+  SelectionOf(which).Offer(ToUtf8(text));
 }
 
-std::optional<std::wstring> X11Backend::OthersClipboardText() {
+std::optional<std::wstring> X11Backend::OthersSelectionText(DesktopSelection which) {
+  TextSelection& selection = SelectionOf(which);
   {
     Locked lock(*this);
-    switch (clipboard_.Ask()) {
-      case SelectionClipboard::Holder::Own:
+    switch (selection.Ask()) {
+      case TextSelection::Holder::Own:
         return std::nullopt;
-      case SelectionClipboard::Holder::Nobody:
+      case TextSelection::Holder::Nobody:
         return std::wstring();
-      case SelectionClipboard::Holder::Other:
+      case TextSelection::Holder::Other:
         break;
     }
   }
-  // A live client answers at once; one that hangs costs the paste, never the program.
-  return FromUtf8(clipboard_.WaitForText(std::chrono::milliseconds(1000)));
+  // A live client answers at once; one that hangs costs the paste, never the program. The
+  // reader may be sending to this thread meanwhile (a click's activation and focus), so what
+  // is sent here is delivered while the answer is awaited.
+  const std::shared_ptr<ThreadQueue> own_queue = CurrentQueueShared();
+  return FromUtf8(selection.WaitForText(std::chrono::milliseconds(1000),
+                                        [&own_queue] { own_queue->RunTasks(); }));
 }
 
 void X11Backend::Handle(const XEvent& event) {
@@ -249,9 +261,11 @@ void X11Backend::Handle(const XEvent& event) {
   ReadKey key;
   {
     std::lock_guard<std::mutex> lock(lock_);
-    if (event.xany.window == clipboard_.window()) {
-      clipboard_.Handle(event);
-      return;
+    for (TextSelection* selection : {&clipboard_, &primary_}) {
+      if (event.xany.window == selection->window()) {
+        selection->Handle(event);
+        return;
+      }
     }
     if (event.type == KeyPress || event.type == KeyRelease) {
       key = keyboard_.Read(event.xkey, mirrors_.InputContextOf(event.xkey.window));

@@ -5,6 +5,7 @@
 #include "clipboard_text.h"
 #include "combo_window.h"
 #include "ui_test_support.h"
+#include "win/selection.h"
 
 using ui::CUiDriver;
 
@@ -160,6 +161,27 @@ TEST_F(ControlsTest, EditCopiesCutsAndPastesOneLineWithinItsLimit) {
   edit->SetText(L"");
   CUiDriver::PressKey(hwnd_, L"class_code", 'V', ui::kModControl);
   EXPECT_EQ(edit->GetText().str(), L"1234" + std::wstring(28, L'9'));
+}
+
+TEST_F(ControlsTest, WhatTheUserSelectsIsThePrimarySelectionAndAMiddleClickPastesIt) {
+  auto* edit = Get<ui::CEditUI>(L"class_code");
+  win::OfferPrimarySelection(L"from elsewhere");
+  edit->SetText(L"QV-2024 abc");
+  edit->SetSel(0, 11);  // as taking the keyboard selects a placeholder: not the user's choice
+  EXPECT_EQ(win::PrimarySelectionText(), L"from elsewhere");
+  edit->SetSel(11, 11);
+  CUiDriver::PressKey(hwnd_, L"class_code", VK_LEFT, ui::kModShift | ui::kModControl);
+  EXPECT_EQ(win::PrimarySelectionText(), L"abc");
+  CUiDriver::PressKey(hwnd_, L"class_code", 'A', ui::kModControl);
+  EXPECT_EQ(win::PrimarySelectionText(), L"QV-2024 abc");
+
+  // Pasted where the middle button goes down, on one line and within the field's limit.
+  win::OfferPrimarySelection(L"12\r\n" + std::wstring(40, L'9'));
+  edit->SetText(L"ab");
+  CUiDriver::Layout(hwnd_);
+  const RECT pos = edit->GetPos();
+  SendMessageW(hwnd_, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(pos.left + 2, (pos.top + pos.bottom) / 2));
+  EXPECT_EQ(edit->GetText().str(), L"12" + std::wstring(28, L'9') + L"ab");
 }
 
 TEST_F(ControlsTest, ClickingPlacesTheCaretAndMovesFocus) {

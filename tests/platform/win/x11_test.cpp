@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "handles/x11.h"
+#include "win/selection.h"
 #include "tests/platform/win/window_test_support.h"
 #include "tests/platform/win/xvfb_environment.h"
 #include "tests/support/needs.h"
@@ -336,34 +337,53 @@ std::string ClipboardOfOthers(const std::string& command) {
   return output;
 }
 
-TEST_F(X11, TextGoesBothWaysThroughTheDesktopsClipboard) {
-  QUORVEL_NEEDS(RunProgram({"sh", "-c", "command -v xclip >/dev/null"}) == 0, "xclip is not installed");
-  const std::wstring ours = L"QV-2024 \u4e0a\u8bfe";
+// The clipboard through the window system's calls; the primary selection through its own.
+void SetClipboardText(const std::wstring& text) {
   ASSERT_TRUE(OpenClipboard(nullptr));
   ASSERT_TRUE(EmptyClipboard());
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (ours.size() + 1) * sizeof(wchar_t));
-  std::wmemcpy(static_cast<wchar_t*>(GlobalLock(block)), ours.c_str(), ours.size() + 1);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  std::wmemcpy(static_cast<wchar_t*>(GlobalLock(block)), text.c_str(), text.size() + 1);
   GlobalUnlock(block);
   ASSERT_NE(SetClipboardData(CF_UNICODETEXT, block), nullptr);
   ASSERT_TRUE(CloseClipboard());
-  EXPECT_EQ(ClipboardOfOthers("xclip -selection clipboard -o"), "QV-2024 \u4e0a\u8bfe");
+}
 
-  // Another program's text, served for one paste; at most 10 s, whatever the test does.
-  ASSERT_EQ(ClipboardOfOthers("printf '87654321' | timeout 10 xclip -selection clipboard -i "
-                              "-loops 1 -quiet >/dev/null 2>&1 & echo set"),
-            "set\n");
-  // Until xclip holds the clipboard.
-  std::wstring pasted = ours;
-  for (int tries = 0; tries < 150 && pasted == ours; ++tries) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    HANDLE text = GetClipboardData(CF_UNICODETEXT);
-    const auto* characters = static_cast<const wchar_t*>(GlobalLock(text));
-    pasted = characters != nullptr ? characters : L"";
-    CloseClipboard();
-    if (pasted.empty()) pasted = ours;  // nobody holds it yet
+std::wstring ClipboardText() {
+  if (!OpenClipboard(nullptr)) return L"";
+  HANDLE text = GetClipboardData(CF_UNICODETEXT);
+  const auto* characters = static_cast<const wchar_t*>(GlobalLock(text));
+  std::wstring copy = characters != nullptr ? characters : L"";
+  CloseClipboard();
+  return copy;
+}
+
+TEST_F(X11, TextGoesBothWaysThroughTheDesktopsClipboardAndPrimarySelection) {
+  QUORVEL_NEEDS(RunProgram({"sh", "-c", "command -v xclip >/dev/null"}) == 0, "xclip is not installed");
+  struct Selection {
+    const char* name;
+    void (*set)(const std::wstring&);
+    std::wstring (*get)();
+  };
+  const Selection selections[] = {{"clipboard", SetClipboardText, ClipboardText},
+                                  {"primary", win::OfferPrimarySelection, win::PrimarySelectionText}};
+  for (const Selection& selection : selections) {
+    const std::wstring ours = L"QV-2024 \u4e0a\u8bfe";
+    selection.set(ours);
+    EXPECT_EQ(ClipboardOfOthers(std::string("xclip -selection ") + selection.name + " -o"),
+              "QV-2024 \u4e0a\u8bfe") << selection.name;
+
+    // Another program's text, served for one paste; at most 10 s, whatever the test does.
+    ASSERT_EQ(ClipboardOfOthers(std::string("printf '87654321' | timeout 10 xclip -selection ") +
+                                selection.name + " -i -loops 1 -quiet >/dev/null 2>&1 & echo set"),
+              "set\n");
+    // Until xclip holds the selection.
+    std::wstring pasted = ours;
+    for (int tries = 0; tries < 150 && (pasted == ours || pasted.empty()); ++tries) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      pasted = selection.get();
+    }
+    EXPECT_EQ(pasted, L"87654321") << selection.name;
   }
-  EXPECT_EQ(pasted, L"87654321");
 }
 
 TEST_F(X11, AGlobalHotkeyArrivesAsWmHotkey) {

@@ -27,6 +27,7 @@ enum class UIEvent {
   ButtonDown,
   ButtonUp,
   DoubleClick,
+  MiddleButtonDown,  // pastes the desktop's primary selection where text is edited
   KeyDown,
   KeyUp,
   Char,

@@ -84,6 +84,10 @@ class CEditUI : public CLabelUI {
   void OnKey(WPARAM key, WORD modifiers);
   void InsertText(const std::wstring& text);
   void MoveCaret(int to, bool extend);
+  void MoveCaretByKey(int to, bool shift);
+  // What the user selected becomes the desktop's primary selection, as on every X desktop.
+  void OfferSelection() const;
+  void PastePrimarySelection(int x);
   bool DeleteSelection();
   void ReplaceText(std::wstring text, int caret);
   HWND PaintWindow() const;

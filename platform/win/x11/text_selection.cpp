@@ -1,27 +1,27 @@
-#include "x11/selection_clipboard.h"
+#include "x11/text_selection.h"
 
 #include <X11/Xatom.h>
 
 namespace win::core {
 
-SelectionClipboard::SelectionClipboard(Display* display)
+TextSelection::TextSelection(Display* display, const char* selection_name)
     : display_(display),
       window_(XCreateSimpleWindow(display, DefaultRootWindow(display), -10, -10, 1, 1, 0, 0, 0)),
-      clipboard_(XInternAtom(display, "CLIPBOARD", False)),
+      selection_(XInternAtom(display, selection_name, False)),
       targets_(XInternAtom(display, "TARGETS", False)),
       utf8_string_(XInternAtom(display, "UTF8_STRING", False)),
-      property_(XInternAtom(display, "_QUORVEL_CLIPBOARD", False)) {}
+      property_(XInternAtom(display, "_QUORVEL_SELECTION", False)) {}
 
-SelectionClipboard::~SelectionClipboard() { XDestroyWindow(display_, window_); }
+TextSelection::~TextSelection() { XDestroyWindow(display_, window_); }
 
-void SelectionClipboard::Offer(const std::string& utf8) {
+void TextSelection::Offer(const std::string& utf8) {
   offered_ = utf8;
-  XSetSelectionOwner(display_, clipboard_, window_, CurrentTime);
+  XSetSelectionOwner(display_, selection_, window_, CurrentTime);
   XFlush(display_);
 }
 
-SelectionClipboard::Holder SelectionClipboard::Ask() {
-  const ::Window owner = XGetSelectionOwner(display_, clipboard_);
+TextSelection::Holder TextSelection::Ask() {
+  const ::Window owner = XGetSelectionOwner(display_, selection_);
   if (owner == window_) return Holder::Own;
   if (owner == None) return Holder::Nobody;
   {
@@ -29,23 +29,31 @@ SelectionClipboard::Holder SelectionClipboard::Ask() {
     ++asked_;
   }
   XDeleteProperty(display_, window_, property_);
-  XConvertSelection(display_, clipboard_, utf8_string_, property_, window_, CurrentTime);
+  XConvertSelection(display_, selection_, utf8_string_, property_, window_, CurrentTime);
   XFlush(display_);
   return Holder::Other;
 }
 
-std::string SelectionClipboard::WaitForText(std::chrono::milliseconds patience) {
+std::string TextSelection::WaitForText(std::chrono::milliseconds patience,
+                                       const std::function<void()>& meanwhile) {
+  const auto deadline = std::chrono::steady_clock::now() + patience;
   std::unique_lock<std::mutex> lock(answer_mutex_);
-  if (!answered_.wait_for(lock, patience, [&] { return received_ >= asked_; })) return "";
+  while (!answered_.wait_for(lock, std::chrono::milliseconds(5),
+                             [&] { return received_ >= asked_; })) {
+    if (std::chrono::steady_clock::now() >= deadline) return "";
+    lock.unlock();
+    meanwhile();
+    lock.lock();
+  }
   return answer_;
 }
 
-void SelectionClipboard::Handle(const XEvent& event) {
+void TextSelection::Handle(const XEvent& event) {
   if (event.type == SelectionRequest) Answer(event.xselectionrequest);
   if (event.type == SelectionNotify) Receive(event.xselection);
 }
 
-void SelectionClipboard::Answer(const XSelectionRequestEvent& request) {
+void TextSelection::Answer(const XSelectionRequestEvent& request) {
   XEvent reply{};
   reply.xselection.type = SelectionNotify;
   reply.xselection.requestor = request.requestor;
@@ -54,7 +62,7 @@ void SelectionClipboard::Answer(const XSelectionRequestEvent& request) {
   reply.xselection.time = request.time;
   reply.xselection.property = None;  // refused, unless a target below is served
   // Clients too old to name a property get none: the request is refused.
-  if (request.property != None && request.selection == clipboard_) {
+  if (request.property != None && request.selection == selection_) {
     if (request.target == targets_) {
       Atom offered[] = {targets_, utf8_string_};
       XChangeProperty(display_, request.requestor, request.property, XA_ATOM, 32, PropModeReplace,
@@ -71,7 +79,7 @@ void SelectionClipboard::Answer(const XSelectionRequestEvent& request) {
   XFlush(display_);
 }
 
-void SelectionClipboard::Receive(const XSelectionEvent& notice) {
+void TextSelection::Receive(const XSelectionEvent& notice) {
   std::string text;
   if (notice.property != None) {
     Atom type = None;
