@@ -14,7 +14,7 @@ class MediaEngine;
 
 // What a hotkey text asks RegisterHotKey for.
 struct HotkeyCombination {
-  UINT modifiers;    // MOD_ flags, always with MOD_NOREPEAT
+  UINT modifiers;  // MOD_ flags, always with MOD_NOREPEAT
   UINT virtual_key;
 };
 

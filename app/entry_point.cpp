@@ -37,7 +37,8 @@ bool AnswerOption(int argc, char** argv) {
       std::printf(
           "Usage: quorvel [--version | --help]\n"
           "Joins a live online lesson with the lesson code your lesson service gave you.\n"
-          "Only one copy runs per desktop: starting another brings the running one to the front.\n");
+          "Only one copy runs per desktop: starting another brings the running one to the "
+          "front.\n");
       return true;
     }
   }

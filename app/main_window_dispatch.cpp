@@ -68,8 +68,7 @@ void OpenUpdateAddress(const std::wstring& address) {
 
 }  // namespace
 
-LRESULT MainWindow::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam,
-                                        BOOL& handled) {
+LRESULT MainWindow::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
   handled = FALSE;
   switch (message) {
     case WM_MOVE:
@@ -150,8 +149,7 @@ void MainWindow::OnCloseRequest(BOOL& handled) {
     return;
   }
   handled = TRUE;
-  const UINT answer =
-      AskWithBox(GetHWND(), L"exit_meeting_confirm_dlg.xml", kBoxTitle, kSmallBox);
+  const UINT answer = AskWithBox(GetHWND(), L"exit_meeting_confirm_dlg.xml", kBoxTitle, kSmallBox);
   // The lesson clock may have ended the lesson while the question was open.
   if (answer == kConfirmed && in_classroom_ == 1) LeaveClassroom();
 }
@@ -185,9 +183,10 @@ void MainWindow::OfferUpdate() {
   if (!IsNewerVersion(info.new_version, info.current_version)) return;
   if (info.update != kOptionalUpdate && info.update != kForcedUpdate) return;
   const bool forced = info.update == kForcedUpdate;
-  const UINT answer = AskWithBox(
-      GetHWND(), L"app_update_confirm_dlg.xml", kBoxTitle, kUpdateBox, [&](MsgBox& box) {
-        if (box.message() != nullptr) box.message()->SetText(AnsiToWide(info.update_message).c_str());
+  const UINT answer =
+      AskWithBox(GetHWND(), L"app_update_confirm_dlg.xml", kBoxTitle, kUpdateBox, [&](MsgBox& box) {
+        if (box.message() != nullptr)
+          box.message()->SetText(AnsiToWide(info.update_message).c_str());
         if (forced && box.cancel() != nullptr) box.cancel()->SetVisible(false);
       });
   if (answer != kConfirmed) return;

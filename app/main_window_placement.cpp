@@ -58,8 +58,7 @@ void MainWindow::PlaceBars() {
   PlaceFloatTip();
 }
 
-void MainWindow::ShowBar(ui::CWindowWnd& bar, bool show, int x, int y, int width,
-                         int height) {
+void MainWindow::ShowBar(ui::CWindowWnd& bar, bool show, int x, int y, int width, int height) {
   MoveWindow(bar.GetHWND(), x, y, width, height, TRUE);
   bar.ShowWindow(show, true);
 }
@@ -78,7 +77,8 @@ void MainWindow::PlaceStatusBar(bool show) {
 
 void MainWindow::PlaceAlarmBar(bool show) {
   const RECT r = ScreenRect();
-  ShowBar(alarm_bar(), show, r.left + kBarInset, r.top + (r.bottom - r.top - kAlarmCaptionAllowance) / 2 - kAlarmBarRise,
+  ShowBar(alarm_bar(), show, r.left + kBarInset,
+          r.top + (r.bottom - r.top - kAlarmCaptionAllowance) / 2 - kAlarmBarRise,
           r.right - r.left - 2 * kBarInset, kAlarmBarHeight);
 }
 
@@ -89,6 +89,6 @@ void MainWindow::PlaceFloatTip() {
   const int width = tip_rect.right - tip_rect.left;
   const int height = tip_rect.bottom - tip_rect.top;
   const RECT r = ScreenRect();
-  MoveWindow(tip.GetHWND(), r.left + (r.right - r.left - width) / 2, r.top + kTipTop, width,
-             height, TRUE);
+  MoveWindow(tip.GetHWND(), r.left + (r.right - r.left - width) / 2, r.top + kTipTop, width, height,
+             TRUE);
 }

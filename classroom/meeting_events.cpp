@@ -42,9 +42,14 @@ struct UnstableWording {
   const wchar_t* remote_suffix;
 };
 
-constexpr UnstableWording kEnglish{L"Local", L"Student", L"Teacher", L"Teaching assistant",
-                                   L" network unstable", L"'s network unstable"};
-constexpr UnstableWording kChinese{L"本地", L"学生", L"老师", L"助教", L"网络不稳定", L"网络不稳定"};
+constexpr UnstableWording kEnglish{L"Local",
+                                   L"Student",
+                                   L"Teacher",
+                                   L"Teaching assistant",
+                                   L" network unstable",
+                                   L"'s network unstable"};
+constexpr UnstableWording kChinese{L"本地", L"学生",       L"老师",
+                                   L"助教", L"网络不稳定", L"网络不稳定"};
 
 template <int Code>
 void WithRecord(WPARAM wParam, void (MeetingView::*handle)(const EngineEventRecordOf<Code>&),

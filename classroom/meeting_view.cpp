@@ -237,9 +237,9 @@ void MeetingView::Relayout() {
 }
 
 void MeetingView::ApplyPictureInPicture(ViewSize size) {
-  const PictureInPicture layout =
-      LayoutPictureInPicture(size, LayoutInput(*slot_main_), LayoutInput(*slot_upper_),
-                             LayoutInput(*slot_lower_), shell_.alarm_bar_visible() ? AlarmBarState::Visible : AlarmBarState::Hidden);
+  const PictureInPicture layout = LayoutPictureInPicture(
+      size, LayoutInput(*slot_main_), LayoutInput(*slot_upper_), LayoutInput(*slot_lower_),
+      shell_.alarm_bar_visible() ? AlarmBarState::Visible : AlarmBarState::Hidden);
   // All three are hidden before any is shown, so a tile never shows at its old place.
   for (CanvasView* tile : {slot_main_, slot_upper_, slot_lower_}) {
     ::ShowWindow(tile->GetHWND(), SW_HIDE);

@@ -120,7 +120,7 @@ class MeetingView : public ui::WindowImplBase {
 
   LayoutMode layout_mode_ = LayoutMode::PictureInPicture;
   bool in_lesson_ = false;
-  bool own_joined_ = false;  // the engine reported this lesson's own join
+  bool own_joined_ = false;    // the engine reported this lesson's own join
   bool reconnecting_ = false;  // the reconnect notice is shown
   int teacher_quality_ = 1;
   int student_quality_ = 1;

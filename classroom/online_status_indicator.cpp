@@ -16,9 +16,7 @@ LRESULT OnlineStatusIndicator::HandleMessage(UINT message, WPARAM wParam, LPARAM
   return WindowImplBase::HandleMessage(message, wParam, lParam);
 }
 
-void OnlineStatusIndicator::InitWindow() {
-  main_layer_ = &ControlOrStandIn(L"main_layer");
-}
+void OnlineStatusIndicator::InitWindow() { main_layer_ = &ControlOrStandIn(L"main_layer"); }
 
 LRESULT OnlineStatusIndicator::OnNcHitTest(UINT, WPARAM, LPARAM, BOOL& handled) {
   // No caption to drag by: the whole badge is client area.

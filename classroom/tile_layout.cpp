@@ -56,7 +56,8 @@ struct Size {
 Size HalfTileSize(ViewSize view, const VideoTile& tile) {
   if (!SizeKnown(tile)) return {0, 0};
   const int half = view.width / 2;
-  const int height = static_cast<int>(static_cast<double>(tile.video_height) / tile.video_width * half);
+  const int height =
+      static_cast<int>(static_cast<double>(tile.video_height) / tile.video_width * half);
   return {half, height > view.height ? view.height : height};
 }
 
@@ -66,15 +67,16 @@ SideBySide TwoHalves(ViewSize view, const VideoTile& counterpart, const VideoTil
   SideBySide layout;
   if (counterpart.present) {
     const Size size = HalfTileSize(view, counterpart);
-    layout.counterpart = Shown({half - size.width, (view.height - size.height) / 2, size.width,
-                                size.height}, true);
+    layout.counterpart =
+        Shown({half - size.width, (view.height - size.height) / 2, size.width, size.height}, true);
   } else {
     layout.counterpart = Hidden();
   }
   if (other_remote.present) {
     const Size size = HalfTileSize(view, other_remote);
     const int x = counterpart.present ? view.width - half : half - size.width;
-    layout.other_remote = Shown({x, (view.height - size.height) / 2, size.width, size.height}, true);
+    layout.other_remote =
+        Shown({x, (view.height - size.height) / 2, size.width, size.height}, true);
   } else if (counterpart.present) {
     layout.other_remote = Hidden();
   } else {
@@ -85,8 +87,8 @@ SideBySide TwoHalves(ViewSize view, const VideoTile& counterpart, const VideoTil
     layout.own = Hidden();
   } else {
     const Size size = HalfTileSize(view, own);
-    layout.own = Shown({view.width - half, (view.height - size.height) / 2, size.width, size.height},
-                       own.present);
+    layout.own = Shown(
+        {view.width - half, (view.height - size.height) / 2, size.width, size.height}, own.present);
   }
   return layout;
 }
@@ -123,10 +125,11 @@ SideBySide ThreeTiles(ViewSize view, const VideoTile& counterpart, const VideoTi
   TileRect left{0, 0, half, 0};
   if (SizeKnown(counterpart)) {
     const int width = view.width - upper.width;
-    const int height =
-        static_cast<int>(static_cast<double>(counterpart.video_height) * width / counterpart.video_width);
+    const int height = static_cast<int>(static_cast<double>(counterpart.video_height) * width /
+                                        counterpart.video_width);
     if (height > view.height) {
-      const int narrower = MulDivTruncated(counterpart.video_width, view.height, counterpart.video_height);
+      const int narrower =
+          MulDivTruncated(counterpart.video_width, view.height, counterpart.video_height);
       left = {(width - narrower) / 2, 0, narrower, view.height};
     } else {
       left = {0, (view.height - height) / 2, width, height};
@@ -144,23 +147,23 @@ PictureInPicture LayoutPictureInPicture(ViewSize view, const VideoTile& main,
   PictureInPicture layout{Hidden(), Hidden(), Hidden()};
   if (main.present || !upper.present) {
     // An absent main tile stays quiet (no badge) while the alarm bar counts down over it.
-    layout.main = Shown(FillKeepingAspect(view, main),
-                        main.present || alarm_bar == AlarmBarState::Visible);
+    layout.main =
+        Shown(FillKeepingAspect(view, main), main.present || alarm_bar == AlarmBarState::Visible);
   }
   int upper_height = 0;
   if (upper.present) {
     if (main.present) {
       upper_height = SmallTileHeight(upper);
-      layout.upper =
-          Shown({view.width - kSmallTileWidth, 0, kSmallTileWidth, upper_height}, true);
+      layout.upper = Shown({view.width - kSmallTileWidth, 0, kSmallTileWidth, upper_height}, true);
     } else {
       layout.upper = Shown(FillKeepingAspect(view, upper), true);
     }
   }
   if (main.present && upper.present) {
-    const int height = lower.present && SizeKnown(lower) ? SmallTileHeight(lower)
-                                                         : kSmallTileDefaultHeight;
-    layout.lower.rect = TileRect{view.width - kSmallTileWidth, upper_height, kSmallTileWidth, height};
+    const int height =
+        lower.present && SizeKnown(lower) ? SmallTileHeight(lower) : kSmallTileDefaultHeight;
+    layout.lower.rect =
+        TileRect{view.width - kSmallTileWidth, upper_height, kSmallTileWidth, height};
     layout.lower.visibility = lower.present ? TileVisibility::Shown : TileVisibility::Hidden;
     layout.lower.indicators = lower.present;
   } else {

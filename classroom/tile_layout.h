@@ -26,8 +26,8 @@ enum class TileVisibility { Unchanged, Shown, Hidden };
 
 struct TilePlacement {
   TileVisibility visibility = TileVisibility::Unchanged;
-  std::optional<TileRect> rect;     // in the view's client space
-  std::optional<bool> indicators;   // the argument of the tile's UpdateIndicators
+  std::optional<TileRect> rect;    // in the view's client space
+  std::optional<bool> indicators;  // the argument of the tile's UpdateIndicators
 };
 
 struct ViewSize {
@@ -58,5 +58,5 @@ SideBySide LayoutSideBySide(ViewSize view, const VideoTile& counterpart,
                             const VideoTile& other_remote, const VideoTile& own);
 
 // Whose tile plays which part in the side-by-side layout, from the participant's own role.
-LessonRole CounterpartRole(LessonRole own);   // the student for a teacher, else the teacher
-LessonRole OtherRemoteRole(LessonRole own);   // the student for an assistant, else the assistant
+LessonRole CounterpartRole(LessonRole own);  // the student for a teacher, else the teacher
+LessonRole OtherRemoteRole(LessonRole own);  // the student for an assistant, else the assistant

@@ -68,9 +68,9 @@ class CAGEngineEventHandler : public rtc::IRtcEngineEventHandler {
   // record only when there is one, and frees it again when the post fails.
   template <int Code, typename MakeRecord>
   void Send(MakeRecord make_record) {
-    static_assert(std::is_same_v<decltype(make_record()),
-                                 std::unique_ptr<EngineEventRecordOf<Code>>>,
-                  "the record the event table names for this code");
+    static_assert(
+        std::is_same_v<decltype(make_record()), std::unique_ptr<EngineEventRecordOf<Code>>>,
+        "the record the event table names for this code");
     HWND target = target_window.load();
     if (target == nullptr) return;
     auto record = make_record();

@@ -8,9 +8,8 @@
 
 std::string ApiBase() {
   const char* override_base = std::getenv("QUORVEL_API_BASE");
-  std::string base = override_base != nullptr && *override_base != '\0'
-                         ? override_base
-                         : QUORVEL_API_BASE_DEFAULT;
+  std::string base =
+      override_base != nullptr && *override_base != '\0' ? override_base : QUORVEL_API_BASE_DEFAULT;
   // The paths bring their own slash.
   while (!base.empty() && base.back() == '/') base.pop_back();
   return base;

@@ -14,8 +14,8 @@ std::string FormEncode(const std::string& value) {
   for (char c : value) {
     auto byte = static_cast<unsigned char>(c);
     bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
-                      (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' ||
-                      byte == '_' || byte == '~';
+                      (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_' ||
+                      byte == '~';
     if (unreserved) {
       encoded += c;
     } else {

@@ -26,7 +26,8 @@ void ConfigWorker(DataHolder* holder, WorkerGate::Ticket ticket) {
   }
   ConfigResult result;
   try {
-    result = ReadConfigReply(HttpPost(ApiUrl(request_path::kConfig), form, ApiTransferLimits(), &gate.closed_flag()));
+    result = ReadConfigReply(
+        HttpPost(ApiUrl(request_path::kConfig), form, ApiTransferLimits(), &gate.closed_flag()));
   } catch (const std::exception&) {
     result = ConfigResult{};  // out of memory: the fallbacks still reach the main window
   }

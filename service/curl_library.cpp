@@ -19,7 +19,8 @@ const CurlLibrary* Load() {
   // Kept for the process's life: transfers may run until the very end.
   HMODULE library = LoadLibraryA(kLibraryName);
   if (library == nullptr) {
-    OutputDebugStringW((L"cannot load libcurl (error " + std::to_wstring(GetLastError()) + L")").c_str());
+    OutputDebugStringW(
+        (L"cannot load libcurl (error " + std::to_wstring(GetLastError()) + L")").c_str());
     return nullptr;
   }
   static CurlLibrary curl;
@@ -32,8 +33,7 @@ const CurlLibrary* Load() {
       !Find(library, "curl_url", curl.url) || !Find(library, "curl_url_set", curl.url_set) ||
       !Find(library, "curl_url_get", curl.url_get) ||
       !Find(library, "curl_url_cleanup", curl.url_cleanup) ||
-      !Find(library, "curl_free", curl.free) ||
-      !Find(library, "curl_global_init", global_init) ||
+      !Find(library, "curl_free", curl.free) || !Find(library, "curl_global_init", global_init) ||
       global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
     OutputDebugStringW(L"libcurl cannot be initialised");
     return nullptr;

@@ -73,8 +73,8 @@ std::optional<Origin> OriginOf(const CurlLibrary& library, const std::string& ad
 
 }  // namespace
 
-std::string HttpPost(const std::string& url, const std::string& form,
-                     const TransferLimits& limits, const std::atomic<bool>* cancel) {
+std::string HttpPost(const std::string& url, const std::string& form, const TransferLimits& limits,
+                     const std::atomic<bool>* cancel) {
   using std::chrono::milliseconds;
   const auto deadline = std::chrono::steady_clock::now() + limits.total_timeout;
   const CurlLibrary* library = Curl();
@@ -108,8 +108,8 @@ std::string HttpPost(const std::string& url, const std::string& form,
   const std::optional<Origin> origin = OriginOf(*library, url);
   std::string address = url;
   for (size_t redirects = 0;; ++redirects) {
-    const auto left = std::chrono::duration_cast<milliseconds>(
-        deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left <= milliseconds(0)) return NetworkError(CURLE_OPERATION_TIMEDOUT);
     setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(left.count()));
     setopt(curl, CURLOPT_URL, address.c_str());

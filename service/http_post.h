@@ -28,5 +28,4 @@ struct TransferLimits {
 // libcurl or a handle. A transfer also ends, as a network error, as soon as `cancel` (when
 // given) becomes true.
 std::string HttpPost(const std::string& url, const std::string& form,
-                     const TransferLimits& limits = {},
-                     const std::atomic<bool>* cancel = nullptr);
+                     const TransferLimits& limits = {}, const std::atomic<bool>* cancel = nullptr);

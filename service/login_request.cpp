@@ -22,7 +22,8 @@ StepOutcome<Data> RunStep(const char* path, const std::string& form, const Worke
     return read(HttpPost(ApiUrl(path), form, ApiTransferLimits(), &gate.closed_flag()), chinese_ui);
   } catch (const std::exception&) {
     StepOutcome<Data> failed;
-    failed.failure_message = chinese_ui ? "请求失败，请重试" : "The request failed, please try again";
+    failed.failure_message =
+        chinese_ui ? "请求失败，请重试" : "The request failed, please try again";
     return failed;
   }
 }

@@ -23,8 +23,7 @@ std::string DecimalText(int32_t value) {
 
 void StartMediaLogReport(int32_t target_uid, const std::string& action, DataHolder& holder) {
   WorkerGate::Ticket ticket(holder.worker_gate());
-  std::thread(MediaLogWorker, DecimalText(target_uid), action, &holder, std::move(ticket))
-      .detach();
+  std::thread(MediaLogWorker, DecimalText(target_uid), action, &holder, std::move(ticket)).detach();
 }
 
 std::string MediaLogParameters(DataHolder& holder, const std::string& target_uid_text,
@@ -46,8 +45,8 @@ void MediaLogWorker(std::string target_uid_text, std::string action, DataHolder*
   }
   bool accepted = false;
   try {
-    accepted = IsAcceptedReply(HttpPost(ApiUrl(request_path::kMediaLog), form,
-                                        ApiTransferLimits(), &gate.closed_flag()));
+    accepted = IsAcceptedReply(
+        HttpPost(ApiUrl(request_path::kMediaLog), form, ApiTransferLimits(), &gate.closed_flag()));
   } catch (const std::exception&) {
     accepted = false;
   }

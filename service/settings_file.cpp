@@ -101,7 +101,8 @@ void LoadSettings(DataHolder& holder) {
     settings.app_id = ReadText(root, "app_id");
     lesson.video_profile = ReadMember(root, "profile", Json::intValue, &Json::Value::asInt);
     settings.volume = ReadMember(root, "volume", Json::intValue, &Json::Value::asInt);
-    settings.mirror_mode = ReadMember(root, "mirror_mode", Json::booleanValue, &Json::Value::asBool);
+    settings.mirror_mode =
+        ReadMember(root, "mirror_mode", Json::booleanValue, &Json::Value::asBool);
     settings.hotkey = ReadText(root, "hotkey");
   }
   if (settings.volume == 0) settings.volume = kDefaultVolume;
@@ -127,7 +128,8 @@ void SaveSettings(DataHolder& holder) {
   const std::string& path = location.path;
   const std::string staging = path + ".new";
   if (!WriteWhole(staging, text) ||
-      !MoveFileExA(staging.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      !MoveFileExA(staging.c_str(), path.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     ReportUnsaved("cannot write " + path + ": " + std::strerror(errno));
     std::remove(staging.c_str());
   }

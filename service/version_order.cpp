@@ -7,7 +7,7 @@ namespace {
 
 std::vector<std::string> Parts(const std::string& version) {
   std::vector<std::string> parts;
-  for (size_t start = 0;; ) {
+  for (size_t start = 0;;) {
     const size_t dot = version.find('.', start);
     parts.push_back(version.substr(start, dot - start));
     if (dot == std::string::npos) return parts;
@@ -16,9 +16,8 @@ std::vector<std::string> Parts(const std::string& version) {
 }
 
 bool IsNumber(const std::string& part) {
-  return !part.empty() && std::all_of(part.begin(), part.end(), [](char c) {
-    return c >= '0' && c <= '9';
-  });
+  return !part.empty() &&
+         std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Negative, zero or positive as a is before, equal to or after b. Numbers of any length

@@ -17,8 +17,7 @@ DeviceSource Cameras(MediaEngine& media) {
 }
 
 DeviceSource Microphones(MediaEngine& media) {
-  return {[&media] { return media.CurrentMicrophone(); },
-          [&media] { media.RefreshMicrophones(); },
+  return {[&media] { return media.CurrentMicrophone(); }, [&media] { media.RefreshMicrophones(); },
           [&media] { return media.MicrophoneCount(); },
           [&media](int index, std::wstring& name, std::wstring& id) {
             return media.MicrophoneAt(index, name, id);

@@ -95,8 +95,7 @@ void LoginView::InitWindow() {
   version->SetText((prefix + services_.version).c_str());
 }
 
-LRESULT LoginView::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam,
-                                       BOOL& handled) {
+LRESULT LoginView::HandleCustomMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
   switch (message) {
     case UM_ENGINE_READY:
       RefreshDeviceLists();

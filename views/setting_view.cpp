@@ -38,8 +38,7 @@ bool IsChoosableHotkey(WORD key, WORD modifiers) {
 
 }  // namespace
 
-SettingView::SettingView(DataHolder& holder, MediaEngine& media)
-    : holder_(holder), media_(media) {}
+SettingView::SettingView(DataHolder& holder, MediaEngine& media) : holder_(holder), media_(media) {}
 
 ui::LPCTSTR SettingView::GetWindowClassName() const { return L"SettingView"; }
 

@@ -26,8 +26,8 @@ int main() {
     return 1;
   }
   const int screen = DefaultScreen(display);
-  const Window window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, kWidth,
-                                            kHeight, 0, 0, 0);
+  const Window window =
+      XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, kWidth, kHeight, 0, 0, 0);
   XSelectInput(display, window, ExposureMask);
   XMapWindow(display, window);
   XEvent event{};

@@ -106,7 +106,9 @@ void MeasureClassroom(benchmark::State& state, Scene scene, const char* shot_nam
   }
 }
 
-void BM_ClassroomAloneCpu(benchmark::State& state) { MeasureClassroom(state, Scene::kAlone, "classroom_alone"); }
+void BM_ClassroomAloneCpu(benchmark::State& state) {
+  MeasureClassroom(state, Scene::kAlone, "classroom_alone");
+}
 BENCHMARK(BM_ClassroomAloneCpu)
     ->Iterations(1)
     ->Repetitions(3)
@@ -178,7 +180,8 @@ void BM_MeetingViewEventBurst(benchmark::State& state) {
       for (std::int64_t i = 0; i < burst; ++i) SendEvent(bridge, lesson, i);
       PostMessageW(sentinel, kBurstEnd, 0, 0);
     });
-    const bool ended = world->RunUntil([] { return g_burst_ended.load(); }, std::chrono::seconds(60));
+    const bool ended =
+        world->RunUntil([] { return g_burst_ended.load(); }, std::chrono::seconds(60));
     engine.join();
     if (!ended) {
       state.SkipWithError("the burst was not handled within a minute");

@@ -134,8 +134,8 @@ std::string ClassroomWorld::EngineConfig() const {
     cameras = R"([{"id": "cam-a", "name": "Pattern camera"}])";
     for (std::int32_t uid : {lesson.teacher_uid, lesson.assistant_uid}) {
       if (!users.empty()) users += ", ";
-      users += R"({"uid": )" + std::to_string(uid) +
-               R"(, "join_ms": 200, "width": 640, "height": 480})";
+      users +=
+          R"({"uid": )" + std::to_string(uid) + R"(, "join_ms": 200, "width": 640, "height": 480})";
     }
   }
   // The probe's samples come from the scenario: a simulated lesson has no media server to
@@ -143,7 +143,8 @@ std::string ClassroomWorld::EngineConfig() const {
   return R"({"channel": "simulated", "real_devices": false, "cameras": )" + cameras +
          R"(, "microphones": [{"id": "mic-a", "name": "Tone microphone"}],)"
          R"( "speakers": [{"id": "spk-a", "name": "Speaker"}],)"
-         R"( "scenario": {"lastmile": [1], "users": [)" + users + "]}}";
+         R"( "scenario": {"lastmile": [1], "users": [)" +
+         users + "]}}";
 }
 
 bool ClassroomWorld::RunUntil(const std::function<bool()>& condition,

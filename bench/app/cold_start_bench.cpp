@@ -74,8 +74,8 @@ std::optional<std::int64_t> ReadStamp(int from_child, pid_t child) {
 }
 
 struct Start {
-  double seconds = 0;       // from before the fork to the stamp
-  double cpu_seconds = 0;   // the child's own user and system time
+  double seconds = 0;         // from before the fork to the stamp
+  double cpu_seconds = 0;     // the child's own user and system time
   double queued_seconds = 0;  // how long its main thread waited for a CPU that others held
 };
 
@@ -122,7 +122,8 @@ std::optional<Start> StartOnce(const char* program, Backend backend,
 }
 
 void ColdStart(benchmark::State& state, Backend backend, const char* program) {
-  if (backend == Backend::kX11 && (std::getenv("DISPLAY") == nullptr || std::getenv("QUORVEL_HEADLESS") != nullptr)) {
+  if (backend == Backend::kX11 &&
+      (std::getenv("DISPLAY") == nullptr || std::getenv("QUORVEL_HEADLESS") != nullptr)) {
     state.SkipWithError("no X display (DISPLAY unset or QUORVEL_HEADLESS set)");
     return;
   }

@@ -45,9 +45,9 @@ void BM_StayInNetworkLesson(benchmark::State& state) {
   }
   for (auto _ : state) {
     const auto started = std::chrono::steady_clock::now();
-    const bool told = world.RunUntil([&] { return std::filesystem::exists(leave_file); },
-                                     std::chrono::duration_cast<std::chrono::milliseconds>(kStayLimit),
-                                     kLookForLeaveEvery);
+    const bool told = world.RunUntil(
+        [&] { return std::filesystem::exists(leave_file); },
+        std::chrono::duration_cast<std::chrono::milliseconds>(kStayLimit), kLookForLeaveEvery);
     state.SetIterationTime(
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
     if (!told) state.SkipWithError("never told to leave");

@@ -53,7 +53,8 @@ void BM_ShowTipOneLine(benchmark::State& state) {
 BENCHMARK(BM_ShowTipOneLine)->Unit(benchmark::kMicrosecond);
 
 void BM_ShowTipWrapped(benchmark::State& state) {
-  ShowTipRepeatedly(state, L"老师的网络不稳定，视频可能会短暂卡顿，课堂将继续进行，请耐心等待网络恢复。");
+  ShowTipRepeatedly(state,
+                    L"老师的网络不稳定，视频可能会短暂卡顿，课堂将继续进行，请耐心等待网络恢复。");
 }
 BENCHMARK(BM_ShowTipWrapped)->Unit(benchmark::kMicrosecond);
 

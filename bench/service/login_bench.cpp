@@ -50,7 +50,11 @@ void BM_BothLoginSteps(benchmark::State& state) {
   }
 }
 // Single logins, many times over: the median of the repetitions is the median login.
-BENCHMARK(BM_BothLoginSteps)->Iterations(1)->Repetitions(200)->UseRealTime()->Unit(
-    benchmark::kMillisecond)->ReportAggregatesOnly(true);
+BENCHMARK(BM_BothLoginSteps)
+    ->Iterations(1)
+    ->Repetitions(200)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace

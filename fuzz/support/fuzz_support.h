@@ -17,8 +17,8 @@ inline void Require(bool condition) {
 // A fresh folder for the whole run (in memory where the system has /dev/shm); the fuzzer
 // process never ends normally, so it is left for the system's cleaning.
 inline std::string ScratchFolder() {
-  std::string pattern = access("/dev/shm", W_OK) == 0 ? "/dev/shm/quorvel-fuzz-XXXXXX"
-                                                     : "/tmp/quorvel-fuzz-XXXXXX";
+  std::string pattern =
+      access("/dev/shm", W_OK) == 0 ? "/dev/shm/quorvel-fuzz-XXXXXX" : "/tmp/quorvel-fuzz-XXXXXX";
   Require(mkdtemp(pattern.data()) != nullptr);
   return pattern;
 }

@@ -33,7 +33,8 @@ class HotkeyWindow : public ::testing::Test {
   void SetUp() override {
     win_test::RegisterTestClass(L"HotkeyTest");
     window_ = win_test::CreateTestWindow(
-        L"HotkeyTest", [this](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        L"HotkeyTest",
+        [this](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
           if (m == WM_HOTKEY) hotkeys_.push_back(lp);
           if (m == UM_HOTKEY_FAILED) ++failures_;
           if (m == WM_HOTKEY && wp != static_cast<WPARAM>(HOTKEY_CAMERA_SWITCH)) ++foreign_ids_;
@@ -149,9 +150,11 @@ TEST_F(HotkeyWindow, TheSettingsDialogsChoiceTakesAllItsModifiersAndARefusalGoes
     UINT modifier;
     UINT key;
   };
-  const ControlCase cases[] = {
-      {4 | 2 | 1, MOD_ALT | MOD_CONTROL | MOD_SHIFT, 'K'}, {2 | 1, MOD_CONTROL | MOD_SHIFT, 'L'},
-      {1, MOD_SHIFT, 'M'}, {0, 0, 'N'}, {4, MOD_ALT, kF5Key}};
+  const ControlCase cases[] = {{4 | 2 | 1, MOD_ALT | MOD_CONTROL | MOD_SHIFT, 'K'},
+                               {2 | 1, MOD_CONTROL | MOD_SHIFT, 'L'},
+                               {1, MOD_SHIFT, 'M'},
+                               {0, 0, 'N'},
+                               {4, MOD_ALT, kF5Key}};
   std::optional<HotkeyCombination> registered;
   for (const ControlCase& c : cases) {
     registered =
@@ -174,9 +177,10 @@ TEST_F(HotkeyWindow, TheSettingsDialogsChoiceTakesAllItsModifiersAndARefusalGoes
 // a restart, registers what the dialog registered when it was picked.
 TEST_F(HotkeyWindow, EveryCombinationTheFieldCapturesComesBackAfterARestart) {
   testing_support::ScopedUserProfile profile;
-  std::vector<WORD> keys = {VK_SPACE, VK_RETURN, VK_TAB, VK_ESCAPE, VK_INSERT, VK_HOME,
-                            VK_END, VK_PRIOR, VK_NEXT, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN,
-                            VK_DELETE, VK_BACK, 0xBA, 0xDE};  // the last two shown by number
+  std::vector<WORD> keys = {VK_SPACE, VK_RETURN, VK_TAB,  VK_ESCAPE, VK_INSERT, VK_HOME,
+                            VK_END,   VK_PRIOR,  VK_NEXT, VK_LEFT,   VK_RIGHT,  VK_UP,
+                            VK_DOWN,  VK_DELETE, VK_BACK, 0xBA,      0xDE};  // the last two shown
+                                                                             // by number
   for (WORD key = 'A'; key <= 'Z'; ++key) keys.push_back(key);
   for (WORD key = '0'; key <= '9'; ++key) keys.push_back(key);
   for (WORD key = VK_F1; key <= VK_F24; ++key) keys.push_back(key);
@@ -217,7 +221,8 @@ class Cameras : public ::testing::Test {
  protected:
   void UseCameras(const std::string& cameras_json) {
     const auto config = folder_.path() / "rtc.json";
-    std::ofstream(config) << R"({"channel": "simulated", "real_devices": false, "cameras": )" << cameras_json << "}";
+    std::ofstream(config) << R"({"channel": "simulated", "real_devices": false, "cameras": )"
+                          << cameras_json << "}";
     env_ = std::make_unique<testing_support::ScopedEnv>("QUORVEL_RTC_CONFIG", config.string());
     media_ = std::make_unique<MediaEngine>(createRtcEngine, bridge_);
     media_->Initialize(L"app-id");
@@ -264,11 +269,11 @@ TEST_F(Cameras, APressOfTheStoredCombinationSwitchesTheCamera) {
   ASSERT_TRUE(media_->OpenCameraList());
   ASSERT_TRUE(media_->SelectCamera(L"cam-a"));
   win_test::RegisterTestClass(L"CameraHotkeyTest");
-  HWND window = win_test::CreateTestWindow(
-      L"CameraHotkeyTest", [this](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-        if (m == WM_HOTKEY) SwitchCamera(*media_);
-        return DefWindowProcW(w, m, wp, lp);
-      });
+  HWND window = win_test::CreateTestWindow(L"CameraHotkeyTest",
+                                           [this](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+                                             if (m == WM_HOTKEY) SwitchCamera(*media_);
+                                             return DefWindowProcW(w, m, wp, lp);
+                                           });
   RegisterHotkeyText(window, "Alt + S");
   win::headless::PressKey('S', MOD_ALT);
   win::headless::ReleaseKey('S', MOD_ALT);

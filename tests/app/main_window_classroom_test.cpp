@@ -23,8 +23,8 @@
 #include "tests/support/quit_message.h"
 #include "views/login_view.h"
 
-using ui::CUiDriver;
 using main_window_test::MainWindowTest;
+using ui::CUiDriver;
 
 namespace {
 
@@ -113,7 +113,8 @@ TEST_P(BarsTest, AMoveOutsideALessonPlacesEveryBarHidden) {
   EXPECT_FALSE(Visible(ControlBar()));
   EXPECT_FALSE(Visible(StatusBar()));
   EXPECT_FALSE(Visible(AlarmBar()));
-  for (HWND bar : {ControlBar(), StatusBar(), AlarmBar()}) EXPECT_EQ(GetWindow(bar, GW_OWNER), hwnd());
+  for (HWND bar : {ControlBar(), StatusBar(), AlarmBar()})
+    EXPECT_EQ(GetWindow(bar, GW_OWNER), hwnd());
 }
 
 TEST_P(BarsTest, AMoveInALessonShowsTheLessonBarsWhereTheWindowNowIs) {
@@ -175,8 +176,9 @@ TEST_P(ClassroomTest, LeavingAndEnteringAgainReusesEveryWindow) {
   PassLogin();
   SendSamples({1, 1, 1, 1, 1});
   main().ShowNotice(hwnd(), L"Network unstable");
-  const HWND windows[] = {LoginView(), MeetingView(), ControlBar(), StatusBar(), AlarmBar(),
-                          main().float_tip().GetHWND(), NoticeWindow()};
+  const HWND windows[] = {LoginView(),   MeetingView(), ControlBar(),
+                          StatusBar(),   AlarmBar(),    main().float_tip().GetHWND(),
+                          NoticeWindow()};
   ::LoginView* const login = main().login_view();
   ::MeetingView* const meeting = main().meeting_view();
   main().LeaveClassroom();
@@ -189,8 +191,9 @@ TEST_P(ClassroomTest, LeavingAndEnteringAgainReusesEveryWindow) {
   PassLogin();
   SendSamples({1, 1, 1, 1, 1});
   EXPECT_TRUE(main().in_classroom());
-  const HWND again[] = {LoginView(), MeetingView(), ControlBar(), StatusBar(), AlarmBar(),
-                        main().float_tip().GetHWND(), NoticeWindow()};
+  const HWND again[] = {LoginView(),   MeetingView(), ControlBar(),
+                        StatusBar(),   AlarmBar(),    main().float_tip().GetHWND(),
+                        NoticeWindow()};
   for (std::size_t i = 0; i < std::size(windows); ++i) EXPECT_EQ(again[i], windows[i]) << i;
   EXPECT_EQ(main().login_view(), login);
   EXPECT_EQ(main().meeting_view(), meeting);
@@ -213,14 +216,17 @@ class LessonClockTest : public ShellWindowsTest {
     win::headless::SetUnixTime(holder_.lesson().start_time + seconds_after_start);
     Advance(500);
   }
-  bool Red() { return CUiDriver::GetAttribute(StatusBar(), L"time_counter", L"textcolor").str() != kWhite; }
+  bool Red() {
+    return CUiDriver::GetAttribute(StatusBar(), L"time_counter", L"textcolor").str() != kWhite;
+  }
   bool Countdown() { return CUiDriver::IsVisible(StatusBar(), L"warn_info"); }
 
   static constexpr const wchar_t* kWhite = L"#ffffffff";
 };
 
 // Lesson of 1800 s, closing countdown 300 s, forced close 120 s after the end.
-TEST_P(LessonClockTest, ATeachersClockTurnsRedAtTheCountdownShowsTheMinutesAtTheEndAndClosesAfterTheMargin) {
+TEST_P(LessonClockTest,
+       ATeachersClockTurnsRedAtTheCountdownShowsTheMinutesAtTheEndAndClosesAfterTheMargin) {
   holder_.lesson().user_type = "1";
   PassLogin();
   SendSamples({1, 1, 1, 1, 1});
@@ -306,7 +312,9 @@ class EndRequestTest : public ShellWindowsTest {
 
 TEST_P(EndRequestTest, InALessonEndsOnceTheLeaveIsReported) { EndInALesson(true, 0); }
 
-TEST_P(EndRequestTest, InALessonWhoseLeaveNeverComesEndsAfterTheBound) { EndInALesson(false, 2000); }
+TEST_P(EndRequestTest, InALessonWhoseLeaveNeverComesEndsAfterTheBound) {
+  EndInALesson(false, 2000);
+}
 
 TEST_P(EndRequestTest, OutsideALessonEndsAtOnce) {
   StartEngine();
@@ -371,7 +379,8 @@ TEST_P(ClassroomTest, TheHotkeyIsGoneWithTheWindow) {
 
 TEST_P(ClassroomTest, ScreenshotsOfTheLoginViewAndTheClassroom) {
   std::filesystem::create_directories(QUORVEL_SCREENSHOT_DIR);
-  EXPECT_TRUE(CUiDriver::SaveScreenshot(hwnd(), shell_test::ScreenshotPath(ShotName("main_window_login"))));
+  EXPECT_TRUE(
+      CUiDriver::SaveScreenshot(hwnd(), shell_test::ScreenshotPath(ShotName("main_window_login"))));
   PassLogin();
   EXPECT_TRUE(shell_test::SaveScreen(ShotName("main_window_network_test")));
   SendSamples({1, 1, 1, 1, 1});
@@ -385,12 +394,10 @@ TEST_P(ClassroomTest, ScreenshotsOfEveryMessageBoxOverTheMainWindow) {
     const char* name;
     SIZE size;
   };
-  const Use uses[] = {{"exit_meeting_confirm_dlg", {360, 220}},
-                      {"err_camera", {360, 220}},
-                      {"app_update_confirm_dlg", {600, 400}},
-                      {"hotkey_register_failed_dlg", {360, 220}},
-                      {"screen_share_confirm_dlg", {360, 220}},
-                      {"cancel_screen_share_confirm_dlg", {360, 220}}};
+  const Use uses[] = {
+      {"exit_meeting_confirm_dlg", {360, 220}}, {"err_camera", {360, 220}},
+      {"app_update_confirm_dlg", {600, 400}},   {"hotkey_register_failed_dlg", {360, 220}},
+      {"screen_share_confirm_dlg", {360, 220}}, {"cancel_screen_share_confirm_dlg", {360, 220}}};
   for (const Use& use : uses) {
     const std::string layout = std::string(use.name) + ".xml";
     auto* box = new MsgBox(std::wstring(layout.begin(), layout.end()));  // deletes itself

@@ -9,10 +9,10 @@
 #include "base/app_messages.h"
 #include "tests/support/quit_message.h"
 
-using ui::CUiDriver;
 using ::testing::_;
 using ::testing::Invoke;
 using ::testing::Return;
+using ui::CUiDriver;
 
 namespace main_window_test {
 
@@ -92,10 +92,12 @@ ShellEngine::ShellEngine() {
   }));
   ON_CALL(audio_, getRecordingDevice(_)).WillByDefault(Invoke(CurrentId("mic-a")));
   ON_CALL(cameras_, getCount()).WillByDefault(Invoke([this] { return camera_count; }));
-  ON_CALL(cameras_, getDevice(_, _, _)).WillByDefault(Invoke([this](int index, char* name, char* id) {
-    if (index == 1 && camera_count > 1) return OneDevice("Document camera", "cam-b")(0, name, id);
-    return OneDevice("Desk camera", "cam-a")(index, name, id);
-  }));
+  ON_CALL(cameras_, getDevice(_, _, _))
+      .WillByDefault(Invoke([this](int index, char* name, char* id) {
+        if (index == 1 && camera_count > 1)
+          return OneDevice("Document camera", "cam-b")(0, name, id);
+        return OneDevice("Desk camera", "cam-a")(index, name, id);
+      }));
   ON_CALL(microphones_, getCount()).WillByDefault(Return(1));
   ON_CALL(microphones_, getDevice(_, _, _))
       .WillByDefault(Invoke(OneDevice("Desk microphone", "mic-a")));
@@ -148,14 +150,13 @@ void MainWindowTest::TearDown() {
 }
 
 void MainWindowTest::OpenMainWindow() {
-  MainWindowServices services{holder_,
-                              engine_.media(),
-                              engine_.bridge(),
-                              L"1.1.7",
-                              [this](DataHolder&) { ++config_requests_; },
-                              [this](DataHolder&, const std::string& code) {
-                                logins_.push_back(code);
-                              }};
+  MainWindowServices services{
+      holder_,
+      engine_.media(),
+      engine_.bridge(),
+      L"1.1.7",
+      [this](DataHolder&) { ++config_requests_; },
+      [this](DataHolder&, const std::string& code) { logins_.push_back(code); }};
   main_ = CreateMainWindow(std::move(services));
   CUiDriver::Pump();
 }

@@ -25,8 +25,8 @@
 
 namespace main_window_test {
 
-// An engine with one speaker, one microphone and one or two cameras, whose lists can be made to fail,
-// and which counts what the main window asks of it.
+// An engine with one speaker, one microphone and one or two cameras, whose lists can be made to
+// fail, and which counts what the main window asks of it.
 class ShellEngine {
  public:
   ShellEngine();
@@ -77,9 +77,7 @@ class MainWindowTest : public ::testing::TestWithParam<shell_test::Skin> {
   HWND LoginView() const;
   HWND MeetingView() const;
   bool Chinese() const { return std::string(GetParam().language) == "cn"; }
-  std::string ShotName(const std::string& what) const {
-    return what + "_" + GetParam().language;
-  }
+  std::string ShotName(const std::string& what) const { return what + "_" + GetParam().language; }
 
   // Posts to the main window and dispatches what follows, timers due included.
   void Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);

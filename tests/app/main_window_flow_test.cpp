@@ -20,9 +20,9 @@
 #include "tests/support/scoped_env.h"
 #include "views/login_view.h"
 
-using ui::CUiDriver;
 using main_window_test::MainWindowTest;
 using testing_support::TakeQuit;
+using ui::CUiDriver;
 
 namespace {
 

@@ -40,7 +40,6 @@ constexpr const char* kMainClass = "QUORVEL_MAIN";
 // Bounds for waiting on the other processes: watchdogs, not measures.
 constexpr auto kPatience = std::chrono::seconds(20);
 
-
 // Polls until done() holds or the patience runs out; whether it held.
 bool WaitFor(const std::function<bool()>& done) {
   const auto give_up = std::chrono::steady_clock::now() + kPatience;

@@ -5,10 +5,11 @@
 #include <set>
 
 TEST(AppMessages, NumbersAreDistinctAndInTheirBands) {
-  const UINT between_windows[] = {UM_LESSON_START_REACHED, UM_TILE_CLICKED,         UM_NOTICE_CLOSED,
-                                  UM_ENGINE_READY,         UM_NETWORK_TEST_STARTED, UM_NETWORK_TEST_RESULT,
-                                  UM_NETWORK_TEST_COMPLETE, UM_CAMERA_RESTARTED,    UM_HOTKEY_CHANGED,
-                                  UM_HOTKEY_FAILED};
+  const UINT between_windows[] = {UM_LESSON_START_REACHED,  UM_TILE_CLICKED,
+                                  UM_NOTICE_CLOSED,         UM_ENGINE_READY,
+                                  UM_NETWORK_TEST_STARTED,  UM_NETWORK_TEST_RESULT,
+                                  UM_NETWORK_TEST_COMPLETE, UM_CAMERA_RESTARTED,
+                                  UM_HOTKEY_CHANGED,        UM_HOTKEY_FAILED};
   std::set<UINT> seen;
   for (UINT number : between_windows) {
     EXPECT_GE(number, 3026u);

@@ -52,8 +52,8 @@ TEST(FileVersion, ReadsTheStampOfAnyProgramFile) {
   EXPECT_EQ(revision, 3);
 
   ASSERT_TRUE(ReadFileVersion(Utf8ToWide(QUORVEL_PROGRAM_PATH), major, minor, build, revision));
-  EXPECT_EQ(std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(build) + "." +
-                std::to_string(revision),
+  EXPECT_EQ(std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(build) +
+                "." + std::to_string(revision),
             "1.1.7.0");
 }
 

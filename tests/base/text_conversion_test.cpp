@@ -9,7 +9,8 @@ TEST(TextConversion, EmptyInEmptyOut) {
 }
 
 TEST(TextConversion, ServiceTextsSurviveTheRoundTrip) {
-  const std::string update_message = "\xe6\x96\xb0\xe7\x89\x88\xe6\x9c\xac 1.2 is out";  // "新版本 1.2 is out"
+  const std::string update_message =
+      "\xe6\x96\xb0\xe7\x89\x88\xe6\x9c\xac 1.2 is out";  // "新版本 1.2 is out"
   EXPECT_EQ(Utf8ToWide(update_message), L"\u65b0\u7248\u672c 1.2 is out");
   EXPECT_EQ(WideToAnsi(Utf8ToWide(update_message)), update_message);
   EXPECT_EQ(AnsiToWide("Alt + S"), L"Alt + S");

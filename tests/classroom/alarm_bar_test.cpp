@@ -66,7 +66,8 @@ class AlarmBarTest : public ::testing::TestWithParam<shell_test::Skin> {
   bool Chinese() const { return std::string(GetParam().language) == "cn"; }
   std::wstring Sentence(int minutes) const {
     return Chinese() ? L"距离上课还有 " + std::to_wstring(minutes) + L" 分钟，请耐心等待"
-                     : L"The lesson starts in " + std::to_wstring(minutes) + L" min. Please wait a moment.";
+                     : L"The lesson starts in " + std::to_wstring(minutes) +
+                           L" min. Please wait a moment.";
   }
   std::wstring Shown() const { return CUiDriver::GetText(Bar(), L"warn_info").str(); }
   // One period of the bar's timer on the virtual clock, and whatever it caused.

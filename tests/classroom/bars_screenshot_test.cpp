@@ -134,7 +134,7 @@ class BarsScreenshotTest : public shell_test::SkinTest {
 TEST_P(BarsScreenshotTest, TheControlBarIsClearAtTheTopShadedBelowAndClearOverTheStatusBar) {
   StartTeachersLesson(false);
   const HWND bar = ControlBarWindow();
-  EXPECT_LT(Alpha(bar, 20, 2), 8);  // the video shows through
+  EXPECT_LT(Alpha(bar, 20, 2), 8);       // the video shows through
   EXPECT_GT(Alpha(bar, 20, 118), 0x60);  // darker where the names are
   EXPECT_GT(Alpha(bar, 20, 118), Alpha(bar, 20, 60));
   for (int y = 124; y < 180; y += 11) EXPECT_EQ(Alpha(bar, 20, y), 0) << y;

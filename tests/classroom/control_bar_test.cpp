@@ -18,11 +18,11 @@
 #include "tests/classroom/bars_fixture.h"
 #include "tests/media/mock_engine.h"
 
-using ui::CUiDriver;
 using ::testing::_;
 using ::testing::NiceMock;
 using ::testing::Return;
 using ::testing::StrEq;
+using ui::CUiDriver;
 
 namespace {
 

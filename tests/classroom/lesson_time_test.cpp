@@ -20,8 +20,9 @@ TEST(NowSeconds, ReadsTheComputersClockInWholeSeconds) {
 
 TEST(MinutesRoundedUp, CountsWholeMinutesRoundedUpAndNothingForAPassedMoment) {
   const std::pair<std::int64_t, std::int64_t> seconds_to_minutes[] = {
-      {1, 1}, {59, 1}, {60, 1}, {61, 2}, {3600, 60}, {3601, 61}, {0, 0}, {-5, 0},
-      {INT64_MAX, INT64_MAX / 60 + 1}};
+      {1, 1},  {59, 1},    {60, 1},
+      {61, 2}, {3600, 60}, {3601, 61},
+      {0, 0},  {-5, 0},    {INT64_MAX, INT64_MAX / 60 + 1}};
   for (const auto& [seconds, minutes] : seconds_to_minutes) {
     EXPECT_EQ(MinutesRoundedUp(seconds), minutes) << seconds;
   }

@@ -36,7 +36,7 @@ class EventTest : public MockedMeetingViewTest {
   }
   std::wstring BarsColour(const CanvasView* tile) const {
     return ui::CUiDriver::GetAttribute(tile->network_indicator()->GetHWND(), L"background",
-                                           L"bkcolor")
+                                       L"bkcolor")
         .str();
   }
 };
@@ -255,19 +255,19 @@ TEST_P(EventTest, ReportsHandledTogetherShowTheTipTheLastOneAsksFor) {
     const wchar_t* chinese;
   };
   const LessonUids ids = uids();
-  const Case cases[] = {
-      {{{ids.student, 5}, {ids.student, 1}, {ids.assistant, 0}},
-       L"Teaching assistant's network unstable", L"助教网络不稳定"},
-      {{{ids.assistant, 1}, {ids.student, 0}, {987654, 2}}, L"Student's network unstable",
-       L"学生网络不稳定"}};
+  const Case cases[] = {{{{ids.student, 5}, {ids.student, 1}, {ids.assistant, 0}},
+                         L"Teaching assistant's network unstable",
+                         L"助教网络不稳定"},
+                        {{{ids.assistant, 1}, {ids.student, 0}, {987654, 2}},
+                         L"Student's network unstable",
+                         L"学生网络不稳定"}};
   LogIn(Role::Teacher);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.english);
     meeting().Enter();
     shell_.tips.clear();
     for (const Report& report : c.reports) {
-      bridge_.onNetworkQuality(static_cast<rtc::uid_t>(report.uid), report.quality,
-                               report.quality);
+      bridge_.onNetworkQuality(static_cast<rtc::uid_t>(report.uid), report.quality, report.quality);
     }
     Pump();
     EXPECT_THAT(shell_.tips, ::testing::ElementsAre(Worded(c.english, c.chinese)));
@@ -299,9 +299,9 @@ TEST_P(EventTest, ARefusedJoinLeavesTheClassroomWithANotice) {
     EXPECT_EQ(shell_.leaves, c.leaves ? 1 : 0);
     if (c.leaves) {
       EXPECT_THAT(shell_.notices,
-                  ::testing::ElementsAre(Worded(
-                      L"Unable to join the lesson's audio and video, please try again",
-                      L"无法加入课堂的音视频，请稍后重试")));
+                  ::testing::ElementsAre(
+                      Worded(L"Unable to join the lesson's audio and video, please try again",
+                             L"无法加入课堂的音视频，请稍后重试")));
     } else {
       EXPECT_TRUE(shell_.notices.empty());
     }

@@ -15,8 +15,9 @@ class LessonTest : public MeetingViewTest {
   // A teacher's lesson whose student and assistant follow the scenario made of users, with
   // the network-quality reports given.
   void StartLesson(const std::string& users, const std::string& qualities = "") {
-    std::ofstream(config_) << R"({"channel": "simulated", "real_devices": false, "scenario": {"users": [)" << users
-                           << R"(], "network_quality": [)" << qualities << "]}}";
+    std::ofstream(config_)
+        << R"({"channel": "simulated", "real_devices": false, "scenario": {"users": [)" << users
+        << R"(], "network_quality": [)" << qualities << "]}}";
     media_ = std::make_unique<MediaEngine>(createRtcEngine, CAGEngineEventHandler::Instance());
     media_->Initialize(L"3c9e0a4b7d21f6e85a0c4b9d2e7f1a63");
     OpenView(*media_);
@@ -34,14 +35,14 @@ class LessonTest : public MeetingViewTest {
     media_.reset();
   }
   static std::string Quality(int32_t uid, int tx, int rx) {
-    return R"({"at_ms": 400, "uid": )" + std::to_string(uid) + R"(, "tx": )" +
-           std::to_string(tx) + R"(, "rx": )" + std::to_string(rx) + "}";
+    return R"({"at_ms": 400, "uid": )" + std::to_string(uid) + R"(, "tx": )" + std::to_string(tx) +
+           R"(, "rx": )" + std::to_string(rx) + "}";
   }
   bool BarsColoured() {
     for (const CanvasView* tile :
          {meeting().teacher_tile(), meeting().student_tile(), meeting().assistant_tile()}) {
-      const ui::CUiString colour = ui::CUiDriver::GetAttribute(
-          tile->network_indicator()->GetHWND(), L"background", L"bkcolor");
+      const ui::CUiString colour = ui::CUiDriver::GetAttribute(tile->network_indicator()->GetHWND(),
+                                                               L"background", L"bkcolor");
       if (colour.str() == L"#ff888888") return false;
     }
     return true;
@@ -59,8 +60,7 @@ class LessonTest : public MeetingViewTest {
     PumpUntil([until] { return std::chrono::steady_clock::now() > until; });
   }
   void Shoot(const std::string& what) {
-    EXPECT_TRUE(
-        ui::CUiDriver::SaveScreenshot(view(), shell_test::ScreenshotPath(ShotName(what))));
+    EXPECT_TRUE(ui::CUiDriver::SaveScreenshot(view(), shell_test::ScreenshotPath(ShotName(what))));
   }
 
   testing_support::TempDir folder_;

@@ -18,9 +18,9 @@ struct LevelColour {
   std::uint32_t rgb;
 };
 
-constexpr LevelColour kLevels[] = {{1, 0x71BD5F}, {2, 0xFF9100}, {3, 0xFF9100}, {4, 0xD81E06},
-                                   {5, 0xD81E06}, {0, 0x888888}, {6, 0x888888}, {7, 0x888888},
-                                   {4000000000u, 0x888888}};
+constexpr LevelColour kLevels[] = {{1, 0x71BD5F}, {2, 0xFF9100}, {3, 0xFF9100},
+                                   {4, 0xD81E06}, {5, 0xD81E06}, {0, 0x888888},
+                                   {6, 0x888888}, {7, 0x888888}, {4000000000u, 0x888888}};
 
 class SignalBarsTest : public TileTest {
  protected:

@@ -93,8 +93,7 @@ TEST(PictureInPicture, AnAbsentMainWithTheUpperPresentStaysHiddenAndTheUpperFill
 TEST(PictureInPicture, AnEmptyMainShowsItsBadgeUnlessTheAlarmBarCountsDownOverIt) {
   const auto quiet = Pip(Absent(), Absent(), Present(320, 240));
   ExpectShown(quiet.main, {0, 0, 1280, 720}, false);
-  const auto alarm =
-      Pip(Absent(), Absent(), Present(320, 240), kView, AlarmBarState::Visible);
+  const auto alarm = Pip(Absent(), Absent(), Present(320, 240), kView, AlarmBarState::Visible);
   ExpectShown(alarm.main, {0, 0, 1280, 720}, true);
   ExpectHiddenUntouched(alarm.upper);
 }
@@ -194,8 +193,8 @@ TEST(SideBySide, AColumnLowerThanTheViewKeepsItsSizeAndIsCentredAsAPair) {
 }
 
 TEST(SideBySide, ScalingSplitsTheHeightInDoublePrecisionAndTheOwnTileTakesTheRest) {
-  const auto layout =
-      LayoutSideBySide(ViewSize{1000, 700}, Present(640, 480), Present(300, 400), Present(500, 333));
+  const auto layout = LayoutSideBySide(ViewSize{1000, 700}, Present(640, 480), Present(300, 400),
+                                       Present(500, 333));
   // half 500: heights 400 * 500 / 300 = 666 and 333 * 500 / 500 = 333, sum 999.
   // upper 666 / 999 * 700 = 466.67 -> 466; width 466 / 666 * 500 = 349.85 -> 349.
   ExpectShown(layout.other_remote, {651, 0, 349, 466});

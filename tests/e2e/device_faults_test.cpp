@@ -165,10 +165,9 @@ constexpr int kSecondUnplugMs = 10000;
 constexpr int kSecondReplugMs = 13000;
 
 TEST_P(DeviceLessonTest, TheCameraInUseUnpluggedGivesWayToTheOtherAndTheLessonGoesOn) {
-  OpenWithDeviceEvents({DeviceEvent(kFirstUnplugMs, "cam-a", false),
-                        DeviceEvent(kFirstReplugMs, "cam-a", true),
-                        DeviceEvent(kSecondUnplugMs, "cam-b", false),
-                        DeviceEvent(kSecondReplugMs, "cam-b", true)});
+  OpenWithDeviceEvents(
+      {DeviceEvent(kFirstUnplugMs, "cam-a", false), DeviceEvent(kFirstReplugMs, "cam-a", true),
+       DeviceEvent(kSecondUnplugMs, "cam-b", false), DeviceEvent(kSecondReplugMs, "cam-b", true)});
   ASSERT_NO_FATAL_FAILURE(JoinAsStudent());
   ASSERT_EQ(media().CurrentCamera(), L"cam-a");
   ASSERT_EQ(media().CameraCount(), 2);
@@ -285,7 +284,9 @@ TEST_P(DeviceLessonTest, SoundDevicesLoadedDuringTheLessonAreReportedAndTheNewSo
   const std::string sink = LoadModule(sound, "module-null-sink sink_name=headset");
   const std::string source = LoadModule(sound, "module-null-source source_name=desk_mic");
   ASSERT_TRUE(WaitUntil(
-      [&] { return media().MicrophoneCount() == 2 && media().CurrentMicrophone() == L"pulse:desk_mic"; },
+      [&] {
+        return media().MicrophoneCount() == 2 && media().CurrentMicrophone() == L"pulse:desk_mic";
+      },
       "the new source as the microphone"));
   const std::string loaded_lines = loaded.Take();
   EXPECT_NE(loaded_lines.find(DeviceLine("pulse:headset", kStateActive, kTypeSpeaker)),
@@ -316,7 +317,7 @@ INSTANTIATE_TEST_SUITE_P(BothLanguages, DeviceLessonTest,
                          ::testing::Values(Language::kEnglish, Language::kChinese), LanguageName);
 
 struct ListFault {
-  const char* list;  // as the engine's configuration names it
+  const char* list;       // as the engine's configuration names it
   const wchar_t* button;  // that closes the box
   Language language;
 };
@@ -326,8 +327,7 @@ void PrintTo(const ListFault& fault, std::ostream* out) {
 }
 
 std::string ListFaultName(const ::testing::TestParamInfo<ListFault>& info) {
-  return std::string(info.param.list) +
-         (info.param.language == Language::kChinese ? "_cn" : "_en");
+  return std::string(info.param.list) + (info.param.language == Language::kChinese ? "_cn" : "_en");
 }
 
 class DeviceListFaultTest : public LessonWorld, public ::testing::WithParamInterface<ListFault> {};
@@ -384,15 +384,15 @@ TEST_P(DeviceListFaultTest, AListThatCannotBeOpenedShowsTheBoxAndEndsTheProgramB
   EXPECT_EQ(next_start.settings().volume, 80);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryListBothLanguages, DeviceListFaultTest,
-    ::testing::Values(ListFault{"speakers", L"closebtn", Language::kEnglish},
-                      ListFault{"microphones", L"ok_btn", Language::kEnglish},
-                      ListFault{"cameras", L"ok_btn", Language::kEnglish},
-                      ListFault{"speakers", L"ok_btn", Language::kChinese},
-                      ListFault{"microphones", L"closebtn", Language::kChinese},
-                      ListFault{"cameras", L"ok_btn", Language::kChinese}),
-    ListFaultName);
+INSTANTIATE_TEST_SUITE_P(EveryListBothLanguages, DeviceListFaultTest,
+                         ::testing::Values(ListFault{"speakers", L"closebtn", Language::kEnglish},
+                                           ListFault{"microphones", L"ok_btn", Language::kEnglish},
+                                           ListFault{"cameras", L"ok_btn", Language::kEnglish},
+                                           ListFault{"speakers", L"ok_btn", Language::kChinese},
+                                           ListFault{"microphones", L"closebtn",
+                                                     Language::kChinese},
+                                           ListFault{"cameras", L"ok_btn", Language::kChinese}),
+                         ListFaultName);
 
 }  // namespace
 }  // namespace e2e

@@ -35,7 +35,8 @@ rtc::IRtcEngine* LessonEngine::Factory() {
   options.clock = &g_current->clock_;
   options.config = rtc::ParseEngineConfig(g_current->config_json_);
   // These engines meet the scenario's participants unless the text names a channel.
-  if (g_current->config_json_.find("\"channel\"") == std::string::npos) options.config.config.simulated_channel = true;
+  if (g_current->config_json_.find("\"channel\"") == std::string::npos)
+    options.config.config.simulated_channel = true;
   EXPECT_EQ(options.config.error, "") << g_current->config_json_;
   // Only where the configuration does not leave the machine's devices out.
   options.machine_devices = rtc::WatchMachineDevices;

@@ -91,8 +91,9 @@ class LessonRoadTest : public LessonWorld, public ::testing::WithParamInterface<
     setup.scenario_extra = [watched](const CreatedLesson& first) {
       const std::string uid = std::to_string(first.lesson.UidOf(watched));
       return "\"network_quality\": [{\"at_ms\": " + std::to_string(kBadQualityMs) +
-             ", \"uid\": " + uid + ", \"tx\": 1, \"rx\": 5}, {\"at_ms\": " +
-             std::to_string(kGoodQualityMs) + ", \"uid\": " + uid + ", \"tx\": 2, \"rx\": 1}]";
+             ", \"uid\": " + uid +
+             ", \"tx\": 1, \"rx\": 5}, {\"at_ms\": " + std::to_string(kGoodQualityMs) +
+             ", \"uid\": " + uid + ", \"tx\": 2, \"rx\": 1}]";
     };
     Open(setup);
   }
@@ -223,7 +224,8 @@ TEST_P(LessonRoadTest, TwoLessonsFromStartToTheLoginViewAgain) {
   // The alarm bar counts the minutes to the start; the lesson clock waits for it.
   EXPECT_TRUE(Visible(alarm_bar()));
   const std::wstring alarm_format = Text(alarm_bar(), L"warn_info_format");
-  AdvanceUntil([this] { return ControlVisible(alarm_bar(), L"warn_info"); }, "the alarm's sentence");
+  AdvanceUntil([this] { return ControlVisible(alarm_bar(), L"warn_info"); },
+               "the alarm's sentence");
   EXPECT_EQ(Text(alarm_bar(), L"warn_info"), Filled(alarm_format, (start - Now() + 59) / 60 % 60));
   EXPECT_FALSE(ControlVisible(status_bar(), L"time_counter"));
 
@@ -303,7 +305,8 @@ TEST_P(LessonRoadTest, TwoLessonsFromStartToTheLoginViewAgain) {
   // The end of the lesson: the teacher's clock turns red and counts down to the closing.
   SkipTime((start + kDuration - Now() + 1) * 1000);
   if (own() == Role::kTeacher) {
-    EXPECT_EQ(CUiDriver::GetAttribute(status_bar(), L"time_icon", L"bkimage").str(), L"red_clock.png");
+    EXPECT_EQ(CUiDriver::GetAttribute(status_bar(), L"time_icon", L"bkimage").str(),
+              L"red_clock.png");
     ASSERT_TRUE(ControlVisible(status_bar(), L"warn_info"));
     EXPECT_EQ(Text(status_bar(), L"warn_info"),
               Filled(Text(status_bar(), L"warn_info_format"),
@@ -315,8 +318,7 @@ TEST_P(LessonRoadTest, TwoLessonsFromStartToTheLoginViewAgain) {
 
   // The closing time ends the lesson: the login view again.
   const HWND meeting_window = meeting_hwnd();
-  const HWND bars[] = {control_bar(), status_bar(), alarm_bar(),
-                       WindowOfClass(L"FloatTipWnd")};
+  const HWND bars[] = {control_bar(), status_bar(), alarm_bar(), WindowOfClass(L"FloatTipWnd")};
   SkipTime((start + kDuration + kForceClose - Now() + 1) * 1000);
   EXPECT_FALSE(main().in_classroom());
   EXPECT_TRUE(Visible(login_hwnd()));
@@ -345,15 +347,14 @@ TEST_P(LessonRoadTest, TwoLessonsFromStartToTheLoginViewAgain) {
   EXPECT_FALSE(Visible(alarm_bar()));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryRoleBothLanguages, LessonRoadTest,
-    ::testing::Values(RoadParam{Role::kTeacher, Language::kEnglish},
-                      RoadParam{Role::kStudent, Language::kEnglish},
-                      RoadParam{Role::kAssistant, Language::kEnglish},
-                      RoadParam{Role::kTeacher, Language::kChinese},
-                      RoadParam{Role::kStudent, Language::kChinese},
-                      RoadParam{Role::kAssistant, Language::kChinese}),
-    RoadName);
+INSTANTIATE_TEST_SUITE_P(EveryRoleBothLanguages, LessonRoadTest,
+                         ::testing::Values(RoadParam{Role::kTeacher, Language::kEnglish},
+                                           RoadParam{Role::kStudent, Language::kEnglish},
+                                           RoadParam{Role::kAssistant, Language::kEnglish},
+                                           RoadParam{Role::kTeacher, Language::kChinese},
+                                           RoadParam{Role::kStudent, Language::kChinese},
+                                           RoadParam{Role::kAssistant, Language::kChinese}),
+                         RoadName);
 
 }  // namespace
 }  // namespace e2e

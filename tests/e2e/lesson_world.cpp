@@ -194,9 +194,8 @@ bool LessonWorld::ShowsVideo(HWND tile) {
 std::int64_t LessonWorld::Now() {
   FILETIME now{};
   GetSystemTimeAsFileTime(&now);
-  const std::int64_t ticks =
-      static_cast<std::int64_t>((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) |
-                                now.dwLowDateTime);
+  const std::int64_t ticks = static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
   return (ticks - kFileTimeOf1970) / 10000000;
 }
 
@@ -211,7 +210,9 @@ int LessonWorld::CameraItems() const {
 
 bool LessonWorld::NoticeShown() { return Visible(WindowOfClass(L"QV-OVERLAY")); }
 
-std::wstring LessonWorld::NoticeText() { return Text(WindowOfClass(L"QV-OVERLAY"), L"overlay_info"); }
+std::wstring LessonWorld::NoticeText() {
+  return Text(WindowOfClass(L"QV-OVERLAY"), L"overlay_info");
+}
 
 bool LessonWorld::TipShown() { return Visible(WindowOfClass(L"FloatTipWnd")); }
 

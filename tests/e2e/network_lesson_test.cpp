@@ -53,8 +53,8 @@ std::uint32_t Channel(std::uint32_t pixel, int shift) { return (pixel >> shift) 
 
 bool NearColour(std::uint32_t pixel, std::uint32_t colour) {
   for (int shift : {0, 8, 16}) {
-    const int difference = static_cast<int>(Channel(pixel, shift)) -
-                           static_cast<int>(Channel(colour, shift));
+    const int difference =
+        static_cast<int>(Channel(pixel, shift)) - static_cast<int>(Channel(colour, shift));
     if (std::abs(difference) > kColourTolerance) return false;
   }
   return true;
@@ -263,16 +263,16 @@ TEST_F(NetworkLessonTest, TheTeacherAndTwoPeersSeeAndHearEachOtherUntilEachHangs
   CanvasView& student_tile = *meeting.student_tile();
   CanvasView& assistant_tile = *meeting.assistant_tile();
   ASSERT_TRUE(student.Leave());
-  EXPECT_TRUE(RealTimeUntil([&] { return !student_tile.present; }, "the student gone",
-                            kLeaveWatchdog));
+  EXPECT_TRUE(
+      RealTimeUntil([&] { return !student_tile.present; }, "the student gone", kLeaveWatchdog));
   EXPECT_FALSE(Visible(student_tile.GetHWND()));
   EXPECT_TRUE(assistant_tile.present);
   EXPECT_TRUE(WaitUntil([&] { return HasReport(lesson.student_uid, "exit"); },
                         "the student's exit report"));
 
   ASSERT_TRUE(assistant.Leave());
-  EXPECT_TRUE(RealTimeUntil([&] { return !assistant_tile.present; }, "the assistant gone",
-                            kLeaveWatchdog));
+  EXPECT_TRUE(
+      RealTimeUntil([&] { return !assistant_tile.present; }, "the assistant gone", kLeaveWatchdog));
   EXPECT_FALSE(Visible(assistant_tile.GetHWND()));
   EXPECT_TRUE(Visible(student_tile.GetHWND()));
   EXPECT_TRUE(Visible(student_tile.online_indicator()->GetHWND()));
@@ -294,8 +294,7 @@ TEST_F(NetworkLessonTest, AStudentInABrowserSeesAndHearsTheOthersAndShowsInItsTi
   MeetingView& meeting = *main().meeting_view();
   ASSERT_TRUE(ShowsMovingPicture(*meeting.student_tile(), "the browser's camera"))
       << browser.Output();
-  ASSERT_TRUE(ShowsMovingPattern(*meeting.assistant_tile(), lesson.assistant_uid,
-                                 "the assistant"))
+  ASSERT_TRUE(ShowsMovingPattern(*meeting.assistant_tile(), lesson.assistant_uid, "the assistant"))
       << assistant.Output();
   Screenshot("network_browser");
   EXPECT_TRUE(ReceivesVideoAndTone(browser, lesson.teacher_uid,
@@ -339,8 +338,7 @@ TEST_P(NetworkLanguageTest, LossFromOnePeerTurnsItsBarsAndRaisesTheTipUntilLifte
   CanvasView& student_tile = *meeting.student_tile();
   ASSERT_TRUE(ShowsMovingPattern(student_tile, lesson.student_uid, "the student"))
       << student.Output();
-  ASSERT_TRUE(ShowsMovingPattern(*meeting.assistant_tile(), lesson.assistant_uid,
-                                 "the assistant"))
+  ASSERT_TRUE(ShowsMovingPattern(*meeting.assistant_tile(), lesson.assistant_uid, "the assistant"))
       << assistant.Output();
 
   auto student_quality = [&] { return meeting.QualityOf(LessonRole::Student); };
@@ -348,9 +346,9 @@ TEST_P(NetworkLanguageTest, LossFromOnePeerTurnsItsBarsAndRaisesTheTipUntilLifte
   {
     testing_support::ProcessPacketLoss loss(student.pid(), 20);
     ASSERT_EQ(loss.failure(), "");
-    ASSERT_TRUE(RealTimeUntil(
-        [&] { return student_quality() >= 4 && TipShown() && TipText() == tip; },
-        "the student's loss shown"))
+    ASSERT_TRUE(
+        RealTimeUntil([&] { return student_quality() >= 4 && TipShown() && TipText() == tip; },
+                      "the student's loss shown"))
         << "quality " << student_quality() << ", tip shown " << TipShown() << ": "
         << testing::PrintToString(TipText());
     EXPECT_EQ(Bars(student_tile), L"ffd81e06");
@@ -358,9 +356,9 @@ TEST_P(NetworkLanguageTest, LossFromOnePeerTurnsItsBarsAndRaisesTheTipUntilLifte
     EXPECT_LE(meeting.QualityOf(LessonRole::Teacher), 3);
     Screenshot("network_degraded");
   }
-  EXPECT_TRUE(RealTimeUntil(
-      [&] { return student_quality() == rtc::QUALITY_EXCELLENT && !TipShown(); },
-      "the student's bars and the tip cleared"));
+  EXPECT_TRUE(
+      RealTimeUntil([&] { return student_quality() == rtc::QUALITY_EXCELLENT && !TipShown(); },
+                    "the student's bars and the tip cleared"));
   EXPECT_EQ(Bars(student_tile), L"#ff71bd5f");
 
   // Well within the server's session timeout, so that the student stays in the lesson.
@@ -392,8 +390,9 @@ TEST_P(NetworkLanguageTest, AnOutageShowsTheReconnectNoticeUntilTheLessonIsBack)
     ASSERT_TRUE(RealTimeUntil([&] { return NoticeShown() && NoticeText() == reconnecting; },
                               "the reconnect notice", std::chrono::seconds(5)));
     Screenshot("network_reconnecting");
-    RealTimeUntil([&] { return std::chrono::steady_clock::now() - blocked_at >
-                               std::chrono::seconds(5); }, "the outage's end");
+    RealTimeUntil(
+        [&] { return std::chrono::steady_clock::now() - blocked_at > std::chrono::seconds(5); },
+        "the outage's end");
     EXPECT_TRUE(NoticeShown());
   }
   EXPECT_TRUE(RealTimeUntil([&] { return !NoticeShown(); }, "the notice gone"));

@@ -46,9 +46,7 @@ class NetworkPeer {
   }
 
   // What it last reported about the participant with uid; null while it reports none.
-  Json::Value Seen(std::int32_t uid) const {
-    return LastReport()["remotes"][std::to_string(uid)];
-  }
+  Json::Value Seen(std::int32_t uid) const { return LastReport()["remotes"][std::to_string(uid)]; }
 
   pid_t pid() const { return process_->pid(); }
 

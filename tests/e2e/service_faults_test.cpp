@@ -17,8 +17,8 @@
 #include "tests/e2e/lesson_world.h"
 #include "tests/support/scoped_env.h"
 
-using ui::CUiDriver;
 using testing_support::SimpleFault;
+using ui::CUiDriver;
 
 namespace e2e {
 namespace {
@@ -53,7 +53,8 @@ struct FaultCase {
 };
 
 std::string CaseName(const ::testing::TestParamInfo<FaultCase>& info) {
-  const std::string step = info.param.step == std::string(request_path::kLogin) ? "login" : "access";
+  const std::string step =
+      info.param.step == std::string(request_path::kLogin) ? "login" : "access";
   return std::string(info.param.language == Language::kChinese ? "cn_" : "en_") + step + "_" +
          info.param.fault.name;
 }
@@ -120,8 +121,7 @@ class ServiceFaultWorld : public LessonWorld {
   }
 };
 
-class LoginFaultTest : public ServiceFaultWorld, public ::testing::WithParamInterface<FaultCase> {
-};
+class LoginFaultTest : public ServiceFaultWorld, public ::testing::WithParamInterface<FaultCase> {};
 
 TEST_P(LoginFaultTest, EndsTheLoginWithANoticeAndGivesTheLoginViewBack) {
   const FaultCase& param = GetParam();
@@ -129,8 +129,7 @@ TEST_P(LoginFaultTest, EndsTheLoginWithANoticeAndGivesTheLoginViewBack) {
   WaitForEngineReady();
   JoinWithCode(CodeOf(first_lesson(), Role::kStudent));
   ASSERT_TRUE(WaitUntil([this] { return NoticeShown() || TipShown(); }, "the login's end"));
-  ExpectLoginViewBackWith(param.fault.notice,
-                          std::string("service_fault_") + param.fault.name);
+  ExpectLoginViewBackWith(param.fault.notice, std::string("service_fault_") + param.fault.name);
   ExpectSettingsFileReadable();
 }
 

@@ -204,8 +204,8 @@ class EngineEventProducer {
     const long join_at = rejoin ? count / 2 : -1;
     for (long i = 0; i < count; ++i) {
       if (i == leave_at) {
-        bridge_.onUserOffline(leaving, (rejoins_ % 3 == 0) ? rtc::USER_OFFLINE_DROPPED
-                                                           : rtc::USER_OFFLINE_QUIT);
+        bridge_.onUserOffline(
+            leaving, (rejoins_ % 3 == 0) ? rtc::USER_OFFLINE_DROPPED : rtc::USER_OFFLINE_QUIT);
         ++presence_changes_;
       } else if (i == join_at) {
         bridge_.onUserJoined(leaving, 40);
@@ -253,8 +253,7 @@ class EngineEventProducer {
         bridge_.onNetworkQuality(uid, 2, 5);
         bridge_.onNetworkQuality(uid, 1, 2);
       } else {
-        bridge_.onNetworkQuality(uid, 1 + static_cast<int>(Next(3)),
-                                 1 + static_cast<int>(Next(3)));
+        bridge_.onNetworkQuality(uid, 1 + static_cast<int>(Next(3)), 1 + static_cast<int>(Next(3)));
       }
     } else if (roll < 700) {
       rtc::RemoteVideoStats stats;
@@ -380,10 +379,12 @@ class SoakTest : public LessonWorld {
   Measures Settle(EngineEventProducer& producer) {
     if (!Tick(producer, 0, BatchKind::kSteady, false)) return {};
     const std::shared_ptr<WorkerGate> gate = holder().worker_gate();
-    PumpUntil([&] {
-      return gate->running() == 0 && !ConnectionOpen() && !EngineEventsQueued() &&
-             OtherThreadsAsleep();
-    }, "the reports' workers and connections ended, every other thread asleep");
+    PumpUntil(
+        [&] {
+          return gate->running() == 0 && !ConnectionOpen() && !EngineEventsQueued() &&
+                 OtherThreadsAsleep();
+        },
+        "the reports' workers and connections ended, every other thread asleep");
     Measures measures;
     measures.heap = ProgramHeap();
     measures.files = OpenFiles();
@@ -404,14 +405,16 @@ TEST_F(SoakTest, ThreeHoursAndAMillionEngineEventsLeaveHeapFilesAndWindowsAsAfte
   ASSERT_TRUE(RunNetworkTest()) << testing::PrintToString(NoticeText());
   const std::int64_t join_at = EngineNow();
   AdvanceEngineTo(join_at + kAssistantJoinMs + 200);
-  ASSERT_TRUE(WaitUntil([this] {
-    return meeting().student_tile()->present && meeting().assistant_tile()->present &&
-           meeting().teacher_tile()->present;
-  }, "everyone's tile"));
+  ASSERT_TRUE(WaitUntil(
+      [this] {
+        return meeting().student_tile()->present && meeting().assistant_tile()->present &&
+               meeting().teacher_tile()->present;
+      },
+      "everyone's tile"));
   // The engine has drawn into every tile, so its frames' buffers are there from now on. It
   // draws on real time, so this waits without moving the test's clock.
-  for (CanvasView* tile : {meeting().teacher_tile(), meeting().student_tile(),
-                           meeting().assistant_tile()}) {
+  for (CanvasView* tile :
+       {meeting().teacher_tile(), meeting().student_tile(), meeting().assistant_tile()}) {
     ASSERT_TRUE(WaitUntil([tile] { return ShowsVideo(tile->GetHWND()); }, "video in a tile"));
   }
   const std::int64_t entered = Now();
@@ -435,13 +438,13 @@ TEST_F(SoakTest, ThreeHoursAndAMillionEngineEventsLeaveHeapFilesAndWindowsAsAfte
       std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
   const Measures last = Settle(producer);
 
-  std::printf("soak: heap %lld -> %lld bytes (%+lld), open files %d -> %d, windows %d -> %d "
-              "(top-level %d -> %d); %ld events in %.1f s, %.0f events/s\n",
-              static_cast<long long>(first.heap), static_cast<long long>(last.heap),
-              static_cast<long long>(last.heap - first.heap), first.files, last.files,
-              first.windows.all, last.windows.all, first.windows.top_level,
-              last.windows.top_level, producer.produced_events() - first_minute_events,
-              wall_seconds, kSoakEvents / wall_seconds);
+  std::printf(
+      "soak: heap %lld -> %lld bytes (%+lld), open files %d -> %d, windows %d -> %d "
+      "(top-level %d -> %d); %ld events in %.1f s, %.0f events/s\n",
+      static_cast<long long>(first.heap), static_cast<long long>(last.heap),
+      static_cast<long long>(last.heap - first.heap), first.files, last.files, first.windows.all,
+      last.windows.all, first.windows.top_level, last.windows.top_level,
+      producer.produced_events() - first_minute_events, wall_seconds, kSoakEvents / wall_seconds);
 
   // Still in the lesson, in the teacher's last minute: the clock red, the minutes counted down.
   EXPECT_EQ(producer.produced_events(), first_minute_events + kSoakEvents);
@@ -451,8 +454,8 @@ TEST_F(SoakTest, ThreeHoursAndAMillionEngineEventsLeaveHeapFilesAndWindowsAsAfte
   EXPECT_EQ(CUiDriver::GetAttribute(status_bar(), L"time_icon", L"bkimage").str(),
             L"red_clock.png");
   EXPECT_EQ(Text(status_bar(), L"time_counter").substr(0, 3), L"03:");
-  for (CanvasView* tile : {meeting().teacher_tile(), meeting().student_tile(),
-                           meeting().assistant_tile()}) {
+  for (CanvasView* tile :
+       {meeting().teacher_tile(), meeting().student_tile(), meeting().assistant_tile()}) {
     EXPECT_TRUE(tile->present);
   }
   // Every leave and join again was handled: each one's report reached the service.

@@ -61,9 +61,9 @@ TEST_P(UnhappyRoadTest, AFailingNetworkTestKeepsTheParticipantOut) {
   EXPECT_FALSE(RunNetworkTest());
   EXPECT_FALSE(TipShown());
   EXPECT_EQ(main().sample_count(), MainWindow::kSampleTotal);
-  ExpectNoticeThenLoginView(chinese() ? L"网络不稳定，不符合上课条件"
-                                      : L"Network unstable, unable to proceed to lesson",
-                            "network_test_failed");
+  ExpectNoticeThenLoginView(
+      chinese() ? L"网络不稳定，不符合上课条件" : L"Network unstable, unable to proceed to lesson",
+      "network_test_failed");
   EXPECT_FALSE(Visible(WindowOfClass(L"QV-CONTROLBAR")));
 }
 

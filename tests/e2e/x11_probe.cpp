@@ -63,13 +63,15 @@ std::vector<std::uint32_t> Grab(Display* display, Area& area) {
 }
 
 bool WritePng(const std::vector<std::uint32_t>& pixels, const Area& area, const char* path) {
-  handles::CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, area.width, area.height));
+  handles::CairoSurfacePtr surface(
+      cairo_image_surface_create(CAIRO_FORMAT_RGB24, area.width, area.height));
   cairo_surface_flush(surface.get());
   unsigned char* data = cairo_image_surface_get_data(surface.get());
   const int stride = cairo_image_surface_get_stride(surface.get());
   for (int y = 0; y < area.height; ++y) {
     auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-    for (int x = 0; x < area.width; ++x) row[x] = pixels[static_cast<std::size_t>(y * area.width + x)];
+    for (int x = 0; x < area.width; ++x)
+      row[x] = pixels[static_cast<std::size_t>(y * area.width + x)];
   }
   cairo_surface_mark_dirty(surface.get());
   return cairo_surface_write_to_png(surface.get(), path) == CAIRO_STATUS_SUCCESS;
@@ -82,7 +84,8 @@ void PrintStats(const std::vector<std::uint32_t>& pixels) {
     if (colours.size() < 4096) colours.insert(pixel);
     if (((pixel >> 16) & 0xFF) < 32 && ((pixel >> 8) & 0xFF) < 32 && (pixel & 0xFF) < 32) ++dark;
   }
-  std::printf("colours %zu dark %zu\n", colours.size(), pixels.empty() ? 0 : dark * 100 / pixels.size());
+  std::printf("colours %zu dark %zu\n", colours.size(),
+              pixels.empty() ? 0 : dark * 100 / pixels.size());
 }
 
 bool ReadArea(char** numbers, Area& area) {

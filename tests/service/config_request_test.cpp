@@ -65,11 +65,13 @@ TEST(ConfigRequest, SendsTheBaseQueryAloneInTheUsersLanguage) {
 }
 
 TEST(ConfigRequest, FallsBackToTheBuiltInIdOnEveryFailure) {
-  const std::vector<Fault> faults = {
-      SimpleFault(FaultKind::kStatus, 500), SimpleFault(FaultKind::kGarbage),
-      SimpleFault(FaultKind::kMistyped),    SimpleFault(FaultKind::kHuge),
-      SimpleFault(FaultKind::kCode, 3),     testing_support::BodyFault(""),
-      testing_support::BodyFault("{\"code\":0,\"data\":{}}")};
+  const std::vector<Fault> faults = {SimpleFault(FaultKind::kStatus, 500),
+                                     SimpleFault(FaultKind::kGarbage),
+                                     SimpleFault(FaultKind::kMistyped),
+                                     SimpleFault(FaultKind::kHuge),
+                                     SimpleFault(FaultKind::kCode, 3),
+                                     testing_support::BodyFault(""),
+                                     testing_support::BodyFault("{\"code\":0,\"data\":{}}")};
   for (const Fault& fault : faults) {
     RunningLessonService service({{kConfigPath, fault}});
     WorkerHarness harness;

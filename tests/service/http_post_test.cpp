@@ -172,8 +172,7 @@ TEST(HttpPost, CancellingAbortsARunningTransfer) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     cancel = true;
   });
-  EXPECT_EQ(PostWithin(std::chrono::seconds(20), service.Url(kConfigPath), kBaseQuery, {},
-                       &cancel),
+  EXPECT_EQ(PostWithin(std::chrono::seconds(20), service.Url(kConfigPath), kBaseQuery, {}, &cancel),
             "NETWORK ERROR,CODE:42");
   canceller.join();
 }

@@ -33,7 +33,11 @@ TEST(LessonMomentsOf, HoldsTheServicesFiguresToWhatALessonCanBe) {
   constexpr std::int64_t kLast = 253402300799;
   const Case cases[] = {
       {1000, 1800, 300, 600, {1000, 2500, 2800, 3400}},
-      {INT64_MAX, INT64_MAX, 0, INT64_MAX, {kLast, kLast + kYear, kLast + kYear, kLast + 2 * kYear}},
+      {INT64_MAX,
+       INT64_MAX,
+       0,
+       INT64_MAX,
+       {kLast, kLast + kYear, kLast + kYear, kLast + 2 * kYear}},
       {INT64_MIN, -10, INT64_MIN, -1, {0, 0, 0, 0}},
       {100, 10, INT64_MAX, 0, {100, 110 - kYear, 110, 110}},
   };

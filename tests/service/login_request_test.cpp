@@ -99,7 +99,8 @@ TEST(Login, TwentyWrongCodesFromOneComputerRefuseTheNextLoginInTheUsersLanguage)
     HttpPost(service.Url(kLoginPath), std::string(kBase) + "&code=00000000");
   }
   const std::pair<const char*, const char*> cases[] = {
-      {"en_US.UTF-8", "Too many wrong lesson codes from this computer, please try again in a minute"},
+      {"en_US.UTF-8",
+       "Too many wrong lesson codes from this computer, please try again in a minute"},
       {"zh_CN.UTF-8", "本机输入错误课程码的次数过多，请一分钟后再试"}};
   for (const auto& [locale, text] : cases) {
     WorkerHarness harness(locale);

@@ -41,8 +41,8 @@ TEST(MediaLogReport, OwnEnterAfterLoginSendsBothUidsAndIsStored) {
 
   const std::string& meeting = service.lesson().lesson.meeting_id;
   EXPECT_EQ(service.store().Requests().back().body,
-            std::string(kBase) + "&meeting_id=" + meeting + "&target_uid=" +
-                std::to_string(own) + "&upload_uid=" + std::to_string(own) + "&action=enter");
+            std::string(kBase) + "&meeting_id=" + meeting + "&target_uid=" + std::to_string(own) +
+                "&upload_uid=" + std::to_string(own) + "&action=enter");
   auto reports = service.store().Reports();
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0].meeting_id, meeting);
@@ -59,9 +59,9 @@ TEST(MediaLogReport, ARemoteExitWithNegativeUidsKeepsTheirSigns) {
   std::string output =
       DebugOutputOf(harness, [&] { StartMediaLogReport(-5, "exit", harness.holder()); });
   EXPECT_EQ(output, "上报成功");
-  EXPECT_NE(service.store().Requests().back().body.find(
-                "&target_uid=-5&upload_uid=-1234&action=exit"),
-            std::string::npos);
+  EXPECT_NE(
+      service.store().Requests().back().body.find("&target_uid=-5&upload_uid=-1234&action=exit"),
+      std::string::npos);
   auto reports = service.store().Reports();
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports[0].target_uid, -5);

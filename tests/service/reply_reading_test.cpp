@@ -111,12 +111,10 @@ TEST(LoginReply, UserTypeAsNumberOrTextChoosesTheAccessPath) {
     const char* json;
     const char* user_type;
     const char* path;
-  } cases[] = {{"1", "1", "/Meeting/teacherAccess"},
-               {"\"1\"", "1", "/Meeting/teacherAccess"},
-               {"0", "0", "/Meeting/studentAccess"},
-               {"\"01\"", "01", "/Meeting/assistantAccess"},
-               {"\"2\"", "2", "/Meeting/assistantAccess"},
-               {"", "", "/Meeting/assistantAccess"}};
+  } cases[] = {
+      {"1", "1", "/Meeting/teacherAccess"},       {"\"1\"", "1", "/Meeting/teacherAccess"},
+      {"0", "0", "/Meeting/studentAccess"},       {"\"01\"", "01", "/Meeting/assistantAccess"},
+      {"\"2\"", "2", "/Meeting/assistantAccess"}, {"", "", "/Meeting/assistantAccess"}};
   for (const Case& c : cases) {
     StepOutcome<LoginData> outcome = ReadLoginReply(LoginReplyWithUserType(c.json), kEnglish);
     ASSERT_TRUE(outcome.succeeded()) << c.json << ": " << outcome.failure_message;
@@ -180,8 +178,8 @@ TEST(LoginReply, ALongFailureShowsItsFirst300CharactersAndTheDebugOutputGetsItAl
 }
 
 TEST(LoginReply, WrongShapesFailWithAMessageNamingTheValue) {
-  StepOutcome<LoginData> outcome = ReadLoginReply(
-      "{\"code\":0,\"data\":{\"user_type\":{\"x\":1},\"token\":\"t\"}}", kEnglish);
+  StepOutcome<LoginData> outcome =
+      ReadLoginReply("{\"code\":0,\"data\":{\"user_type\":{\"x\":1},\"token\":\"t\"}}", kEnglish);
   EXPECT_FALSE(outcome.succeeded());
   EXPECT_EQ(outcome.failure_message, MalformedReplyMessage("data/user_type", kEnglish));
   EXPECT_NE(outcome.failure_message.find("\"data/user_type\""), std::string::npos);
@@ -191,10 +189,9 @@ TEST(LoginReply, WrongShapesFailWithAMessageNamingTheValue) {
   EXPECT_EQ(ReadLoginReply("{\"code\":0,\"data\":[1]}", kEnglish).failure_message,
             MalformedReplyMessage("data", kEnglish));
   EXPECT_EQ(ReadLoginReply("[]", kEnglish).failure_message, MalformedReplyMessage("", kEnglish));
-  EXPECT_EQ(
-      ReadLoginReply("{\"code\":0,\"data\":{\"config\":{\"recording\":\"yes\"}}}", kEnglish)
-          .failure_message,
-      MalformedReplyMessage("data/config/recording", kEnglish));
+  EXPECT_EQ(ReadLoginReply("{\"code\":0,\"data\":{\"config\":{\"recording\":\"yes\"}}}", kEnglish)
+                .failure_message,
+            MalformedReplyMessage("data/config/recording", kEnglish));
 }
 
 TEST(AccessReply, StartTimeBeyond32BitsIsReadWhole) {
@@ -234,7 +231,9 @@ TEST(AccessReply, TheMediaServerIsOptionalButNeverAnObject) {
     StepOutcome<AccessData> outcome =
         ReadAccessReply(std::string(R"({"code":0,"data":)") + c.data + "}", kEnglish);
     ASSERT_EQ(outcome.succeeded(), c.succeeds) << c.data;
-    if (c.succeeds) EXPECT_EQ(outcome.data->media_server, c.media_server);
-    else EXPECT_EQ(outcome.failure_message, MalformedReplyMessage("data/media_server", kEnglish));
+    if (c.succeeds)
+      EXPECT_EQ(outcome.data->media_server, c.media_server);
+    else
+      EXPECT_EQ(outcome.failure_message, MalformedReplyMessage("data/media_server", kEnglish));
   }
 }

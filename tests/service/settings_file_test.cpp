@@ -111,9 +111,10 @@ TEST(SettingsFile, ZeroVolumeAndEmptyHotkeyComeBackAsDefaults) {
 
 TEST(SettingsFile, WrittenFormIsExactWhateverOrderWasRead) {
   ScopedUserProfile profile;
-  WriteAll(profile.settings_file(),
-           "{\"volume\": 61, \"extra\": [1, 2], \"profile\": 55, \"hotkey\": \"Alt + \xe4\xb8\xad\",\r\n"
-           " \"mirror_mode\": true, \"app_id\": \"abc\"}\r\n");
+  WriteAll(
+      profile.settings_file(),
+      "{\"volume\": 61, \"extra\": [1, 2], \"profile\": 55, \"hotkey\": \"Alt + \xe4\xb8\xad\",\r\n"
+      " \"mirror_mode\": true, \"app_id\": \"abc\"}\r\n");
   { DataHolder holder; }
   EXPECT_EQ(ReadAll(profile.settings_file()),
             "{\n"
@@ -128,9 +129,10 @@ TEST(SettingsFile, WrittenFormIsExactWhateverOrderWasRead) {
 
 TEST(SettingsFile, BrokenFilesLeaveTheDefaults) {
   ScopedUserProfile profile;
-  const std::string broken[] = {"", "not json at all", "{\"volume\": 30, \"hotkey\": \"Alt",
-                                "[1, 2, 3]", "\"a string\"", "42", "null", "\xff\xfe{}",
-                                std::string(2000, '[')};
+  const std::string broken[] = {
+      "",          "not json at all", "{\"volume\": 30, \"hotkey\": \"Alt",
+      "[1, 2, 3]", "\"a string\"",    "42",
+      "null",      "\xff\xfe{}",      std::string(2000, '[')};
   for (const std::string& text : broken) {
     Loaded loaded = LoadFrom(profile, text);
     EXPECT_EQ(loaded.volume, 80) << text;
@@ -152,7 +154,8 @@ TEST(SettingsFile, MistypedMembersReadAsAbsentAndTheRestStays) {
   EXPECT_FALSE(loaded.mirror_mode);
   EXPECT_EQ(loaded.hotkey, "Ctrl + K");
 
-  loaded = LoadFrom(profile, "{\"app_id\": \"id\", \"profile\": 55, \"volume\": [50], \"hotkey\": 7}");
+  loaded =
+      LoadFrom(profile, "{\"app_id\": \"id\", \"profile\": 55, \"volume\": [50], \"hotkey\": 7}");
   EXPECT_EQ(loaded.app_id, "id");
   EXPECT_EQ(loaded.profile, 55);
   EXPECT_EQ(loaded.volume, 80);
@@ -163,8 +166,8 @@ TEST(SettingsFile, TextsThatAreNotUtf8ReadAsAbsentAndWhatWasReadIsWhatIsWritten)
   ScopedUserProfile profile;
   // Raw bytes that are no UTF-8 and an escaped lone surrogate: the writer's escaping would
   // change both, so a saved file would no longer hold what was read.
-  Loaded loaded = LoadFrom(profile,
-                           "{\"app_id\": \"\\udc00id\", \"hotkey\": \"\xe9\xae + S\", \"volume\": 30}");
+  Loaded loaded = LoadFrom(
+      profile, "{\"app_id\": \"\\udc00id\", \"hotkey\": \"\xe9\xae + S\", \"volume\": 30}");
   EXPECT_EQ(loaded.app_id, "");
   EXPECT_EQ(loaded.hotkey, "Alt + S");
   EXPECT_EQ(loaded.volume, 30) << "the other members stay";
@@ -210,9 +213,9 @@ TEST(SettingsFile, KilledWhileSavingNeverLeavesAnUnreadableFile) {
   { DataHolder first; }  // an initial good file
   // The child counts its saves in shared memory, odd while one is under way, so every round
   // can tell whether its kill really landed inside a save.
-  auto* saves = static_cast<std::atomic<unsigned>*>(::mmap(
-      nullptr, sizeof(std::atomic<unsigned>), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS,
-      -1, 0));
+  auto* saves = static_cast<std::atomic<unsigned>*>(::mmap(nullptr, sizeof(std::atomic<unsigned>),
+                                                           PROT_READ | PROT_WRITE,
+                                                           MAP_SHARED | MAP_ANONYMOUS, -1, 0));
   ASSERT_NE(saves, MAP_FAILED);
   std::mt19937 random(20261207);
   std::uniform_int_distribution<int> delay_us(0, 3000);
@@ -240,7 +243,8 @@ TEST(SettingsFile, KilledWhileSavingNeverLeavesAnUnreadableFile) {
 
     const std::string text = ReadAll(profile.settings_file());
     ASSERT_FALSE(text.empty()) << "round " << round;
-    ASSERT_EQ(text.substr(text.size() - 3), "}\n\n") << "round " << round << ": a half-written file";
+    ASSERT_EQ(text.substr(text.size() - 3), "}\n\n")
+        << "round " << round << ": a half-written file";
     DataHolder reader;
     EXPECT_GE(reader.settings().volume, 1);
     EXPECT_LE(reader.settings().volume, 100);

@@ -32,9 +32,8 @@ TEST(WorkerGate, ClosingWaitsForAWorkerInsideTheHolder) {
     release.get_future().wait();
   });
   entered.get_future().wait();
-  auto closing = std::async(std::launch::async, [gate] {
-    return gate->CloseAndWait(std::chrono::seconds(20));
-  });
+  auto closing = std::async(std::launch::async,
+                            [gate] { return gate->CloseAndWait(std::chrono::seconds(20)); });
   EXPECT_EQ(closing.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout)
       << "closed while a worker was still writing";
   release.set_value();

@@ -18,9 +18,9 @@ inline bool UnderCi() {
 }  // namespace testing_support
 
 // A statement: returns from the test (or its set-up) when the need is not met.
-#define QUORVEL_NEEDS(available, why)   \
-  if (available) {                      \
+#define QUORVEL_NEEDS(available, why)    \
+  if (available) {                       \
   } else if (testing_support::UnderCi()) \
-    FAIL() << why;                      \
-  else                                  \
+    FAIL() << why;                       \
+  else                                   \
     GTEST_SKIP() << why

@@ -48,8 +48,8 @@ class ServiceProcess {
     if (pid_ == 0) {
       ::dup2(pipe_ends[1], STDOUT_FILENO);
       ::close(pipe_ends[0]);
-      std::vector<std::string> arguments = {QUORVEL_LESSON_SERVICE, "serve", "--db", db,
-                                            "--port", "0"};
+      std::vector<std::string> arguments = {
+          QUORVEL_LESSON_SERVICE, "serve", "--db", db, "--port", "0"};
       arguments.insert(arguments.end(), extra.begin(), extra.end());
       std::vector<char*> argv;
       for (std::string& argument : arguments) argv.push_back(argument.data());
@@ -108,7 +108,7 @@ TEST(CommandLine, CreateLessonPrintsItsCodesAndUidsAsOneJsonObject) {
   TempDir folder;
   std::string db = (folder.path() / "l.db").string();
   CommandRun run = Command({"create-lesson", "--db", db, "--start-in", "60", "--duration", "1800",
-                     "--countdown", "120", "--forceclose", "30", "--screen-sharing"});
+                            "--countdown", "120", "--forceclose", "30", "--screen-sharing"});
   ASSERT_EQ(run.exit_code, 0) << run.err;
   ASSERT_EQ(run.out.back(), '\n');
   Json::Value printed = ParseJson(run.out);
@@ -196,8 +196,8 @@ TEST(CommandLine, MediaServersNeedAPlainHttpAddressEachAndTheAdminKey) {
 
 TEST(ServeUntilSignalled, ReturnsWhenTheServerStopsByItself) {
   TempDir folder;
-  auto store = std::get<std::unique_ptr<LessonStore>>(
-      LessonStore::Open((folder.path() / "l.db").string()));
+  auto store =
+      std::get<std::unique_ptr<LessonStore>>(LessonStore::Open((folder.path() / "l.db").string()));
   LessonServer server(*store, {});
   ASSERT_GT(server.Bind("127.0.0.1", 0), 0);
   auto serving = std::async(std::launch::async, [&server] { ServeUntilSignalled(server); });
@@ -219,8 +219,9 @@ TEST(CommandLine, ServeAnswersOnTheAnnouncedPortAndStopsOnSigterm) {
             "listening on http://127.0.0.1:" + std::to_string(service.port()) + "\n");
   httplib::Client client("127.0.0.1", service.port());
   client.set_read_timeout(20, 0);
-  auto login = client.Post("/User/loginCode", "lan=us&code=" + lesson["codes"]["teacher"].asString(),
-                           "application/x-www-form-urlencoded");
+  auto login =
+      client.Post("/User/loginCode", "lan=us&code=" + lesson["codes"]["teacher"].asString(),
+                  "application/x-www-form-urlencoded");
   ASSERT_TRUE(login);
   EXPECT_EQ(ParseJson(login->body)["data"]["user_type"].asInt(), 1);
   auto config = client.Post("/init/getPCConfig", "lan=us", "application/x-www-form-urlencoded");

@@ -76,9 +76,10 @@ TEST(LoginThrottle, RefusesAnAddressPastItsFailuresUntilTheyAgeOut) {
   LoginThrottle throttle(3, seconds(60));
   const LoginThrottle::Clock::time_point start;
   for (int i = 0; i < 3; ++i) throttle.RecordFailure("10.0.0.1", start + seconds(i));
-  const std::tuple<const char*, int, bool> checks[] = {
-      {"10.0.0.1", 2, true}, {"10.0.0.2", 2, false}, {"10.0.0.1", 59, true},
-      {"10.0.0.1", 60, false}};
+  const std::tuple<const char*, int, bool> checks[] = {{"10.0.0.1", 2, true},
+                                                       {"10.0.0.2", 2, false},
+                                                       {"10.0.0.1", 59, true},
+                                                       {"10.0.0.1", 60, false}};
   for (const auto& [address, at, refused] : checks) {
     EXPECT_EQ(throttle.Refuses(address, start + seconds(at)), refused) << address << " " << at;
   }
@@ -86,10 +87,10 @@ TEST(LoginThrottle, RefusesAnAddressPastItsFailuresUntilTheyAgeOut) {
 
 TEST(FaultPlan, ParsesEveryKind) {
   FaultPlan plan;
-  for (const char* given : {"/a=delay:250", "/b=stall", "/c=status:503", "/d=garbage",
-                           "/e=mistyped", "/f=huge", "/g=redirect", "/h=code:42", "/i=body:{}",
-                           "/j=redirect-loop", "/k=cut", "/l=trickle",
-                           "/m=redirect-to:http://elsewhere/"}) {
+  for (const char* given :
+       {"/a=delay:250", "/b=stall", "/c=status:503", "/d=garbage", "/e=mistyped", "/f=huge",
+        "/g=redirect", "/h=code:42", "/i=body:{}", "/j=redirect-loop", "/k=cut", "/l=trickle",
+        "/m=redirect-to:http://elsewhere/"}) {
     EXPECT_EQ(AddFault(plan, given), std::nullopt) << given;
   }
   EXPECT_EQ(plan.at("/a").kind, FaultKind::kDelay);
@@ -108,7 +109,7 @@ TEST(FaultPlan, ParsesEveryKind) {
 TEST(FaultPlan, RejectsWhatItCannotDo) {
   FaultPlan plan;
   for (const char* given : {"noslash=stall", "/a", "/a=explode", "/a=delay", "/a=delay:x",
-                           "/a=delay:-1", "/a=status:99", "/a=stall:3", "/a=code:"}) {
+                            "/a=delay:-1", "/a=status:99", "/a=stall:3", "/a=code:"}) {
     EXPECT_NE(AddFault(plan, given), std::nullopt) << given;
   }
   EXPECT_TRUE(plan.empty());

@@ -142,8 +142,8 @@ class RunningMediaServer {
     process_.reset();
     const std::string port = std::to_string(FreePort());
     process_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"/bin/bash", QUORVEL_MEDIA_SERVER_SCRIPT, "--port", port,
-                                 "--host", host_, "--dir", (folder_.path() / "config").string(),
+        std::vector<std::string>{"/bin/bash", QUORVEL_MEDIA_SERVER_SCRIPT, "--port", port, "--host",
+                                 host_, "--dir", (folder_.path() / "config").string(),
                                  "--admin-key", admin_key},
         log_path());
     const std::string base = "http://" + host_ + ":" + port;

@@ -3,10 +3,10 @@
 #include <ui/ui.h>
 #include <ui/ui_test_driver.h>
 
-using ui::CUiDriver;
 using ::testing::_;
 using ::testing::Invoke;
 using ::testing::Return;
+using ui::CUiDriver;
 
 namespace login_test {
 
@@ -21,20 +21,29 @@ DeviceEngine::DeviceEngine() {
   ON_CALL(engine_, queryInterface(rtc::IID_AUDIO_DEVICE_MANAGER, _))
       .WillByDefault(Invoke(media_test::HandOut(&audio_)));
   ON_CALL(video_, enumerateVideoDevices()).WillByDefault(Return(&camera_collection_));
-  ON_CALL(video_, getDevice(_)).WillByDefault(Invoke([this](char* id) { return cameras.Current(id); }));
-  ON_CALL(video_, setDevice(_)).WillByDefault(Invoke([this](const char* id) { return cameras.Select(id); }));
+  ON_CALL(video_, getDevice(_)).WillByDefault(Invoke([this](char* id) {
+    return cameras.Current(id);
+  }));
+  ON_CALL(video_, setDevice(_)).WillByDefault(Invoke([this](const char* id) {
+    return cameras.Select(id);
+  }));
   ON_CALL(camera_collection_, getCount()).WillByDefault(Invoke([this] { return cameras.Count(); }));
   ON_CALL(camera_collection_, getDevice(_, _, _))
-      .WillByDefault(Invoke([this](int i, char* name, char* id) { return cameras.Get(i, name, id); }));
+      .WillByDefault(
+          Invoke([this](int i, char* name, char* id) { return cameras.Get(i, name, id); }));
   ON_CALL(audio_, enumerateRecordingDevices()).WillByDefault(Return(&microphone_collection_));
-  ON_CALL(audio_, getRecordingDevice(_))
-      .WillByDefault(Invoke([this](char* id) { return microphones.Current(id); }));
-  ON_CALL(audio_, setRecordingDevice(_))
-      .WillByDefault(Invoke([this](const char* id) { return microphones.Select(id); }));
-  ON_CALL(microphone_collection_, getCount())
-      .WillByDefault(Invoke([this] { return microphones.Count(); }));
-  ON_CALL(microphone_collection_, getDevice(_, _, _)).WillByDefault(Invoke(
-      [this](int i, char* name, char* id) { return microphones.Get(i, name, id); }));
+  ON_CALL(audio_, getRecordingDevice(_)).WillByDefault(Invoke([this](char* id) {
+    return microphones.Current(id);
+  }));
+  ON_CALL(audio_, setRecordingDevice(_)).WillByDefault(Invoke([this](const char* id) {
+    return microphones.Select(id);
+  }));
+  ON_CALL(microphone_collection_, getCount()).WillByDefault(Invoke([this] {
+    return microphones.Count();
+  }));
+  ON_CALL(microphone_collection_, getDevice(_, _, _))
+      .WillByDefault(
+          Invoke([this](int i, char* name, char* id) { return microphones.Get(i, name, id); }));
   media_ = std::make_unique<MediaEngine>(&DeviceEngine::Factory, bridge_);
   // As the main window does before it posts UM_ENGINE_READY.
   media_->OpenMicrophoneList();
@@ -69,7 +78,7 @@ void LoginViewTest::OpenView(const std::wstring& version, MediaEngine& media) {
                          [this](DataHolder&, const std::string& code) { logins_.push_back(code); }};
   login_ = std::make_unique<LoginView>(std::move(services));
   view_ = login_->Create(owner_->hwnd(), L"",
-                        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, 0);
+                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, 0);
   MoveWindow(view_, 0, 32, 1080, 643, TRUE);
   CUiDriver::Layout(view_);
   CUiDriver::Pump();

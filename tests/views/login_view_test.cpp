@@ -12,8 +12,8 @@
 #include "base/app_messages.h"
 #include "tests/views/login_view_fixture.h"
 
-using ui::CUiDriver;
 using login_test::LoginViewTest;
+using ui::CUiDriver;
 
 namespace {
 
@@ -218,7 +218,8 @@ TEST_P(LoginViewSkinTest, TheCodeFieldHasTheKeyboardWhenShownAndShownAgain) {
   EXPECT_EQ(FocusedName(), L"class_code");
 }
 
-TEST_P(LoginViewSkinTest, TheFirstKeyReplacesThePlaceholderWhetherTheFieldHadTheKeyboardOrIsClicked) {
+TEST_P(LoginViewSkinTest,
+       TheFirstKeyReplacesThePlaceholderWhetherTheFieldHadTheKeyboardOrIsClicked) {
   const std::wstring placeholder = Text(L"class_code");
   ASSERT_TRUE(CUiDriver::Type(view(), L"class_code", L"12345678"));
   EXPECT_EQ(Text(L"class_code"), L"12345678");
@@ -262,8 +263,9 @@ TEST_P(LoginViewSkinTest, Screenshots) {
 // Twelve cameras, one with a name longer than the closed box: the pop-up scrolls to the last
 // and the closed box shows the long name whole on hover.
 TEST_P(LoginViewSkinTest, ManyCamerasScrollAndALongNameShowsWholeOnHover) {
-  const std::string long_name = Chinese() ? "教室前方高清摄像头（左侧，带麦克风阵列）第二代"
-                                          : "Front classroom camera, left side, with microphone array";
+  const std::string long_name = Chinese()
+                                    ? "教室前方高清摄像头（左侧，带麦克风阵列）第二代"
+                                    : "Front classroom camera, left side, with microphone array";
   devices_.cameras.plugged.clear();
   for (int i = 1; i <= 12; ++i) {
     devices_.cameras.plugged.push_back(
@@ -317,7 +319,8 @@ TEST_P(LoginViewWithoutVersionTest, AnUnreadableSkinLeavesTheViewEmptyAndEveryMe
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("login_view.xml"), std::string::npos) << said;
     EXPECT_EQ(CUiDriver::FindControl(view(), L"class_code"), nullptr);
-    for (UINT message : {UM_ENGINE_READY, UM_NOTICE_CLOSED, UM_NETWORK_TEST_RESULT}) Post(message, 1);
+    for (UINT message : {UM_ENGINE_READY, UM_NOTICE_CLOSED, UM_NETWORK_TEST_RESULT})
+      Post(message, 1);
     SendMessageW(view(), WM_KEYDOWN, VK_RETURN, 0);
     ShowWindow(view(), SW_HIDE);
     ShowWindow(view(), SW_SHOW);

@@ -49,8 +49,8 @@ void SettingViewTest::SetUp() {
         return DefWindowProcW(window, message, wParam, lParam);
       },
       WS_POPUP | WS_VISIBLE, 100, 50, 1080, 675);
-  meeting_view_ = win_test::CreateTestWindow(L"SettingsMainStandIn", nullptr,
-                                             WS_CHILD | WS_VISIBLE, 0, 32, 1080, 643, main_window_);
+  meeting_view_ = win_test::CreateTestWindow(L"SettingsMainStandIn", nullptr, WS_CHILD | WS_VISIBLE,
+                                             0, 32, 1080, 643, main_window_);
   holder_.main_window = main_window_;
 }
 
@@ -63,7 +63,8 @@ void SettingViewTest::TearDown() {
 
 void SettingViewTest::OpenDialog() {
   auto* view = new SettingView(holder_, *media_);
-  dialog_ = view->Create(meeting_view_, L"", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, 400, 430);
+  dialog_ =
+      view->Create(meeting_view_, L"", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, 400, 430);
   ASSERT_NE(dialog_, nullptr);
   view->CenterWindow();
   CUiDriver::Layout(dialog_);

@@ -16,8 +16,8 @@
 #include "tests/views/setting_view_fixture.h"
 #include "views/system_volume.h"
 
-using ui::CUiDriver;
 using settings_test::SettingViewTest;
+using ui::CUiDriver;
 
 namespace {
 
@@ -223,9 +223,9 @@ TEST_P(SettingViewTest, TheModalRunEndsWithOneAfterOkAndTwoAfterCancelOrClose) {
   } answers[] = {{L"ok_btn", 1}, {L"cancel_btn", 2}, {L"close_btn", 2}};
   for (const auto& answer : answers) {
     auto* view = new SettingView(holder_, *media_);
-    ASSERT_NE(view->Create(meeting_view_, L"", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, 400,
-                           430),
-              nullptr);
+    ASSERT_NE(
+        view->Create(meeting_view_, L"", WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 0, 0, 400, 430),
+        nullptr);
     view->CenterWindow();
     CUiDriver::AnswerNextModal(answer.button);
     EXPECT_EQ(view->ShowModal(), answer.result) << answer.button;
@@ -301,8 +301,8 @@ TEST_P(SettingViewTest, ABareKeyIsRefusedInTheDialogAndTheShortcutStays) {
   }
   EXPECT_EQ(CountPosted(UM_HOTKEY_CHANGED), 0);
   EXPECT_TRUE(CUiDriver::SaveScreenshot(
-      dialog(), shell_test::ScreenshotPath(std::string("setting_view_refused_") +
-                                           GetParam().language)));
+      dialog(),
+      shell_test::ScreenshotPath(std::string("setting_view_refused_") + GetParam().language)));
   ASSERT_TRUE(CUiDriver::PressHotKey(dialog(), L"switch_camera_hotykey", VK_F1 + 7, 0));
   CUiDriver::Pump();
   EXPECT_EQ(CountPosted(UM_HOTKEY_CHANGED), 1);
@@ -321,8 +321,7 @@ TEST_P(SettingViewTest, Screenshot) {
       dialog(), shell_test::ScreenshotPath(std::string("setting_view_") + GetParam().language)));
   ASSERT_TRUE(CUiDriver::PressHotKey(dialog(), L"switch_camera_hotykey", 'A',
                                      ui::kModControl | ui::kModShift));
-  dynamic_cast<ui::CComboUI*>(CUiDriver::FindControl(dialog(), L"camera_device"))
-      ->OpenDropDown();
+  dynamic_cast<ui::CComboUI*>(CUiDriver::FindControl(dialog(), L"camera_device"))->OpenDropDown();
   EXPECT_TRUE(shell_test::SaveScreen(std::string("setting_view_open_list_") + GetParam().language));
 }
 

@@ -18,9 +18,7 @@ namespace {
 // The tip with its test-only place: over the top of the owner, where the main window puts it.
 class TestTip : public FloatTipWnd {
  public:
-  explicit TestTip(HWND owner) {
-    Create(owner, L"", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, 0);
-  }
+  explicit TestTip(HWND owner) { Create(owner, L"", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, 0); }
   ~TestTip() override { DestroyWindow(GetHWND()); }
   TestTip(const TestTip&) = delete;
   TestTip& operator=(const TestTip&) = delete;
@@ -45,7 +43,6 @@ class FloatTipTest : public shell_test::OwnedWindowTest<TestTip> {
     MoveWindow(window_->GetHWND(), 100 + (1080 - size.cx) / 2, 50 + 60, size.cx, size.cy, TRUE);
     EXPECT_TRUE(shell_test::SaveScreen(ShotName("float_tip_" + name)));
   }
-
 };
 
 }  // namespace
@@ -82,7 +79,8 @@ TEST_P(FloatTipTest, ATextMeasuringTwoHundredFiftyWideGivesATipThreeHundredTenWi
   SIZE measured{};
   for (int wide = 0; wide < 60 && measured.cx != 250; ++wide) {
     for (int narrow = 0; narrow < 20 && measured.cx != 250; ++narrow) {
-      text = std::wstring(static_cast<size_t>(wide), L'n') + std::wstring(static_cast<size_t>(narrow), L'i');
+      text = std::wstring(static_cast<size_t>(wide), L'n') +
+             std::wstring(static_cast<size_t>(narrow), L'i');
       measured = MeasureNoticeText(hwnd, text);
     }
   }
@@ -108,7 +106,8 @@ TEST_P(FloatTipTest, ATextWiderThanFourHundredWrapsAtFourHundred) {
 
 TEST_P(FloatTipTest, ShowingANewTextResizesWithoutMoving) {
   window_->ShowTip(kLongText);
-  MoveWindow(window_->GetHWND(), 300, 120, window_->WindowSize().cx, window_->WindowSize().cy, TRUE);
+  MoveWindow(window_->GetHWND(), 300, 120, window_->WindowSize().cx, window_->WindowSize().cy,
+             TRUE);
   window_->ShowTip(L"OK");
   RECT rect{};
   GetWindowRect(window_->GetHWND(), &rect);
@@ -147,8 +146,7 @@ TEST_P(FloatTipTest, TheTimerHidesTheTipWhenItFires) {
 }
 
 TEST_P(FloatTipTest, Screenshots) {
-  ShowAndShoot(Chinese() ? L"正在测试网络，请稍后..."
-                                                         : L"Network testing, please wait…",
+  ShowAndShoot(Chinese() ? L"正在测试网络，请稍后..." : L"Network testing, please wait…",
                "network_test");
   ShowAndShoot(Chinese()
                    ? L"老师的网络不稳定，视频可能会短暂卡顿，课堂将继续进行，请耐心等待网络恢复。"

@@ -68,9 +68,7 @@ TEST_F(NoticeTextSize, ALongerTextThanFourHundredPixelsWrapsAtFourHundred) {
   EXPECT_GE(measured.cy, 2 * one_line.cy);
 }
 
-TEST_F(NoticeTextSize, AnEmptyTextHasNoWidth) {
-  EXPECT_EQ(MeasureNoticeText(window_, L"").cx, 0);
-}
+TEST_F(NoticeTextSize, AnEmptyTextHasNoWidth) { EXPECT_EQ(MeasureNoticeText(window_, L"").cx, 0); }
 
 TEST_F(NoticeTextSize, AWindowThatIsGoneMeasuresNothing) {
   const HWND gone = window_;

@@ -47,14 +47,15 @@ const wchar_t kServiceFailure[] = L"Lesson code not found";
 class OverlayTest : public shell_test::OwnedWindowTest<TestOverlay> {
  protected:
   std::wstring UnstableText() const {
-    return Chinese() ? L"网络不稳定，不符合上课条件" : L"Network unstable, unable to proceed to lesson";
+    return Chinese() ? L"网络不稳定，不符合上课条件"
+                     : L"Network unstable, unable to proceed to lesson";
   }
   std::wstring LongText() const {
-    return Chinese() ? L"登录失败：上课码不存在或课程已经结束，请向老师确认上课码后重新输入，谢谢配合。"
-                     : L"Login failed: the lesson code does not exist or the lesson is over. "
-                       L"Please ask your teacher for the code and try again.";
+    return Chinese()
+               ? L"登录失败：上课码不存在或课程已经结束，请向老师确认上课码后重新输入，谢谢配合。"
+               : L"Login failed: the lesson code does not exist or the lesson is over. "
+                 L"Please ask your teacher for the code and try again.";
   }
-
 };
 
 }  // namespace

@@ -60,9 +60,7 @@ class SkinTest : public ::testing::TestWithParam<Skin> {
   void TearDown() override { owner_.reset(); }
   bool Chinese() const { return std::string(GetParam().language) == "cn"; }
   // The name of a screenshot of this skin.
-  std::string ShotName(const std::string& what) const {
-    return what + "_" + GetParam().language;
-  }
+  std::string ShotName(const std::string& what) const { return what + "_" + GetParam().language; }
 
   std::unique_ptr<OwnerWindow> owner_;
 };

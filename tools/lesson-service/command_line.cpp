@@ -168,10 +168,10 @@ class Command {
 
   int SetConfig(const std::vector<std::string>& arguments) {
     Options options;
-    if (auto error = ParseOptions(arguments,
-                                  {"--db", "--app-id", "--new-version", "--update",
-                                   "--update-message", "--update-url"},
-                                  {}, options)) {
+    if (auto error = ParseOptions(
+            arguments,
+            {"--db", "--app-id", "--new-version", "--update", "--update-message", "--update-url"},
+            {}, options)) {
       return Fail(*error);
     }
     std::unique_ptr<LessonStore> store = OpenStore(options);

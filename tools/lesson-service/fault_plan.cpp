@@ -29,7 +29,7 @@ std::optional<std::string> AddFault(FaultPlan& plan, const std::string& given) {
 
   Fault fault;
   static const std::map<std::string, FaultKind> kPlain = {
-      {"stall", FaultKind::kStall},   {"garbage", FaultKind::kGarbage},
+      {"stall", FaultKind::kStall},       {"garbage", FaultKind::kGarbage},
       {"mistyped", FaultKind::kMistyped}, {"huge", FaultKind::kHuge},
       {"redirect", FaultKind::kRedirect}, {"redirect-loop", FaultKind::kRedirectLoop},
       {"cut", FaultKind::kCut},           {"trickle", FaultKind::kTrickle}};

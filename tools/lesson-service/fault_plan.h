@@ -7,19 +7,19 @@
 #include <string>
 
 enum class FaultKind {
-  kDelay,     // answer normally after `number` milliseconds
-  kStall,     // accept the request, then send nothing until the service stops
-  kStatus,    // HTTP status `number` with an HTML body
-  kGarbage,   // a body that is not JSON
-  kMistyped,  // the right keys with values of the wrong JSON types
-  kHuge,      // a body over 8 MiB
-  kRedirect,  // 307 to the same path under /redirected, which answers normally
+  kDelay,         // answer normally after `number` milliseconds
+  kStall,         // accept the request, then send nothing until the service stops
+  kStatus,        // HTTP status `number` with an HTML body
+  kGarbage,       // a body that is not JSON
+  kMistyped,      // the right keys with values of the wrong JSON types
+  kHuge,          // a body over 8 MiB
+  kRedirect,      // 307 to the same path under /redirected, which answers normally
   kRedirectLoop,  // 307 to the same path again, for ever
   kRedirectTo,    // 307 to `text`, an address anywhere
   kTrickle,       // the right reply, one byte a second
   kCut,           // the right reply announced whole, then the connection closed halfway
-  kCode,      // a refusal: "code" `number` with a "msg"
-  kBody,      // exactly `text` as the body, status 200
+  kCode,          // a refusal: "code" `number` with a "msg"
+  kBody,          // exactly `text` as the body, status 200
 };
 
 struct Fault {

@@ -20,8 +20,9 @@ std::string InLanguage(const FormFields& fields, const Texts& texts) {
 
 Json::Value Refuse(Refusal refusal, const FormFields& fields) {
   static const Texts kUnknownCode = {"Unknown lesson code", "课程码不存在"};
-  static const Texts kUnknownToken = {"Unknown or expired token, please enter the lesson code again",
-                                      "登录已失效，请重新输入课程码"};
+  static const Texts kUnknownToken = {
+      "Unknown or expired token, please enter the lesson code again",
+      "登录已失效，请重新输入课程码"};
   static const Texts kWrongRole = {"This lesson code is not for this role", "该课程码不属于此角色"};
   static const Texts kUnknownLesson = {"Unknown lesson", "课程不存在"};
   static const Texts kMalformedReport = {"Malformed media log report", "日志参数有误"};
@@ -33,13 +34,27 @@ Json::Value Refuse(Refusal refusal, const FormFields& fields) {
       "本机输入错误课程码的次数过多，请一分钟后再试"};
   const Texts* texts = &kMalformedReport;
   switch (refusal) {
-    case Refusal::kUnknownCode: texts = &kUnknownCode; break;
-    case Refusal::kUnknownToken: texts = &kUnknownToken; break;
-    case Refusal::kWrongRole: texts = &kWrongRole; break;
-    case Refusal::kUnknownLesson: texts = &kUnknownLesson; break;
-    case Refusal::kMalformedReport: texts = &kMalformedReport; break;
-    case Refusal::kMediaServerUnavailable: texts = &kMediaServerUnavailable; break;
-    case Refusal::kTooManyFailedLogins: texts = &kTooManyFailedLogins; break;
+    case Refusal::kUnknownCode:
+      texts = &kUnknownCode;
+      break;
+    case Refusal::kUnknownToken:
+      texts = &kUnknownToken;
+      break;
+    case Refusal::kWrongRole:
+      texts = &kWrongRole;
+      break;
+    case Refusal::kUnknownLesson:
+      texts = &kUnknownLesson;
+      break;
+    case Refusal::kMalformedReport:
+      texts = &kMalformedReport;
+      break;
+    case Refusal::kMediaServerUnavailable:
+      texts = &kMediaServerUnavailable;
+      break;
+    case Refusal::kTooManyFailedLogins:
+      texts = &kTooManyFailedLogins;
+      break;
   }
   return RefusalReply(static_cast<long long>(refusal), InLanguage(fields, *texts));
 }
@@ -65,9 +80,8 @@ std::optional<int32_t> ParseUid(const std::string& text) {
 
 const std::vector<std::string>& ApiPaths() {
   static const std::vector<std::string> kPaths = {
-      request_path::kConfig,        request_path::kLogin,
-      request_path::kTeacherAccess, request_path::kStudentAccess,
-      request_path::kAssistantAccess, request_path::kMediaLog};
+      request_path::kConfig,        request_path::kLogin,           request_path::kTeacherAccess,
+      request_path::kStudentAccess, request_path::kAssistantAccess, request_path::kMediaLog};
   return kPaths;
 }
 
@@ -175,8 +189,8 @@ Json::Value LessonApi::Access(Role role, const FormFields& fields) {
 std::variant<MediaRoom, std::string> LessonApi::ReadyRoom(const Lesson& lesson) {
   MediaRoom room = store_.PlaceLesson(lesson.meeting_id, media_servers_.urls);
   std::vector<std::string> allowed(room.keys.begin(), room.keys.end());
-  if (auto reason = EnsureRoom(room.media_server, media_servers_.admin_key, lesson.channel_name,
-                               allowed)) {
+  if (auto reason =
+          EnsureRoom(room.media_server, media_servers_.admin_key, lesson.channel_name, allowed)) {
     return *reason;
   }
   return room;

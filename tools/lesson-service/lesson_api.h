@@ -35,7 +35,7 @@ enum class Refusal {
 // placed and access replies name no media server.
 struct MediaServers {
   std::vector<std::string> urls;
-  std::string admin_key;  // the one the media servers' VideoRoom plugin is configured with
+  std::string admin_key;        // the one the media servers' VideoRoom plugin is configured with
   std::ostream* log = nullptr;  // why a media server failed, when set
 };
 

@@ -25,12 +25,9 @@ std::string Serialize(const Json::Value& value) {
 }
 
 std::string HtmlErrorPage(int status) {
-  static const std::map<int, const char*> kReasons = {{400, "Bad Request"},
-                                                      {403, "Forbidden"},
-                                                      {404, "Not Found"},
-                                                      {500, "Internal Server Error"},
-                                                      {502, "Bad Gateway"},
-                                                      {503, "Service Unavailable"}};
+  static const std::map<int, const char*> kReasons = {
+      {400, "Bad Request"},           {403, "Forbidden"},   {404, "Not Found"},
+      {500, "Internal Server Error"}, {502, "Bad Gateway"}, {503, "Service Unavailable"}};
   auto known = kReasons.find(status);
   std::string reason = known == kReasons.end() ? "Error" : known->second;
   return "<!DOCTYPE html>\n<html><head><title>" + std::to_string(status) + " " + reason +
@@ -68,9 +65,9 @@ std::string MistypedReply(Json::Value reply) {
 }
 
 std::string RefusalText(const FormFields& fields, long long code) {
-  return WantsChinese(fields) ? "课程服务拒绝了请求（代码 " + std::to_string(code) + "）"
-                              : "The lesson service refused the request (code " +
-                                    std::to_string(code) + ")";
+  return WantsChinese(fields)
+             ? "课程服务拒绝了请求（代码 " + std::to_string(code) + "）"
+             : "The lesson service refused the request (code " + std::to_string(code) + ")";
 }
 
 }  // namespace
@@ -199,25 +196,24 @@ void LessonServer::Handle(const std::string& path, const httplib::Request& reque
       break;
     case FaultKind::kTrickle: {
       auto whole = std::make_shared<std::string>(Serialize(reply()));
-      response.set_content_provider(
-          whole->size(), kJsonType,
-          [this, whole](size_t offset, size_t, httplib::DataSink& sink) {
-            if (offset > 0 && !WaitUnlessStopped(std::chrono::seconds(1))) return false;
-            sink.write(whole->data() + offset, 1);
-            return true;
-          });
+      response.set_content_provider(whole->size(), kJsonType,
+                                    [this, whole](size_t offset, size_t, httplib::DataSink& sink) {
+                                      if (offset > 0 && !WaitUnlessStopped(std::chrono::seconds(1)))
+                                        return false;
+                                      sink.write(whole->data() + offset, 1);
+                                      return true;
+                                    });
       break;
     }
     case FaultKind::kCut: {
       auto whole = std::make_shared<std::string>(Serialize(reply()));
       // Half of the announced length goes out; returning false then drops the connection.
-      response.set_content_provider(
-          whole->size(), kJsonType,
-          [whole](size_t offset, size_t, httplib::DataSink& sink) {
-            if (offset > 0) return false;
-            sink.write(whole->data(), whole->size() / 2);
-            return true;
-          });
+      response.set_content_provider(whole->size(), kJsonType,
+                                    [whole](size_t offset, size_t, httplib::DataSink& sink) {
+                                      if (offset > 0) return false;
+                                      sink.write(whole->data(), whole->size() / 2);
+                                      return true;
+                                    });
       break;
     }
     case FaultKind::kCode:

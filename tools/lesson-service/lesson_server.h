@@ -33,8 +33,8 @@ class LessonServer {
   void Stop();
 
  private:
-  void Handle(const std::string& path, const httplib::Request& request,
-              httplib::Response& response, bool apply_faults);
+  void Handle(const std::string& path, const httplib::Request& request, httplib::Response& response,
+              bool apply_faults);
   // Waits until the deadline or Stop; false when stopped.
   bool WaitUnlessStopped(std::chrono::milliseconds duration);
 

@@ -54,13 +54,13 @@ class Statement {
   }
 
   Statement& Bind(const std::string& text) {
-    Check(sqlite3_bind_blob(statement_.get(), ++bound_, text.data(),
-                            static_cast<int>(text.size()), SQLITE_TRANSIENT));
+    Check(sqlite3_bind_blob(statement_.get(), ++bound_, text.data(), static_cast<int>(text.size()),
+                            SQLITE_TRANSIENT));
     return *this;
   }
   Statement& BindText(const std::string& text) {
-    Check(sqlite3_bind_text(statement_.get(), ++bound_, text.data(),
-                            static_cast<int>(text.size()), SQLITE_TRANSIENT));
+    Check(sqlite3_bind_text(statement_.get(), ++bound_, text.data(), static_cast<int>(text.size()),
+                            SQLITE_TRANSIENT));
     return *this;
   }
   Statement& Bind(int64_t number) {
@@ -140,9 +140,12 @@ Participant ReadParticipant(Statement& row) {
 
 const char* RoleName(Role role) {
   switch (role) {
-    case Role::kTeacher: return "teacher";
-    case Role::kStudent: return "student";
-    case Role::kAssistant: return "assistant";
+    case Role::kTeacher:
+      return "teacher";
+    case Role::kStudent:
+      return "student";
+    case Role::kAssistant:
+      return "assistant";
   }
   return "assistant";
 }
@@ -156,19 +159,21 @@ const std::string& MediaRoom::KeyOf(Role role) const {
 
 int32_t Lesson::UidOf(Role role) const {
   switch (role) {
-    case Role::kTeacher: return teacher_uid;
-    case Role::kStudent: return student_uid;
-    case Role::kAssistant: return assistant_uid;
+    case Role::kTeacher:
+      return teacher_uid;
+    case Role::kStudent:
+      return student_uid;
+    case Role::kAssistant:
+      return assistant_uid;
   }
   return assistant_uid;
 }
 
-std::variant<std::unique_ptr<LessonStore>, std::string> LessonStore::Open(
-    const std::string& path) {
+std::variant<std::unique_ptr<LessonStore>, std::string> LessonStore::Open(const std::string& path) {
   sqlite3* raw = nullptr;
-  int result = sqlite3_open_v2(path.c_str(), &raw,
-                               SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                               nullptr);
+  int result =
+      sqlite3_open_v2(path.c_str(), &raw,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
   SqliteHandle db(raw);
   if (result != SQLITE_OK) {
     return "cannot open " + path + ": " + (raw ? sqlite3_errmsg(raw) : sqlite3_errstr(result));
@@ -233,8 +238,7 @@ CreatedLesson LessonStore::CreateLesson(const LessonOptions& options) {
     for (std::string& code : created.codes) code = RandomDigits(8);
     try {
       Transaction transaction(db_.get());
-      Statement(db_.get(),
-                "INSERT INTO lessons VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+      Statement(db_.get(), "INSERT INTO lessons VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
           .BindText(lesson.meeting_id)
           .BindText(lesson.channel_name)
           .BindText(lesson.signaling_key)
@@ -264,8 +268,9 @@ CreatedLesson LessonStore::CreateLesson(const LessonOptions& options) {
 
 std::optional<Lesson> LessonStore::LessonById(const std::string& meeting_id) {
   std::lock_guard<std::mutex> lock(mutex_);
-  Statement row(db_.get(), (std::string("SELECT ") + kLessonColumns +
-                            " FROM lessons WHERE meeting_id = ?").c_str());
+  Statement row(
+      db_.get(),
+      (std::string("SELECT ") + kLessonColumns + " FROM lessons WHERE meeting_id = ?").c_str());
   row.BindText(meeting_id);
   if (!row.Step()) return std::nullopt;
   Lesson lesson;
@@ -284,9 +289,15 @@ std::optional<Lesson> LessonStore::LessonById(const std::string& meeting_id) {
   while (uids.Step()) {
     auto uid = static_cast<int32_t>(uids.Number(1));
     switch (static_cast<Role>(uids.Number(0))) {
-      case Role::kTeacher: lesson.teacher_uid = uid; break;
-      case Role::kStudent: lesson.student_uid = uid; break;
-      case Role::kAssistant: lesson.assistant_uid = uid; break;
+      case Role::kTeacher:
+        lesson.teacher_uid = uid;
+        break;
+      case Role::kStudent:
+        lesson.student_uid = uid;
+        break;
+      case Role::kAssistant:
+        lesson.assistant_uid = uid;
+        break;
     }
   }
   return lesson;
@@ -294,8 +305,9 @@ std::optional<Lesson> LessonStore::LessonById(const std::string& meeting_id) {
 
 std::optional<Participant> LessonStore::ParticipantByCode(const std::string& code) {
   std::lock_guard<std::mutex> lock(mutex_);
-  Statement row(db_.get(), (std::string("SELECT ") + kParticipantColumns +
-                            " FROM participants WHERE code = ?").c_str());
+  Statement row(
+      db_.get(),
+      (std::string("SELECT ") + kParticipantColumns + " FROM participants WHERE code = ?").c_str());
   row.BindText(code);
   if (!row.Step()) return std::nullopt;
   return ReadParticipant(row);
@@ -305,7 +317,8 @@ std::optional<Participant> LessonStore::ParticipantByToken(const std::string& to
   if (token.empty()) return std::nullopt;
   std::lock_guard<std::mutex> lock(mutex_);
   Statement row(db_.get(), (std::string("SELECT ") + kParticipantColumns +
-                            " FROM participants WHERE token = ?").c_str());
+                            " FROM participants WHERE token = ?")
+                               .c_str());
   row.BindText(token);
   if (!row.Step()) return std::nullopt;
   return ReadParticipant(row);
@@ -360,11 +373,10 @@ MediaRoom LessonStore::PlaceLesson(const std::string& meeting_id,
     Statement counts(db_.get(), "SELECT media_server, COUNT(*) FROM rooms GROUP BY media_server");
     while (counts.Step()) lessons_on[counts.Text(0)] = counts.Number(1);
   }
-  room.media_server = *std::min_element(
-      media_servers.begin(), media_servers.end(),
-      [&lessons_on](const std::string& a, const std::string& b) {
-        return lessons_on[a] < lessons_on[b];
-      });
+  room.media_server = *std::min_element(media_servers.begin(), media_servers.end(),
+                                        [&lessons_on](const std::string& a, const std::string& b) {
+                                          return lessons_on[a] < lessons_on[b];
+                                        });
   if (placed) {
     Statement(db_.get(), "UPDATE rooms SET media_server = ? WHERE meeting_id = ?")
         .BindText(room.media_server)

@@ -41,10 +41,9 @@ std::optional<std::string> IdOf(const Json::Value& reply) {
   return "/" + std::to_string(id.asUInt64());
 }
 
-std::string Refused(const std::string& url, const std::string& request,
-                    const Json::Value& answer) {
-  if (!answer.isMember("error")) return url + ": unexpected answer to " + request + ": " +
-                                        Serialize(answer);
+std::string Refused(const std::string& url, const std::string& request, const Json::Value& answer) {
+  if (!answer.isMember("error"))
+    return url + ": unexpected answer to " + request + ": " + Serialize(answer);
   return url + ": " + request + " refused: " + answer["error"].asString() + " (" +
          std::to_string(answer["error_code"].asInt()) + ")";
 }
@@ -108,7 +107,7 @@ std::variant<std::unique_ptr<JanusSession>, std::string> JanusSession::Open(
 std::string JanusSession::NextTransaction() { return "q" + std::to_string(++transactions_); }
 
 std::variant<Json::Value, std::string> JanusSession::Post(const std::string& below,
-                                                         Json::Value message) {
+                                                          Json::Value message) {
   message["transaction"] = NextTransaction();
   httplib::Result result =
       client_->Post((address_.path + below).c_str(), Serialize(message), "application/json");
@@ -120,8 +119,8 @@ std::variant<Json::Value, std::string> JanusSession::Post(const std::string& bel
   std::optional<Json::Value> reply = ParseJson(result->body);
   if (!reply || !reply->isObject()) return url_ + ": the reply is not a JSON object";
   if ((*reply)["janus"].asString() == "error") {
-    return url_ + ": " + message["janus"].asString() + " failed: " +
-           (*reply)["error"]["reason"].asString();
+    return url_ + ": " + message["janus"].asString() +
+           " failed: " + (*reply)["error"]["reason"].asString();
   }
   return *reply;
 }
@@ -141,7 +140,7 @@ std::variant<Json::Value, std::string> JanusSession::Ask(const Json::Value& body
 }
 
 std::variant<Json::Value, std::string> JanusSession::WaitForEvent(const std::string& transaction,
-                                                                 const std::string& request) {
+                                                                  const std::string& request) {
   const std::string poll = address_.path + session_path_ + "?maxev=1";
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kReplySeconds);
   while (std::chrono::steady_clock::now() < deadline) {

@@ -28,7 +28,8 @@ rtc::Rect Part(bool right) {
 void BM_MovedPartFirstFrame(benchmark::State& state) {
   std::atomic<bool> right{false};
   std::string error;
-  auto screen = rtc::OpenPartCapture(kPicture, 320, 240, 15, [&] { return Part(right); }, error);
+  auto screen = rtc::OpenPartCapture(
+      kPicture, 320, 240, 15, [&] { return Part(right); }, error);
   if (!screen) {
     state.SkipWithError(error.c_str());
     return;

@@ -76,7 +76,10 @@ void BM_PostFromAnotherThreadToHandler(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * batch);
 }
-BENCHMARK(BM_PostFromAnotherThreadToHandler)->Arg(100000)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PostFromAnotherThreadToHandler)
+    ->Arg(100000)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 void BM_PostToHandlerLatencyIdle(benchmark::State& state) {
   HWND window = BenchWindow();
@@ -112,15 +115,21 @@ void BM_PostToHandlerLatencyIdle(benchmark::State& state) {
   poster.join();
   std::sort(latencies.begin(), latencies.end());
   auto at = [&](double fraction) {
-    return latencies.empty() ? 0.0
-                             : static_cast<double>(latencies[static_cast<size_t>(fraction * (latencies.size() - 1))]) / 1000.0;
+    return latencies.empty()
+               ? 0.0
+               : static_cast<double>(
+                     latencies[static_cast<size_t>(fraction * (latencies.size() - 1))]) /
+                     1000.0;
   };
   state.counters["p50_us"] = at(0.50);
   state.counters["p99_us"] = at(0.99);
   state.counters["max_us"] = at(1.0);
   g_latencies = nullptr;
 }
-BENCHMARK(BM_PostToHandlerLatencyIdle)->Iterations(5000)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PostToHandlerLatencyIdle)
+    ->Iterations(5000)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

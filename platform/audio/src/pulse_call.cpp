@@ -56,8 +56,8 @@ bool PulseCall::ServeUntil(const std::function<bool()>& done, const char* step) 
       Fail(step, ServerError());
       return false;
     }
-    const auto left = std::chrono::duration_cast<microseconds>(deadline_ -
-                                                               std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<microseconds>(deadline_ - std::chrono::steady_clock::now());
     if (left.count() <= 0) {
       Fail(step, "no answer within " + std::to_string(limit_.count()) + " ms");
       return false;

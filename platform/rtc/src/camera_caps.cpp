@@ -19,7 +19,8 @@ std::vector<Item> Items(const GValue* value, Read read) {
     add(value);
     return items;
   }
-  for (guint i = 0; i < gst_value_list_get_size(value); ++i) add(gst_value_list_get_value(value, i));
+  for (guint i = 0; i < gst_value_list_get_size(value); ++i)
+    add(gst_value_list_get_value(value, i));
   return items;
 }
 
@@ -37,8 +38,8 @@ std::vector<int> Ints(const GstStructure* structure, const char* field, int want
   const GValue* value = gst_structure_get_value(structure, field);
   if (value == nullptr) return {};
   if (GST_VALUE_HOLDS_INT_RANGE(value)) {
-    return {std::clamp(wanted, gst_value_get_int_range_min(value),
-                       gst_value_get_int_range_max(value))};
+    return {
+        std::clamp(wanted, gst_value_get_int_range_min(value), gst_value_get_int_range_max(value))};
   }
   return Items<int>(value, [](const GValue* item) -> std::optional<int> {
     if (!G_VALUE_HOLDS_INT(item)) return std::nullopt;

@@ -11,8 +11,8 @@ namespace rtc {
 
 struct JoinRequest {
   std::string channel;
-  std::string key;  // the lesson's channel key, the room's token
-  uid_t uid = 0;    // 0 lets the channel choose
+  std::string key;           // the lesson's channel key, the room's token
+  uid_t uid = 0;             // 0 lets the channel choose
   std::string media_server;  // the media server's HTTP API address
 };
 
@@ -20,17 +20,16 @@ struct JoinRequest {
 struct LocalMedia {
   bool send_video = false;
   bool send_audio = false;
-  std::string microphone;  // the sound server's source; empty for the virtual tone
-  std::string speaker;     // the sound server's sink; empty for the virtual speaker
+  std::string microphone;   // the sound server's source; empty for the virtual tone
+  std::string speaker;      // the sound server's sink; empty for the virtual speaker
   int record_volume = 100;  // percent
   int playout_volume = 100;
   int width = 640;  // the video profile's size
   int height = 480;
   bool operator==(const LocalMedia& o) const {
-    return send_video == o.send_video && send_audio == o.send_audio &&
-           microphone == o.microphone && speaker == o.speaker &&
-           record_volume == o.record_volume && playout_volume == o.playout_volume &&
-           width == o.width && height == o.height;
+    return send_video == o.send_video && send_audio == o.send_audio && microphone == o.microphone &&
+           speaker == o.speaker && record_volume == o.record_volume &&
+           playout_volume == o.playout_volume && width == o.width && height == o.height;
   }
 };
 

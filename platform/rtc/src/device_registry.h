@@ -1,6 +1,7 @@
 // Every device the engine offers: the machine's own (re-read on each Refresh) that have not
-// failed, followed by the virtual ones of the configuration, each of which can be unplugged and plugged again. It
-// keeps the selection of each kind and reports which devices came and went since the last look.
+// failed, followed by the virtual ones of the configuration, each of which can be unplugged and
+// plugged again. It keeps the selection of each kind and reports which devices came and went since
+// the last look.
 #pragma once
 
 #include <functional>

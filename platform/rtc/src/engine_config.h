@@ -82,7 +82,7 @@ struct EngineConfig {
   std::optional<std::vector<VirtualDevice>> cameras;
   std::optional<std::vector<VirtualDevice>> microphones;
   std::vector<VirtualDevice> speakers;
-  bool real_devices = true;  // V4L2 cameras and PulseAudio devices
+  bool real_devices = true;        // V4L2 cameras and PulseAudio devices
   bool simulated_channel = false;  // the scenario's participants instead of a media server
   // The test pattern carries its capture time (time_code.h), for measuring latency.
   bool pattern_time_code = false;

@@ -64,8 +64,9 @@ class GstCaptureSource final : public VideoSource {
     const char* decoder = mode->media == "image/jpeg" ? "jpegdec ! " : "";
     // The crop may change from frame to frame; the scaler after it keeps the frames' size.
     std::string fit = part_ ? " ! videocrop name=part ! videoscale add-borders=true"
-                              " ! video/x-raw,width=" + std::to_string(width) +
-                                  ",height=" + std::to_string(height) + ",pixel-aspect-ratio=1/1"
+                              " ! video/x-raw,width=" +
+                                  std::to_string(width) + ",height=" + std::to_string(height) +
+                                  ",pixel-aspect-ratio=1/1"
                             : "";
     GstElement* decode = Parse("capsfilter caps=\"" + CapsOfMode(*mode) + "\" ! " + decoder +
                                    "videoconvert ! video/x-raw,format=BGRx" + fit +

@@ -45,8 +45,9 @@ RtcEngineImpl::RtcEngineImpl(EngineOptions options)
                                if (watching_) timeline_.After(0, [this] { WatchDevices(); });
                              })
                            : nullptr),
-      devices_(config_,
-               [this] { return machine_devices_ ? machine_devices_->Current() : MachineDevices{}; }),
+      devices_(
+          config_,
+          [this] { return machine_devices_ ? machine_devices_->Current() : MachineDevices{}; }),
       parameters_([this](const std::string& key, const Json::Value& value) {
         return ApplyParameter(key, value);
       }),
@@ -61,10 +62,10 @@ RtcEngineImpl::RtcEngineImpl(EngineOptions options)
     channel_ = std::make_unique<NetworkChannel>(clock_, timeline_, sink_, video_);
   }
   const char* server = std::getenv("QUORVEL_MEDIA_SERVER");
-  default_media_server_ = server != nullptr && *server != '\0'
-                              ? std::string(server)
-                              : "http://" + options.probe_target.host + ":" + kMediaServerPort +
-                                    "/janus";
+  default_media_server_ =
+      server != nullptr && *server != '\0'
+          ? std::string(server)
+          : "http://" + options.probe_target.host + ":" + kMediaServerPort + "/janus";
 }
 
 RtcEngineImpl::~RtcEngineImpl() = default;

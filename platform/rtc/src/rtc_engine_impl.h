@@ -104,8 +104,8 @@ class RtcEngineImpl final : public IRtcEngine, private DeviceSelectionListener {
   // A camera that stopped giving pictures (timed work).
   void OnCameraFailed(const std::string& id, const std::string& why);
   // The end of an open the opener ran for the camera id; ticket tells whether it still counts.
-  void OnCameraOpened(uint64_t ticket, const std::string& id,
-                      std::unique_ptr<VideoSource> source, const std::string& error);
+  void OnCameraOpened(uint64_t ticket, const std::string& id, std::unique_ptr<VideoSource> source,
+                      const std::string& error);
   // A new local source, and any camera still opening no longer counts (engine lock held).
   void SetLocalSourceLocked(std::unique_ptr<VideoSource> source);
   void OpenCameraLocked(const DeviceInfo& camera);
@@ -161,7 +161,7 @@ class RtcEngineImpl final : public IRtcEngine, private DeviceSelectionListener {
   std::string default_media_server_;  // on the lesson service's host
   bool screen_capturing_ = false;
   int screen_rate_ = VideoPipeline::kFramesPerSecond;
-  std::string local_camera_id_;  // the camera the local video shows; empty when none
+  std::string local_camera_id_;       // the camera the local video shows; empty when none
   uint64_t local_source_ticket_ = 0;  // one more with each local source, opened or asked for
   Timeline::TaskId volume_task_ = 0;
   // Read by the channel's statistics without the engine's lock.

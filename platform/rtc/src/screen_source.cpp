@@ -118,8 +118,8 @@ class WindowScreenSource final : public VideoSource {
   int ticks_per_frame_;
   int width_;
   int height_;
-  RECT shown_{};          // the region of the frame being composed
-  VideoFrame composed_;   // at the region's size, before it is fitted
+  RECT shown_{};         // the region of the frame being composed
+  VideoFrame composed_;  // at the region's size, before it is fitted
 };
 
 // The X server's own picture of the whole screen, through shared memory (the display is

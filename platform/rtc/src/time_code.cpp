@@ -28,8 +28,8 @@ int Luma(uint32_t pixel) {
 uint32_t TimeCodeNow() {
   timespec now{};
   ::clock_gettime(CLOCK_MONOTONIC, &now);
-  const uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u +
-                      static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+  const uint64_t ms =
+      static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
   return static_cast<uint32_t>(ms) & kTimeCodeMask;
 }
 

@@ -163,9 +163,9 @@ std::vector<VideoPipeline::Turn> VideoPipeline::TakeTurns() {
   for (auto& [uid, stream] : remotes_) {
     if (stream.paused) continue;
     auto canvas = remote_canvases_.find(uid);
-    turns.push_back(take(uid, stream,
-                         canvas == remote_canvases_.end() ? std::nullopt
-                                                          : std::optional<Canvas>(canvas->second)));
+    turns.push_back(take(
+        uid, stream,
+        canvas == remote_canvases_.end() ? std::nullopt : std::optional<Canvas>(canvas->second)));
   }
   return turns;
 }

@@ -28,8 +28,7 @@ std::optional<long long> ParseNumber(const std::wstring& text) {
 }
 
 // Each number clamped to the layout's range; in_range tells whether all already were.
-std::optional<LayoutValue<std::vector<LONG>>> ParseLengths(const std::wstring& text,
-                                                           size_t count) {
+std::optional<LayoutValue<std::vector<LONG>>> ParseLengths(const std::wstring& text, size_t count) {
   LayoutValue<std::vector<LONG>> values{{}, true};
   size_t start = 0;
   for (;;) {

@@ -17,8 +17,8 @@ std::optional<bool> ParseBool(const std::wstring& text);
 constexpr long kLayoutLimit = 16384;
 template <typename T>
 struct LayoutValue {
-  T value;         // clamped
-  bool in_range;   // false when a number had to be clamped: the loader reports it
+  T value;        // clamped
+  bool in_range;  // false when a number had to be clamped: the loader reports it
 };
 // One length or offset.
 std::optional<LayoutValue<int>> ParseLength(const std::wstring& text);

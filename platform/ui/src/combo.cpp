@@ -16,8 +16,8 @@ constexpr int kVisibleItems = 8;
 constexpr int kItemTextInset = 6;
 constexpr int kScrollBarWidth = 10;
 constexpr int kMinThumb = 16;
-constexpr int kWheelItems = 3;  // items scrolled by one notch of the wheel
-constexpr int kArrowWidth = 20;   // the closed box's drop-down arrow
+constexpr int kWheelItems = 3;   // items scrolled by one notch of the wheel
+constexpr int kArrowWidth = 20;  // the closed box's drop-down arrow
 
 // Items line up with the closed box's text.
 int ItemTextInset(const CComboUI& combo) {
@@ -201,11 +201,11 @@ void CComboWnd::Open() {
   const bool scrolls = ContentHeight() > shown_height;
   const int height = shown_height + 2;
   const int wanted = longest + 2 * ItemTextInset(owner_) + 2 + (scrolls ? kScrollBarWidth : 0);
-  const int width = std::min<int>(std::max<int>(bottom_right.x - top_left.x, wanted),
-                                  work.right - work.left);
+  const int width =
+      std::min<int>(std::max<int>(bottom_right.x - top_left.x, wanted), work.right - work.left);
   const int x = std::clamp<int>(top_left.x, work.left, work.right - width);
-  const bool above = bottom_right.y + height > work.bottom &&
-                     top_left.y - work.top > work.bottom - bottom_right.y;
+  const bool above =
+      bottom_right.y + height > work.bottom && top_left.y - work.top > work.bottom - bottom_right.y;
   const int y = above ? top_left.y - height : bottom_right.y;
   Create(owner_window, L"", WS_POPUP, WS_EX_TOOLWINDOW, x, y, width, height);
   hot_item_ = owner_.GetCurSel();

@@ -53,7 +53,7 @@ class CComboWnd : public CWindowWnd {
   CComboUI& owner_;
   CPaintManagerUI manager_;
   int hot_item_ = -1;
-  int scroll_ = 0;  // pixels of the items scrolled away above the top
+  int scroll_ = 0;        // pixels of the items scrolled away above the top
   int drag_from_y_ = -1;  // where a drag of the scroll bar's thumb started, or -1
   int drag_from_scroll_ = 0;
   bool closing_ = false;

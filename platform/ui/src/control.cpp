@@ -344,7 +344,7 @@ CUiString CControlUI::GetHoverText() const {
   if (text.empty() || (text_align_ & kAlignWordBreak) != 0) return CUiString();
   const RECT area = TextArea();
   return TextWidth(text, manager_->GetFont(font_)) > area.right - area.left ? GetText()
-                                                                             : CUiString();
+                                                                            : CUiString();
 }
 
 void CControlUI::Notify(LPCTSTR type, WPARAM wParam, LPARAM lParam) {

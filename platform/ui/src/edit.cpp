@@ -129,8 +129,8 @@ void CEditUI::MoveCaretByKey(int to, bool shift) {
 void CEditUI::OfferSelection() const {
   if (caret_ == anchor_) return;
   const int start = GetSelectionStart();
-  win::OfferPrimarySelection(
-      GetText().str().substr(static_cast<size_t>(start), static_cast<size_t>(GetSelectionEnd() - start)));
+  win::OfferPrimarySelection(GetText().str().substr(
+      static_cast<size_t>(start), static_cast<size_t>(GetSelectionEnd() - start)));
 }
 
 // Where the middle button went down, or over what taking the keyboard selected (a placeholder).
@@ -183,13 +183,13 @@ void CEditUI::OnKey(WPARAM key, WORD modifiers) {
   const int length = GetText().GetLength();
   switch (key) {
     case VK_LEFT:
-      MoveCaretByKey(word ? PreviousWordStart(GetText().str(), caret_)
+      MoveCaretByKey(word                          ? PreviousWordStart(GetText().str(), caret_)
                      : !shift && caret_ != anchor_ ? GetSelectionStart()
                                                    : caret_ - 1,
                      shift);
       break;
     case VK_RIGHT:
-      MoveCaretByKey(word ? NextWordStart(GetText().str(), caret_)
+      MoveCaretByKey(word                          ? NextWordStart(GetText().str(), caret_)
                      : !shift && caret_ != anchor_ ? GetSelectionEnd()
                                                    : caret_ + 1,
                      shift);
@@ -217,8 +217,9 @@ void CEditUI::OnKey(WPARAM key, WORD modifiers) {
     case 'X':
       if ((modifiers & kModControl) != 0 && caret_ != anchor_) {
         const int start = GetSelectionStart();
-        CopyTextToClipboard(PaintWindow(), GetText().str().substr(static_cast<size_t>(start),
-                                                                  static_cast<size_t>(GetSelectionEnd() - start)));
+        CopyTextToClipboard(PaintWindow(),
+                            GetText().str().substr(static_cast<size_t>(start),
+                                                   static_cast<size_t>(GetSelectionEnd() - start)));
         if (key == 'X') DeleteSelection();
       }
       break;

@@ -22,8 +22,7 @@ void CollectFocusable(CControlUI& control, std::vector<CControlUI*>& out) {
 
 RECT MarkRect(const CControlUI& control) {
   const RECT& pos = control.GetPos();
-  return RECT{pos.left - kMarkGap, pos.top - kMarkGap, pos.right + kMarkGap,
-              pos.bottom + kMarkGap};
+  return RECT{pos.left - kMarkGap, pos.top - kMarkGap, pos.right + kMarkGap, pos.bottom + kMarkGap};
 }
 
 }  // namespace

@@ -25,8 +25,8 @@ bool FitsSurface(unsigned long width, unsigned long height) {
 
 DecodedImage TooLarge(unsigned long width, unsigned long height) {
   return Broken(L"an image of " + std::to_wstring(width) + L" x " + std::to_wstring(height) +
-                L" pixels, over the limit of " + std::to_wstring(kMaxImageSide) +
-                L" a side and " + std::to_wstring(kMaxImagePixels) + L" pixels");
+                L" pixels, over the limit of " + std::to_wstring(kMaxImageSide) + L" a side and " +
+                std::to_wstring(kMaxImagePixels) + L" pixels");
 }
 
 struct PngReader {
@@ -58,7 +58,8 @@ DecodedImage DecodePng(const std::string& bytes) {
   if (width == 0 || height == 0) return Broken(L"a broken PNG");
   if (!FitsSurface(width, height)) return TooLarge(width, height);
   PngReader reader{bytes};
-  handles::CairoSurfacePtr surface(cairo_image_surface_create_from_png_stream(&ReadPngBytes, &reader));
+  handles::CairoSurfacePtr surface(
+      cairo_image_surface_create_from_png_stream(&ReadPngBytes, &reader));
   if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return Broken(L"a broken PNG");
   return DecodedImage{std::move(surface), {}};
 }

@@ -107,9 +107,8 @@ class Loader {
   std::unique_ptr<CControlUI> BuildControl(const pugi::xml_node& node, int depth) {
     const std::wstring kind = Widen(node.name());
     if (depth > kMaxNesting) {
-      Problem(node.offset_debug(), L"controls nested deeper than " +
-                                       std::to_wstring(kMaxNesting) + L" levels; '" + kind +
-                                       L"' and what it holds ignored");
+      Problem(node.offset_debug(), L"controls nested deeper than " + std::to_wstring(kMaxNesting) +
+                                       L" levels; '" + kind + L"' and what it holds ignored");
       return nullptr;
     }
     std::unique_ptr<CControlUI> control = CreateControl(kind);

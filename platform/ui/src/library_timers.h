@@ -9,7 +9,7 @@ namespace ui {
 
 constexpr UINT_PTR kToolTipTimer = 4101;  // the hover delay before a tooltip shows
 constexpr UINT kToolTipDelayMs = 500;
-constexpr UINT_PTR kCaretTimer = 4102;    // an edit field's caret blink
+constexpr UINT_PTR kCaretTimer = 4102;  // an edit field's caret blink
 constexpr UINT kCaretBlinkMs = 530;
 
 }  // namespace ui

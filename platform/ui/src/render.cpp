@@ -80,7 +80,8 @@ LoadedImage LoadSkinImage(const ResourceLocation& where, const std::wstring& nam
   return LoadedImage{found->second.first.get(), found->second.second};
 }
 
-handles::PangoLayoutPtr MakeTextLayout(cairo_t* cr, const std::wstring& text, const FontInfo& font) {
+handles::PangoLayoutPtr MakeTextLayout(cairo_t* cr, const std::wstring& text,
+                                       const FontInfo& font) {
   handles::PangoLayoutPtr layout(pango_cairo_create_layout(cr != nullptr ? cr : MeasuringCairo()));
   PangoFontDescription* description = MakeFontDescription(font);
   pango_layout_set_font_description(layout.get(), description);

@@ -30,17 +30,15 @@ CToolTipWnd::~CToolTipWnd() {
   if (GetHWND() != nullptr) DestroyWindow(GetHWND());
 }
 
-void CToolTipWnd::ShowAt(HWND owner, const std::wstring& text, const FontInfo& font,
-                         POINT screen) {
-  if (GetHWND() == nullptr &&
-      Create(owner, L"", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 1, 1) == nullptr)
+void CToolTipWnd::ShowAt(HWND owner, const std::wstring& text, const FontInfo& font, POINT screen) {
+  if (GetHWND() == nullptr && Create(owner, L"", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 1, 1) == nullptr)
     return;
   MONITORINFO monitor{};
   monitor.cbSize = sizeof(monitor);
   GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &monitor);
   const RECT work = monitor.rcWork;
-  const int width = std::min<int>(TextWidth(text, font) + 2 * kPaddingX + 2,
-                                  work.right - work.left);
+  const int width =
+      std::min<int>(TextWidth(text, font) + 2 * kPaddingX + 2, work.right - work.left);
   const int height = font.size + 2 * kPaddingY + 4;
   int x = std::clamp<int>(screen.x, work.left, work.right - width);
   int y = screen.y + kCursorGap;

@@ -126,7 +126,8 @@ void CWindowWnd::Close(UINT code) {
 
 void CWindowWnd::SetIcon(UINT resource_id) {
   if (window_ == nullptr) return;
-  HICON icon = LoadIconW(CPaintManagerUI::GetInstance(), MAKEINTRESOURCEW(static_cast<int>(resource_id)));
+  HICON icon =
+      LoadIconW(CPaintManagerUI::GetInstance(), MAKEINTRESOURCEW(static_cast<int>(resource_id)));
   SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }

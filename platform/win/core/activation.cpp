@@ -45,14 +45,16 @@ HWND FindWindowW(LPCWSTR class_name, LPCWSTR window_name) {
     for (HWND handle : model.top_levels) {
       Window* window = model.Find(handle);
       if (window == nullptr || window->destroying) continue;
-      if (class_name != nullptr && win::core::LowerCase(window->class_name) != wanted_class) continue;
+      if (class_name != nullptr && win::core::LowerCase(window->class_name) != wanted_class)
+        continue;
       if (window_name != nullptr && window->title != window_name) continue;
       return handle;
     }
   }
   if (class_name == nullptr) return nullptr;
   const std::wstring title = window_name == nullptr ? L"" : window_name;
-  auto foreign = win::core::TheBackend().FindForeign(class_name, window_name == nullptr ? nullptr : &title);
+  auto foreign =
+      win::core::TheBackend().FindForeign(class_name, window_name == nullptr ? nullptr : &title);
   return foreign ? HandleForForeign(*foreign) : nullptr;
 }
 
@@ -82,7 +84,8 @@ BOOL SetForegroundWindow(HWND handle) {
   win::core::SyncNative(handle);
   win::core::TheBackend().Activate(handle);
   if (previous != handle) {
-    if (previous != nullptr) SendMessageW(previous, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(handle));
+    if (previous != nullptr)
+      SendMessageW(previous, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(handle));
     SendMessageW(handle, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(previous));
   }
   return TRUE;
@@ -112,7 +115,8 @@ HWND SetFocus(HWND handle) {
     if (previous == handle) return previous;
     model.focus = handle;
   }
-  if (previous != nullptr) SendMessageW(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(handle), 0);
+  if (previous != nullptr)
+    SendMessageW(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(handle), 0);
   if (handle != nullptr) SendMessageW(handle, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
   return previous;
 }

@@ -110,7 +110,9 @@ int GetObjectW(HGDIOBJ object, int size, LPVOID buffer) {
   return sizeof(LOGFONTW);
 }
 
-COLORREF SetTextColor(HDC dc, COLORREF color) { return Exchange(dc, &DeviceContext::text_color, color); }
+COLORREF SetTextColor(HDC dc, COLORREF color) {
+  return Exchange(dc, &DeviceContext::text_color, color);
+}
 
 COLORREF SetBkColor(HDC dc, COLORREF color) {
   return Exchange(dc, &DeviceContext::background_color, color);
@@ -121,7 +123,8 @@ int SetBkMode(HDC dc, int mode) { return Exchange(dc, &DeviceContext::background
 int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
   if (text == nullptr || rect == nullptr) return 0;
   HFONT font_handle = nullptr;
-  if (!win::core::WithContext(dc, [&](DeviceContext& context) { font_handle = context.font; })) return 0;
+  if (!win::core::WithContext(dc, [&](DeviceContext& context) { font_handle = context.font; }))
+    return 0;
   auto font = win::core::FontOf(font_handle);
   LOGFONTW description = font ? *font : win::core::DefaultGuiFont();
   win::core::TextRequest request{&description, TextOf(text, count), format, *rect};

@@ -81,7 +81,8 @@ std::optional<Region> AdoptRegion(HRGN region) {
   Tables& tables = TheTables();
   std::lock_guard<std::mutex> lock(tables.objects_mutex);
   auto it = tables.objects.find(reinterpret_cast<std::uintptr_t>(region));
-  if (it == tables.objects.end() || !std::holds_alternative<Region>(it->second)) return std::nullopt;
+  if (it == tables.objects.end() || !std::holds_alternative<Region>(it->second))
+    return std::nullopt;
   Region adopted = std::get<Region>(it->second);
   tables.objects.erase(it);
   return adopted;

@@ -193,8 +193,7 @@ BOOL MoveWindow(HWND handle, int x, int y, int width, int height, BOOL repaint) 
                       SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
 }
 
-BOOL SetWindowPos(HWND handle, HWND insert_after, int x, int y, int width, int height,
-                  UINT flags) {
+BOOL SetWindowPos(HWND handle, HWND insert_after, int x, int y, int width, int height, UINT flags) {
   bool exists = false;
   if (auto foreign = win::core::ForeignIdOf(handle, &exists)) {
     if ((flags & SWP_NOZORDER) == 0) win::core::TheBackend().RaiseForeign(*foreign);

@@ -39,8 +39,9 @@ void ForgetHotKeys(HWND window) {
   {
     Registry& registry = TheRegistry();
     std::lock_guard<std::mutex> lock(registry.mutex);
-    auto moved = std::stable_partition(registry.keys.begin(), registry.keys.end(),
-                                       [window](const HotKey& key) { return key.window != window; });
+    auto moved =
+        std::stable_partition(registry.keys.begin(), registry.keys.end(),
+                              [window](const HotKey& key) { return key.window != window; });
     released.assign(moved, registry.keys.end());
     registry.keys.erase(moved, registry.keys.end());
   }

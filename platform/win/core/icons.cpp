@@ -53,9 +53,11 @@ bool Decode(const IconPicture& picture, IconImage& image) {
   image.height = cairo_image_surface_get_height(surface.get());
   const int stride = cairo_image_surface_get_stride(surface.get());
   const unsigned char* data = cairo_image_surface_get_data(surface.get());
-  image.argb.reserve(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height));
+  image.argb.reserve(static_cast<std::size_t>(image.width) *
+                     static_cast<std::size_t>(image.height));
   for (int y = 0; y < image.height; ++y) {
-    const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    const auto* row =
+        reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
     for (int x = 0; x < image.width; ++x) {
       const std::uint32_t pixel = row[x];
       const std::uint32_t alpha = pixel >> 24;
@@ -109,7 +111,8 @@ HICON LoadIconW(HINSTANCE, LPCWSTR name) {
   auto icon = std::make_unique<win::core::Icon>();
   for (std::size_t i = 0; i < resource->second.count; ++i) {
     win::core::IconImage image{};
-    if (win::core::Decode(resource->second.pictures[i], image)) icon->images.push_back(std::move(image));
+    if (win::core::Decode(resource->second.pictures[i], image))
+      icon->images.push_back(std::move(image));
   }
   if (icon->images.empty()) return nullptr;
   HICON handle = reinterpret_cast<HICON>(icon.get());

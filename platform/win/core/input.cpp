@@ -168,9 +168,12 @@ void UpdateHover(HWND now_over) {
 
 UINT ButtonMessage(MouseButton button, bool down, bool double_click) {
   switch (button) {
-    case MouseButton::Left: return down ? (double_click ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN) : WM_LBUTTONUP;
-    case MouseButton::Right: return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-    case MouseButton::Middle: return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+    case MouseButton::Left:
+      return down ? (double_click ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN) : WM_LBUTTONUP;
+    case MouseButton::Right:
+      return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+    case MouseButton::Middle:
+      return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
   }
   return WM_NULL;
 }
@@ -270,8 +273,8 @@ void RouteMouseWheel(int delta) {
   const POINT screen = TheModel().CachedCursor();
   std::optional<Target> target = Resolve(screen);
   if (!target) return;
-  PostMessageW(target->window, WM_MOUSEWHEEL,
-               MAKEWPARAM(static_cast<int>(MouseKeys()), delta), MAKELPARAM(screen.x, screen.y));
+  PostMessageW(target->window, WM_MOUSEWHEEL, MAKEWPARAM(static_cast<int>(MouseKeys()), delta),
+               MAKELPARAM(screen.x, screen.y));
 }
 
 void SetModifiers(UINT modifiers) { g_modifiers = modifiers; }
@@ -342,7 +345,9 @@ short GetKeyState(int virtual_key) {
   if (virtual_key >= static_cast<int>(VK_LBUTTON) && virtual_key <= static_cast<int>(VK_MBUTTON)) {
     auto& state = win::core::State();
     std::lock_guard<std::mutex> lock(state.mutex);
-    size_t index = virtual_key == static_cast<int>(VK_LBUTTON) ? 0 : (virtual_key == static_cast<int>(VK_RBUTTON) ? 1 : 2);
+    size_t index = virtual_key == static_cast<int>(VK_LBUTTON)
+                       ? 0
+                       : (virtual_key == static_cast<int>(VK_RBUTTON) ? 1 : 2);
     down = state.buttons[index];
   }
   return down ? static_cast<short>(0x8000) : 0;

@@ -10,8 +10,8 @@
 #include "core/thread_queue.h"
 
 using win::core::Model;
-using win::core::ThreadQueue;
 using win::core::TheModel;
+using win::core::ThreadQueue;
 using win::core::Window;
 
 namespace {
@@ -216,8 +216,8 @@ LRESULT DispatchMessageW(const MSG* message) {
     callback(message->hwnd, WM_TIMER, message->wParam, message->time);
     return 0;
   }
-  LRESULT result = win::core::CallProcedure(message->hwnd, message->message, message->wParam,
-                                            message->lParam);
+  LRESULT result =
+      win::core::CallProcedure(message->hwnd, message->message, message->wParam, message->lParam);
   // A procedure that ignores WM_PAINT must not get it again and again.
   if (message->message == WM_PAINT) ValidateRect(message->hwnd, nullptr);
   return result;

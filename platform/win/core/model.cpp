@@ -64,14 +64,16 @@ RECT Model::ScreenRect(const Window& window) const {
 }
 
 bool Model::VisibleChain(const Window& window) const {
-  for (const Window* at = &window; at != nullptr; at = at->is_child() ? Find(at->parent) : nullptr) {
+  for (const Window* at = &window; at != nullptr;
+       at = at->is_child() ? Find(at->parent) : nullptr) {
     if (!at->visible_bit() || at->minimized) return false;
   }
   return true;
 }
 
 bool Model::EnabledChain(const Window& window) const {
-  for (const Window* at = &window; at != nullptr; at = at->is_child() ? Find(at->parent) : nullptr) {
+  for (const Window* at = &window; at != nullptr;
+       at = at->is_child() ? Find(at->parent) : nullptr) {
     if ((at->style & WS_DISABLED) != 0) return false;
   }
   return true;
@@ -136,7 +138,8 @@ void Model::NormalizeZOrder() {
   };
   for (HWND handle : top_levels) {
     const Window* window = Find(handle);
-    bool has_owner = window != nullptr && window->owner != nullptr && Find(window->owner) != nullptr;
+    bool has_owner =
+        window != nullptr && window->owner != nullptr && Find(window->owner) != nullptr;
     if (!has_owner) emit(handle);
   }
   std::stable_partition(ordered.begin(), ordered.end(), [&](HWND handle) {

@@ -44,9 +44,9 @@ struct Window {
   std::wstring title;
   DWORD style = 0;
   DWORD ex_style = 0;
-  HWND parent = nullptr;  // WS_CHILD windows only
-  HWND owner = nullptr;   // top-level windows only
-  RECT rect{};            // the parent's client space for a child, the screen otherwise
+  HWND parent = nullptr;       // WS_CHILD windows only
+  HWND owner = nullptr;        // top-level windows only
+  RECT rect{};                 // the parent's client space for a child, the screen otherwise
   std::vector<HWND> children;  // front to back
   LONG_PTR user_data = 0;
   LONG_PTR id = 0;
@@ -62,7 +62,7 @@ struct Window {
   bool destroying = false;
   bool track_leave = false;
   std::optional<ForeignWindow> foreign;  // a window of another program
-  HICON big_icon = nullptr;    // WM_SETICON's; the screen shows the big one, else the small
+  HICON big_icon = nullptr;  // WM_SETICON's; the screen shows the big one, else the small
   HICON small_icon = nullptr;
 
   bool visible_bit() const { return (style & WS_VISIBLE) != 0; }
@@ -76,7 +76,7 @@ class Model {
  public:
   std::shared_mutex mutex;
   std::unordered_map<HWND, std::unique_ptr<Window>> windows;
-  std::vector<HWND> top_levels;  // z-order, front to back
+  std::vector<HWND> top_levels;                           // z-order, front to back
   std::unordered_map<std::wstring, WindowClass> classes;  // by lower-cased name
   HWND foreground = nullptr;
   HWND focus = nullptr;

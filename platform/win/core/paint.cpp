@@ -67,7 +67,8 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
   }
   win::core::CurrentQueue().DropPaintRequest(window);
   paint->hdc = GetDC(window);
-  paint->fErase = erase && SendMessageW(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(paint->hdc), 0) == 0;
+  paint->fErase =
+      erase && SendMessageW(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(paint->hdc), 0) == 0;
   return paint->hdc;
 }
 

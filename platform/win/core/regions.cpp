@@ -63,7 +63,9 @@ BOOL PtInRegion(HRGN handle, int x, int y) {
   auto region = win::core::RegionOf(handle);
   if (!region) return FALSE;
   return std::any_of(region->rects.begin(), region->rects.end(),
-                     [&](const RECT& rect) { return win::core::Contains(rect, POINT{x, y}); })
+                     [&](const RECT& rect) {
+                       return win::core::Contains(rect, POINT{x, y});
+                     })
              ? TRUE
              : FALSE;
 }

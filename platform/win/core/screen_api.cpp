@@ -76,7 +76,8 @@ HMONITOR MonitorFromWindow(HWND window, DWORD flags) {
     }
   }
   if (best_area > 0) return HandleOf(best);
-  return Fallback(monitors, flags, POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+  return Fallback(monitors, flags,
+                  POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
 }
 
 BOOL GetMonitorInfoW(HMONITOR monitor, MONITORINFO* info) {
@@ -96,19 +97,28 @@ int GetSystemMetrics(int index) {
   RECT all{};
   for (const auto& monitor : monitors) all = win::core::Union(all, monitor.monitor);
   switch (index) {
-    case SM_CXSCREEN: return primary.right - primary.left;
-    case SM_CYSCREEN: return primary.bottom - primary.top;
-    case SM_XVIRTUALSCREEN: return all.left;
-    case SM_YVIRTUALSCREEN: return all.top;
-    case SM_CXVIRTUALSCREEN: return all.right - all.left;
-    case SM_CYVIRTUALSCREEN: return all.bottom - all.top;
-    case SM_CMONITORS: return static_cast<int>(monitors.size());
-    default: return 0;
+    case SM_CXSCREEN:
+      return primary.right - primary.left;
+    case SM_CYSCREEN:
+      return primary.bottom - primary.top;
+    case SM_XVIRTUALSCREEN:
+      return all.left;
+    case SM_YVIRTUALSCREEN:
+      return all.top;
+    case SM_CXVIRTUALSCREEN:
+      return all.right - all.left;
+    case SM_CYVIRTUALSCREEN:
+      return all.bottom - all.top;
+    case SM_CMONITORS:
+      return static_cast<int>(monitors.size());
+    default:
+      return 0;
   }
 }
 
 BOOL EnumDisplayDevicesW(LPCWSTR device, DWORD index, DISPLAY_DEVICEW* display_device, DWORD) {
-  if (device != nullptr || display_device == nullptr || display_device->cb < sizeof(DISPLAY_DEVICEW)) {
+  if (device != nullptr || display_device == nullptr ||
+      display_device->cb < sizeof(DISPLAY_DEVICEW)) {
     return FALSE;
   }
   auto monitors = win::core::Monitors();
@@ -136,7 +146,8 @@ BOOL EnumDisplaySettingsW(LPCWSTR device_name, DWORD mode, DEVMODEW* dev_mode) {
   const RECT& rect = monitors[index].monitor;
   CopyName(dev_mode->dmDeviceName, 32, DeviceName(index));
   dev_mode->dmSize = sizeof(DEVMODEW);
-  dev_mode->dmFields = DM_POSITION | DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
+  dev_mode->dmFields =
+      DM_POSITION | DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
   dev_mode->dmPosition = POINTL{rect.left, rect.top};
   dev_mode->dmBitsPerPel = 32;
   dev_mode->dmPelsWidth = static_cast<DWORD>(rect.right - rect.left);

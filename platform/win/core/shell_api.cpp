@@ -55,7 +55,8 @@ bool WriteDragOption(bool on) {
 
 bool IsWebAddress(const std::wstring& address) {
   std::wstring lower;
-  for (wchar_t c : address.substr(0, 8)) lower += static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  for (wchar_t c : address.substr(0, 8))
+    lower += static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
   bool scheme = lower.rfind(L"http://", 0) == 0 || lower.rfind(L"https://", 0) == 0;
   if (!scheme) return false;
   // Control characters and spaces never belong in an address handed to another program.
@@ -68,7 +69,7 @@ bool IsWebAddress(const std::wstring& address) {
 // xdg-open can wait for the browser; a short-lived shell puts it in the background so that
 // this call returns at once. The address is an argument, never part of the command text.
 bool LaunchOpener(const std::string& address) {
-  const char* argv[] = {"/bin/sh", "-c", "xdg-open \"$1\" >/dev/null 2>&1 &", "sh",
+  const char* argv[] = {"/bin/sh",       "-c",   "xdg-open \"$1\" >/dev/null 2>&1 &", "sh",
                         address.c_str(), nullptr};
   pid_t child = 0;
   if (posix_spawn(&child, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
@@ -126,7 +127,8 @@ void GetSystemTimeAsFileTime(FILETIME* time) {
   if (time == nullptr) return;
   // 1601-01-01 to 1970-01-01 in 100-nanosecond intervals.
   constexpr std::uint64_t kEpochOffset = 116444736000000000ULL;
-  std::uint64_t value = kEpochOffset +
+  std::uint64_t value =
+      kEpochOffset +
       static_cast<std::uint64_t>(win::core::TheBackend().clock().UnixMs()) * 10000ULL;
   time->dwLowDateTime = static_cast<DWORD>(value & 0xFFFFFFFFu);
   time->dwHighDateTime = static_cast<DWORD>(value >> 32);

@@ -12,8 +12,7 @@ handles::CairoSurfacePtr NewImage(int width, int height) {
 
 }  // namespace
 
-Surface::Surface(int width, int height)
-    : width_(PictureSide(width)), height_(PictureSide(height)) {
+Surface::Surface(int width, int height) : width_(PictureSide(width)), height_(PictureSide(height)) {
   image_ = NewImage(width_, height_);
 }
 

@@ -15,7 +15,9 @@ namespace win {
 // only up to this many pixels a side (enough for the largest displays), so that a huge
 // window cannot claim gigabytes. What lies beyond is never drawn.
 constexpr int kMaxPictureSide = 8192;
-constexpr int PictureSide(int side) { return side < 0 ? 0 : side > kMaxPictureSide ? kMaxPictureSide : side; }
+constexpr int PictureSide(int side) {
+  return side < 0 ? 0 : side > kMaxPictureSide ? kMaxPictureSide : side;
+}
 
 class Surface {
  public:

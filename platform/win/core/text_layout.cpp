@@ -48,14 +48,16 @@ handles::PangoLayoutPtr LayoutFor(cairo_t* cairo, const TextRequest& request) {
     pango_layout_set_width(layout.get(), width * PANGO_SCALE);
     pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
   }
-  if ((request.format & DT_CENTER) != 0) pango_layout_set_alignment(layout.get(), PANGO_ALIGN_CENTER);
+  if ((request.format & DT_CENTER) != 0)
+    pango_layout_set_alignment(layout.get(), PANGO_ALIGN_CENTER);
   if ((request.format & DT_RIGHT) != 0) pango_layout_set_alignment(layout.get(), PANGO_ALIGN_RIGHT);
   return layout;
 }
 
 // A scratch context for measuring, one per thread (Pango's font maps are per thread).
 cairo_t* MeasuringContext() {
-  thread_local handles::CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+  thread_local handles::CairoSurfacePtr surface(
+      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
   thread_local handles::CairoPtr cairo(cairo_create(surface.get()));
   return cairo.get();
 }

@@ -16,7 +16,8 @@ std::string ToUtf8(const std::wstring& text) {
 
 std::wstring FromUtf8(const std::string& text) {
   if (text.empty()) return {};
-  int chars = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  int chars =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(chars > 0 ? chars : 0), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), chars);
   return wide;

@@ -56,7 +56,8 @@ bool ThreadQueue::PostTask(std::function<void(bool)> task) {
 
 void ThreadQueue::RequestPaint(HWND window) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (std::find(paint_requests_.begin(), paint_requests_.end(), window) != paint_requests_.end()) return;
+  if (std::find(paint_requests_.begin(), paint_requests_.end(), window) != paint_requests_.end())
+    return;
   paint_requests_.push_back(window);
   paint_arrived_ = true;
   if (waiting_) wakeup_.notify_one();

@@ -18,7 +18,9 @@ using win::core::Window;
 
 namespace {
 
-std::wstring TextOrEmpty(LPCWSTR text) { return text == nullptr ? std::wstring() : std::wstring(text); }
+std::wstring TextOrEmpty(LPCWSTR text) {
+  return text == nullptr ? std::wstring() : std::wstring(text);
+}
 
 // Class names given as atoms (MAKEINTRESOURCEW) are not supported: only names.
 bool IsName(LPCWSTR text) { return reinterpret_cast<std::uintptr_t>(text) > 0xFFFF; }
@@ -94,9 +96,9 @@ BOOL UnregisterClassW(LPCWSTR class_name, HINSTANCE) {
   return model.classes.erase(key) != 0 ? TRUE : FALSE;
 }
 
-HWND CreateWindowExW(DWORD ex_style, LPCWSTR class_name, LPCWSTR window_name, DWORD style,
-                     int x, int y, int width, int height, HWND parent, HMENU menu,
-                     HINSTANCE instance, LPVOID param) {
+HWND CreateWindowExW(DWORD ex_style, LPCWSTR class_name, LPCWSTR window_name, DWORD style, int x,
+                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                     LPVOID param) {
   if (!IsName(class_name)) return nullptr;
   Model& model = TheModel();
   auto window = std::make_unique<Window>();
@@ -303,16 +305,23 @@ LONG_PTR GetWindowLongPtrW(HWND handle, int index) {
   Window* window = model.FindLocal(handle);
   if (window == nullptr) return 0;
   switch (index) {
-    case GWLP_USERDATA: return window->user_data;
-    case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(window->procedure);
-    case GWLP_ID: return window->id;
-    case GWLP_HINSTANCE: return reinterpret_cast<LONG_PTR>(window->instance);
-    case GWLP_HWNDPARENT: return reinterpret_cast<LONG_PTR>(window->owner);
+    case GWLP_USERDATA:
+      return window->user_data;
+    case GWLP_WNDPROC:
+      return reinterpret_cast<LONG_PTR>(window->procedure);
+    case GWLP_ID:
+      return window->id;
+    case GWLP_HINSTANCE:
+      return reinterpret_cast<LONG_PTR>(window->instance);
+    case GWLP_HWNDPARENT:
+      return reinterpret_cast<LONG_PTR>(window->owner);
     case GWL_STYLE:
       return static_cast<LONG_PTR>(window->style | (window->minimized ? WS_MINIMIZE : 0) |
                                    (window->maximized ? WS_MAXIMIZE : 0));
-    case GWL_EXSTYLE: return static_cast<LONG_PTR>(window->ex_style);
-    default: return 0;
+    case GWL_EXSTYLE:
+      return static_cast<LONG_PTR>(window->ex_style);
+    default:
+      return 0;
   }
 }
 
@@ -372,11 +381,20 @@ LRESULT DefWindowProcW(HWND handle, UINT message, WPARAM wparam, LPARAM lparam) 
     }
     case WM_SYSCOMMAND:
       switch (wparam & 0xFFF0) {
-        case SC_RESTORE: ShowWindow(handle, SW_RESTORE); return 0;
-        case SC_MINIMIZE: ShowWindow(handle, SW_MINIMIZE); return 0;
-        case SC_MAXIMIZE: ShowWindow(handle, SW_MAXIMIZE); return 0;
-        case SC_CLOSE: SendMessageW(handle, WM_CLOSE, 0, 0); return 0;
-        default: return 0;
+        case SC_RESTORE:
+          ShowWindow(handle, SW_RESTORE);
+          return 0;
+        case SC_MINIMIZE:
+          ShowWindow(handle, SW_MINIMIZE);
+          return 0;
+        case SC_MAXIMIZE:
+          ShowWindow(handle, SW_MAXIMIZE);
+          return 0;
+        case SC_CLOSE:
+          SendMessageW(handle, WM_CLOSE, 0, 0);
+          return 0;
+        default:
+          return 0;
       }
     case WM_ERASEBKGND: {
       HBRUSH background = nullptr;

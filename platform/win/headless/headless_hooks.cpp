@@ -23,9 +23,12 @@ core::HeadlessBackend* Headless() {
 
 core::MouseButton ToCore(Button button) {
   switch (button) {
-    case Button::Left: return core::MouseButton::Left;
-    case Button::Right: return core::MouseButton::Right;
-    case Button::Middle: return core::MouseButton::Middle;
+    case Button::Left:
+      return core::MouseButton::Left;
+    case Button::Right:
+      return core::MouseButton::Right;
+    case Button::Middle:
+      return core::MouseButton::Middle;
   }
   return core::MouseButton::Left;
 }
@@ -61,7 +64,8 @@ void ResetMonitors() {
 }
 
 void AddMonitor(const MonitorLayout& monitor) {
-  if (auto* backend = Headless()) backend->AddMonitor(core::MonitorArea{monitor.monitor, monitor.work});
+  if (auto* backend = Headless())
+    backend->AddMonitor(core::MonitorArea{monitor.monitor, monitor.work});
 }
 
 void MoveCursor(int x, int y) {
@@ -103,7 +107,8 @@ bool SaveWindowPng(HWND window, const std::string& path) {
   RECT rect{};
   if (!GetClientRect(window, &rect)) return false;
   handles::CairoSurfacePtr composed = core::ComposeWindow(window, rect);
-  return composed && cairo_surface_write_to_png(composed.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
+  return composed &&
+         cairo_surface_write_to_png(composed.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
 bool SaveScreenPng(const std::string& path) {
@@ -128,7 +133,8 @@ bool SaveScreenPng(const std::string& path) {
     handles::CairoSurfacePtr composed =
         core::ComposeWindow(window, RECT{0, 0, rect.right - rect.left, rect.bottom - rect.top});
     if (!composed) continue;
-    cairo_set_source_surface(cairo.get(), composed.get(), rect.left - screen.left, rect.top - screen.top);
+    cairo_set_source_surface(cairo.get(), composed.get(), rect.left - screen.left,
+                             rect.top - screen.top);
     cairo_paint(cairo.get());
   }
   return cairo_surface_write_to_png(image.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;

@@ -101,7 +101,8 @@ class ConsoleControl {
   }
 
   void Stop() {
-    for (std::size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &previous_[i], nullptr);
+    for (std::size_t i = 0; i < kSignals.size(); ++i)
+      sigaction(kSignals[i], &previous_[i], nullptr);
     Send(kStopReading);
     reader_.join();
     close(read_end_);

@@ -46,4 +46,6 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
   return reinterpret_cast<FARPROC>(found);
 }
 
-BOOL FreeLibrary(HMODULE module) { return module != nullptr && dlclose(module) == 0 ? TRUE : FALSE; }
+BOOL FreeLibrary(HMODULE module) {
+  return module != nullptr && dlclose(module) == 0 ? TRUE : FALSE;
+}

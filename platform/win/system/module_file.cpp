@@ -14,7 +14,8 @@ DWORD GetModuleFileNameW(HMODULE module, LPWSTR filename, DWORD size) {
   int wide_length = MultiByteToWideChar(CP_ACP, 0, path, static_cast<int>(length), nullptr, 0);
   if (wide_length <= 0) return 0;
   // Too small a buffer gets the truncated path and the full size, as on Windows.
-  DWORD copied = static_cast<DWORD>(wide_length) < size ? static_cast<DWORD>(wide_length) : size - 1;
+  DWORD copied =
+      static_cast<DWORD>(wide_length) < size ? static_cast<DWORD>(wide_length) : size - 1;
   std::wstring wide(static_cast<size_t>(wide_length), L'\0');
   MultiByteToWideChar(CP_ACP, 0, path, static_cast<int>(length), wide.data(), wide_length);
   wide.copy(filename, copied);

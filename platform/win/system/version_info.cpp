@@ -35,9 +35,10 @@ std::optional<VS_FIXEDFILEINFO> ReadStampedVersion(LPCWSTR filename) {
   if (!file) return std::nullopt;
 
   Elf64_Ehdr header{};
-  if (!ReadAt(file, 0, &header, sizeof header) || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
-      header.e_ident[EI_CLASS] != ELFCLASS64 || header.e_shentsize != sizeof(Elf64_Shdr) ||
-      header.e_shnum == 0 || header.e_shstrndx >= header.e_shnum) {
+  if (!ReadAt(file, 0, &header, sizeof header) ||
+      std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != ELFCLASS64 ||
+      header.e_shentsize != sizeof(Elf64_Shdr) || header.e_shnum == 0 ||
+      header.e_shstrndx >= header.e_shnum) {
     return std::nullopt;
   }
   std::vector<Elf64_Shdr> sections(header.e_shnum);

@@ -30,7 +30,8 @@ class TextSelection {
   // Without the connection's lock (the reader takes it to read the answer): the other
   // client's text, empty when it gave none in time. meanwhile() runs every few milliseconds
   // while it waits.
-  std::string WaitForText(std::chrono::milliseconds patience, const std::function<void()>& meanwhile);
+  std::string WaitForText(std::chrono::milliseconds patience,
+                          const std::function<void()>& meanwhile);
   // Selection events for the selection's window.
   void Handle(const XEvent& event);
 

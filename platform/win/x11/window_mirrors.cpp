@@ -22,7 +22,9 @@ constexpr size_t kRememberedRequests = 8;
 
 bool SameRect(const RECT& a, const RECT& b) { return std::memcmp(&a, &b, sizeof(RECT)) == 0; }
 
-unsigned int Extent(LONG low, LONG high) { return static_cast<unsigned>(std::max<LONG>(high - low, 1)); }
+unsigned int Extent(LONG low, LONG high) {
+  return static_cast<unsigned>(std::max<LONG>(high - low, 1));
+}
 
 }  // namespace
 
@@ -73,11 +75,10 @@ void WindowMirrors::Create(HWND window, const NativeWindowState& state) {
     value_mask |= CWBorderPixel | CWColormap;
   }
   const RECT& rect = state.rect;
-  const ::Window id =
-      XCreateWindow(d, connection_.root, rect.left, rect.top, Extent(rect.left, rect.right),
-                    Extent(rect.top, rect.bottom), 0, blended ? 32 : CopyFromParent, InputOutput,
-                    blended ? alpha_visual_.visual : nullptr /* CopyFromParent */, value_mask,
-                    &attributes);
+  const ::Window id = XCreateWindow(
+      d, connection_.root, rect.left, rect.top, Extent(rect.left, rect.right),
+      Extent(rect.top, rect.bottom), 0, blended ? 32 : CopyFromParent, InputOutput,
+      blended ? alpha_visual_.visual : nullptr /* CopyFromParent */, value_mask, &attributes);
   // The program draws its own caption and frame.
   long hints[5] = {2, 0, 0, 0, 0};
   XChangeProperty(d, id, atoms.motif_hints, atoms.motif_hints, 32, PropModeReplace,
@@ -130,8 +131,8 @@ void WindowMirrors::Apply(Mirror& mirror, const NativeWindowState& state) {
     XSetTransientForHint(d, mirror.id, owner == mirrors_.end() ? None : owner->second.id);
   }
   if (state.has_region != was.has_region || state.region.size() != was.region.size() ||
-      (state.has_region &&
-       std::memcmp(state.region.data(), was.region.data(), state.region.size() * sizeof(RECT)) != 0)) {
+      (state.has_region && std::memcmp(state.region.data(), was.region.data(),
+                                       state.region.size() * sizeof(RECT)) != 0)) {
     Reshape(mirror, state);
   }
   const bool map = state.visible && !state.minimized;
@@ -240,10 +241,10 @@ void WindowMirrors::Present(HWND window, const RECT& area, cairo_surface_t* comp
   }
   // Cairo's premultiplied ARGB is what a 32-bit visual blends; a 24-bit one ignores the alpha.
   const bool blended = mirror.alpha_gc != nullptr;
-  XImage* image = XCreateImage(d, blended ? alpha_visual_.visual : DefaultVisual(d, DefaultScreen(d)),
-                               blended ? 32 : 24, ZPixmap, 0, reinterpret_cast<char*>(pixels),
-                               static_cast<unsigned>(width), static_cast<unsigned>(height), 32,
-                               stride);
+  XImage* image =
+      XCreateImage(d, blended ? alpha_visual_.visual : DefaultVisual(d, DefaultScreen(d)),
+                   blended ? 32 : 24, ZPixmap, 0, reinterpret_cast<char*>(pixels),
+                   static_cast<unsigned>(width), static_cast<unsigned>(height), 32, stride);
   if (image == nullptr) return;
   GC gc = blended ? mirror.alpha_gc : DefaultGC(d, DefaultScreen(d));
   XPutImage(d, mirror.id, gc, image, 0, 0, area.left, area.top, static_cast<unsigned>(width),

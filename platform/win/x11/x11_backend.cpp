@@ -200,8 +200,8 @@ std::vector<MonitorArea> X11Backend::Monitors() {
   unsigned long count = 0;
   unsigned long after = 0;
   unsigned char* data = nullptr;
-  if (XGetWindowProperty(d, connection_.root, connection_.atoms.net_workarea, 0, 4, False, XA_CARDINAL, &type, &format, &count,
-                         &after, &data) == Success &&
+  if (XGetWindowProperty(d, connection_.root, connection_.atoms.net_workarea, 0, 4, False,
+                         XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
       data != nullptr && format == 32 && count >= 4) {
     auto* values = reinterpret_cast<long*>(data);
     work = RECT{static_cast<LONG>(values[0]), static_cast<LONG>(values[1]),
@@ -220,7 +220,8 @@ std::optional<POINT> X11Backend::QueryCursor() {
   int wx = 0;
   int wy = 0;
   unsigned int mask = 0;
-  if (!XQueryPointer(display_.get(), connection_.root, &root, &child, &x, &y, &wx, &wy, &mask)) return std::nullopt;
+  if (!XQueryPointer(display_.get(), connection_.root, &root, &child, &x, &y, &wx, &wy, &mask))
+    return std::nullopt;
   return POINT{x, y};
 }
 
@@ -283,9 +284,9 @@ void X11Backend::Handle(const XEvent& event) {
 void X11Backend::HandleWindowEvent(HWND window, const XEvent& event) {
   switch (event.type) {
     case Expose:
-      PresentExposed(window, RECT{event.xexpose.x, event.xexpose.y,
-                                  event.xexpose.x + event.xexpose.width,
-                                  event.xexpose.y + event.xexpose.height});
+      PresentExposed(window,
+                     RECT{event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
+                          event.xexpose.y + event.xexpose.height});
       break;
     case MotionNotify:
       RouteMouseMove(POINT{event.xmotion.x_root, event.xmotion.y_root});
@@ -295,12 +296,23 @@ void X11Backend::HandleWindowEvent(HWND window, const XEvent& event) {
       const bool down = event.type == ButtonPress;
       RouteMouseMove(POINT{event.xbutton.x_root, event.xbutton.y_root});
       switch (event.xbutton.button) {
-        case Button1: RouteMouseButton(MouseButton::Left, down); break;
-        case Button2: RouteMouseButton(MouseButton::Middle, down); break;
-        case Button3: RouteMouseButton(MouseButton::Right, down); break;
-        case Button4: if (down) RouteMouseWheel(WHEEL_DELTA); break;
-        case Button5: if (down) RouteMouseWheel(-WHEEL_DELTA); break;
-        default: break;
+        case Button1:
+          RouteMouseButton(MouseButton::Left, down);
+          break;
+        case Button2:
+          RouteMouseButton(MouseButton::Middle, down);
+          break;
+        case Button3:
+          RouteMouseButton(MouseButton::Right, down);
+          break;
+        case Button4:
+          if (down) RouteMouseWheel(WHEEL_DELTA);
+          break;
+        case Button5:
+          if (down) RouteMouseWheel(-WHEEL_DELTA);
+          break;
+        default:
+          break;
       }
       break;
     }

@@ -62,11 +62,19 @@ PrivateSoundServer::PrivateSoundServer(Sinks sinks) {
   std::ofstream(client_config) << "autospawn = no\n";
 
   std::vector<std::string> arguments = {
-      kDaemon, "--daemonize=no", "-n", "--exit-idle-time=30", "--use-pid-file=no",
-      "--system=no", "--realtime=no", "--high-priority=no", "--disable-shm=yes",
+      kDaemon,
+      "--daemonize=no",
+      "-n",
+      "--exit-idle-time=30",
+      "--use-pid-file=no",
+      "--system=no",
+      "--realtime=no",
+      "--high-priority=no",
+      "--disable-shm=yes",
       "--log-target=stderr",
       "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket_};
-  if (sinks == Sinks::kOneNullSink) arguments.push_back("--load=module-null-sink sink_name=private");
+  if (sinks == Sinks::kOneNullSink)
+    arguments.push_back("--load=module-null-sink sink_name=private");
   const std::vector<std::string> environment = {
       "PATH=/usr/bin:/bin",
       "HOME=" + (root / "home").string(),

@@ -19,8 +19,8 @@ class ColouredXWindow {
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
     attributes.background_pixel = colour;
-    Window window = XCreateWindow(display_.get(), DefaultRootWindow(display_.get()), x, y,
-                                  width, height, 0, CopyFromParent, InputOutput, CopyFromParent,
+    Window window = XCreateWindow(display_.get(), DefaultRootWindow(display_.get()), x, y, width,
+                                  height, 0, CopyFromParent, InputOutput, CopyFromParent,
                                   CWOverrideRedirect | CWBackPixel, &attributes);
     XMapRaised(display_.get(), window);
     XSync(display_.get(), False);

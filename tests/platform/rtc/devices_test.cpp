@@ -136,7 +136,8 @@ TEST(DeviceManagers, AnUnavailableListEnumeratesAsNullAndTheOthersStillList) {
       "cameras": [{"id": "c1", "name": "Cam"}],
       "microphones": [{"id": "m1", "name": "Mic"}],
       "speakers": [{"id": "s1", "name": "Speaker"}],
-      "unavailable_device_lists": [")") + failing + "\"]}");
+      "unavailable_device_lists": [")") +
+                          failing + "\"]}");
     ASSERT_EQ(harness.Initialize(), 0);
     auto* audio = harness.Query<rtc::IAudioDeviceManager>(rtc::IID_AUDIO_DEVICE_MANAGER);
     auto* video = harness.Query<rtc::IVideoDeviceManager>(rtc::IID_VIDEO_DEVICE_MANAGER);

@@ -163,12 +163,10 @@ TEST(EchoProbe, ACleanPathGradesExcellentOrGoodFromEachWindowsPackets) {
   EXPECT_EQ(engine.Samples(), logged);
 
   // The server hangs the echo up and destroys the session.
-  EXPECT_TRUE(WaitUntil(
-      [&] {
-        const std::string log = server.Log();
-        return Occurrences(log, "Destroying session") == Occurrences(log, "Creating new session");
-      }))
-      << server.Log();
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::string log = server.Log();
+    return Occurrences(log, "Destroying session") == Occurrences(log, "Creating new session");
+  })) << server.Log();
   EXPECT_NE(server.Log().find("No WebRTC media anymore"), std::string::npos);
 
   // And it starts again.
@@ -194,12 +192,10 @@ TEST(EchoProbe, AServerThatCannotBeReachedIsDownWithinASecond) {
     ProbingEngine engine;
     const Clock::time_point started = Clock::now();
     engine.Start(c.url);
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-          std::vector<int> samples = engine.Samples();
-          return !samples.empty() && samples.back() == rtc::QUALITY_DOWN;
-        }))
-        << c.what;
+    ASSERT_TRUE(WaitUntil([&] {
+      std::vector<int> samples = engine.Samples();
+      return !samples.empty() && samples.back() == rtc::QUALITY_DOWN;
+    })) << c.what;
     EXPECT_LT(Clock::now() - started, seconds(1)) << c.what;
     ASSERT_TRUE(WaitUntil([&] { return engine.Samples().size() >= 5; })) << c.what;
     // The set-up may still wait on the server: stopping does not.

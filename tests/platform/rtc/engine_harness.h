@@ -1,5 +1,6 @@
 // An engine built for tests: a manual clock, a configuration given as JSON text, the machine's
-// devices under the test's control (or the real ones), and a handler and a presenter that record what arrives.
+// devices under the test's control (or the real ones), and a handler and a presenter that record
+// what arrives.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -238,7 +239,8 @@ class EngineHarness {
     options.clock = &clock;
     options.config = rtc::ParseEngineConfig(config_json);
     // These engines meet the scenario's participants unless the text names a channel.
-    if (config_json.find("\"channel\"") == std::string::npos) options.config.config.simulated_channel = true;
+    if (config_json.find("\"channel\"") == std::string::npos)
+      options.config.config.simulated_channel = true;
     options.machine_devices = [this, machine](rtc::DeviceWatch::Changed changed) {
       auto watch = std::make_unique<SetMachineWatch>(machine, std::move(changed));
       machine_ = watch.get();

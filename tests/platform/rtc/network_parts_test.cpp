@@ -64,17 +64,35 @@ TEST(LinkTotals, GrowByWhatEachStreamGainedAcrossARestart) {
     int64_t lost_out;
   };
   const Reading readings[] = {
-      {{K::kReceived, 100, 2, 1000}, {K::kReceived, 300, 5, 9000}, {K::kSent, 50, 0, 700},
-       {K::kReportedLost, 0, 1, 0}, 400, 7, 10000, 1},
+      {{K::kReceived, 100, 2, 1000},
+       {K::kReceived, 300, 5, 9000},
+       {K::kSent, 50, 0, 700},
+       {K::kReportedLost, 0, 1, 0},
+       400,
+       7,
+       10000,
+       1},
       // The audio source restarted; a duplicate shrank the video's and the reported loss.
-      {{K::kReceived, 10, 0, 100}, {K::kReceived, 400, 4, 12000}, {K::kSent, 90, 0, 1300},
-       {K::kReportedLost, 0, 0, 0}, 510, 7, 13100, 1},
-      {{K::kReceived, 20, 1, 200}, {K::kReceived, 450, 6, 13000}, {K::kSent, 120, 0, 1600},
-       {K::kReportedLost, 0, 3, 0}, 570, 9, 14200, 3},
+      {{K::kReceived, 10, 0, 100},
+       {K::kReceived, 400, 4, 12000},
+       {K::kSent, 90, 0, 1300},
+       {K::kReportedLost, 0, 0, 0},
+       510,
+       7,
+       13100,
+       1},
+      {{K::kReceived, 20, 1, 200},
+       {K::kReceived, 450, 6, 13000},
+       {K::kSent, 120, 0, 1600},
+       {K::kReportedLost, 0, 3, 0},
+       570,
+       9,
+       14200,
+       3},
   };
   for (const Reading& r : readings) {
-    link.Add({{"in-audio", r.audio}, {"in-video", r.video}, {"out", r.sent},
-              {"remote-in", r.reported}});
+    link.Add(
+        {{"in-audio", r.audio}, {"in-video", r.video}, {"out", r.sent}, {"remote-in", r.reported}});
     const rtc::LinkCounters& totals = link.totals();
     EXPECT_EQ(totals.packets_received, r.received);
     EXPECT_EQ(totals.packets_lost_in, r.lost_in);
@@ -112,7 +130,8 @@ TEST(RoomRoster, FollowsPublishersThroughTheRoomsEvents) {
       {R"({"videoroom":"event","leaving":"200"})", {}},
       {R"({"videoroom":"event","leaving":"ok"})", {}},
       {R"({"videoroom":"event","publishers":[{"id":"abc"},{"id":"0"},{"id":"99999999999"},
-          {"id":7}]})", {}},
+          {"id":7}]})",
+       {}},
       {R"({"videoroom":"event","id":"999","display":"audio=off video=off"})", {}},
       {R"({"videoroom":"destroyed"})", {{Kind::kLeft, 300}}},
   };

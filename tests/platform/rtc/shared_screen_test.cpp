@@ -48,8 +48,7 @@ TEST_F(SharedScreenTest, APeerSeesAnotherProgramsWindowAtItsPlace) {
   rtc_test::ColouredXWindow other(300, 200, 200, 100, kWindowColour);
   ASSERT_TRUE(other.shown());
   JoinBoth(std::make_unique<EngineHarness>(R"({"channel": "network", "real_devices": false})",
-                                           rtc::MachineDevices{}, nullptr,
-                                           rtc::OpenScreenSource));
+                                           rtc::MachineDevices{}, nullptr, rtc::OpenScreenSource));
   ASSERT_EQ(own_->engine->enableVideo(), 0);
   // The profile's size, so that the peer's picture maps to the region one to one.
   rtc::Rect region = rtc_test::ScreenRect(100, 100, 740, 580);

@@ -70,9 +70,9 @@ class LessonSoundTest : public rtc_test::LessonRoomTest {
 
   // The own engine with the sound server's devices.
   void JoinBoth() {
-    LessonRoomTest::JoinBoth(std::make_unique<EngineHarness>(
-        R"({"channel": "network"})", rtc::MachineDevices{}, nullptr, nullptr,
-        rtc::WatchMachineDevices));
+    LessonRoomTest::JoinBoth(std::make_unique<EngineHarness>(R"({"channel": "network"})",
+                                                             rtc::MachineDevices{}, nullptr,
+                                                             nullptr, rtc::WatchMachineDevices));
   }
 
   std::unique_ptr<PrivateSoundServer> sound_;

@@ -35,8 +35,8 @@ TEST(TimeCode, IsReadFromATileSizedBlurredPictureOfTheFrame) {
       uint32_t sums[3] = {};
       for (int dy = -1; dy <= 1; ++dy) {
         for (int dx = -1; dx <= 1; ++dx) {
-          const uint32_t pixel = tile[std::clamp(y + dy, 0, kHeight - 1) * kWidth +
-                                      std::clamp(x + dx, 0, kWidth - 1)];
+          const uint32_t pixel =
+              tile[std::clamp(y + dy, 0, kHeight - 1) * kWidth + std::clamp(x + dx, 0, kWidth - 1)];
           for (int c = 0; c < 3; ++c) sums[c] += (pixel >> (8 * c)) & 0xFFu;
         }
       }

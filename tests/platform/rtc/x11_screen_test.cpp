@@ -38,8 +38,8 @@ TEST_F(XScreen, AnotherProgramsWindowIsSharedAtItsPlace) {
     return frame.pixels[static_cast<std::size_t>(y - region.top) * frame.width + x - region.left];
   };
   // The window's middle, in screen coordinates, as the region's frame shows it.
-  ASSERT_TRUE(rtc_test::WaitUntil(
-      [&] { return screen->Capture(0, frame) && at(400, 250) == kGreen; }));
+  ASSERT_TRUE(
+      rtc_test::WaitUntil([&] { return screen->Capture(0, frame) && at(400, 250) == kGreen; }));
   EXPECT_EQ(frame.width, 640);
   EXPECT_EQ(frame.height, 480);
   EXPECT_EQ(at(301, 201), kGreen);
@@ -78,7 +78,8 @@ TEST_F(XScreen, AMovedOrResizedRegionShowsTheWindowAtItsNewPlaceInFramesOfTheAsk
     EXPECT_TRUE(rtc_test::WaitUntil([&] {
       return screen->Capture(0, frame) && at(c.inside_x, c.inside_y) == kGreen &&
              at(c.outside_x, c.outside_y) != kGreen;
-    })) << "region from " << c.region.left << ", " << c.region.top;
+    })) << "region from "
+        << c.region.left << ", " << c.region.top;
     EXPECT_EQ(frame.width, 320);
     EXPECT_EQ(frame.height, 240);
   }

@@ -13,14 +13,11 @@ namespace {
 
 class ControlsTest : public ui_test::GalleryTest<> {
  protected:
-  void SetUp() override {
-    OpenGallery(L"orbs.en");
-  }
+  void SetUp() override { OpenGallery(L"orbs.en"); }
   template <typename Kind>
   Kind* Get(const wchar_t* name) {
     return dynamic_cast<Kind*>(window_.Find(name));
   }
-
 };
 
 }  // namespace
@@ -180,7 +177,8 @@ TEST_F(ControlsTest, WhatTheUserSelectsIsThePrimarySelectionAndAMiddleClickPaste
   edit->SetText(L"ab");
   CUiDriver::Layout(hwnd_);
   const RECT pos = edit->GetPos();
-  SendMessageW(hwnd_, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(pos.left + 2, (pos.top + pos.bottom) / 2));
+  SendMessageW(hwnd_, WM_MBUTTONDOWN, MK_MBUTTON,
+               MAKELPARAM(pos.left + 2, (pos.top + pos.bottom) / 2));
   EXPECT_EQ(edit->GetText().str(), L"12" + std::wstring(28, L'9') + L"ab");
 }
 

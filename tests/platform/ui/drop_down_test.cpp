@@ -28,9 +28,7 @@ class DropDownTest : public ui_test::GalleryTest<::testing::TestWithParam<const 
     combo_->SelectItem(1);
     window_.notes.clear();
   }
-  void Key(UINT key) {
-    ASSERT_TRUE(CUiDriver::PressKey(hwnd_, L"camera_device", key));
-  }
+  void Key(UINT key) { ASSERT_TRUE(CUiDriver::PressKey(hwnd_, L"camera_device", key)); }
   bool Shows(int index) { return CUiDriver::DropDownShows(hwnd_, L"camera_device", index); }
   int Highlight() { return CUiDriver::DropDownHighlight(hwnd_, L"camera_device"); }
 
@@ -80,9 +78,9 @@ struct KeyRoad {
 TEST_P(DropDownTest, KeysMoveTheHighlightAndScrollItIntoViewAndEscChangesNothing) {
   window_.manager().SetCancelButton(L"closebtn");
   const KeyRoad roads[] = {
-      {{VK_END}, kItems - 1},       {{VK_NEXT}, 1 + 7},           {{VK_NEXT, VK_NEXT}, kItems - 1},
-      {{VK_END, VK_PRIOR}, 4},      {{VK_HOME}, 0},               {{VK_UP, VK_UP}, 0},
-      {{VK_DOWN, VK_DOWN}, 3},      {{'C', 'C'}, 3},              {{'Z'}, kItems - 1},
+      {{VK_END}, kItems - 1},  {{VK_NEXT}, 1 + 7}, {{VK_NEXT, VK_NEXT}, kItems - 1},
+      {{VK_END, VK_PRIOR}, 4}, {{VK_HOME}, 0},     {{VK_UP, VK_UP}, 0},
+      {{VK_DOWN, VK_DOWN}, 3}, {{'C', 'C'}, 3},    {{'Z'}, kItems - 1},
   };
   for (const KeyRoad& road : roads) {
     Key(VK_DOWN);  // a closed list opens on an arrow, with its selection highlighted

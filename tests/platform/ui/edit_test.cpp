@@ -33,10 +33,14 @@ struct WordMove {
 TEST_F(EditTest, CtrlArrowsMoveByWordsAndShiftExtendsTheSelection) {
   // "lesson  code 42": words start at 0, 8 and 13.
   const WordMove moves[] = {
-      {0, VK_RIGHT, ui::kModControl, 8, 8},   {3, VK_RIGHT, ui::kModControl, 8, 8},
-      {8, VK_RIGHT, ui::kModControl, 13, 13}, {13, VK_RIGHT, ui::kModControl, 15, 15},
-      {15, VK_LEFT, ui::kModControl, 13, 13}, {12, VK_LEFT, ui::kModControl, 8, 8},
-      {7, VK_LEFT, ui::kModControl, 0, 0},    {0, VK_LEFT, ui::kModControl, 0, 0},
+      {0, VK_RIGHT, ui::kModControl, 8, 8},
+      {3, VK_RIGHT, ui::kModControl, 8, 8},
+      {8, VK_RIGHT, ui::kModControl, 13, 13},
+      {13, VK_RIGHT, ui::kModControl, 15, 15},
+      {15, VK_LEFT, ui::kModControl, 13, 13},
+      {12, VK_LEFT, ui::kModControl, 8, 8},
+      {7, VK_LEFT, ui::kModControl, 0, 0},
+      {0, VK_LEFT, ui::kModControl, 0, 0},
       {0, VK_RIGHT, ui::kModControl | ui::kModShift, 8, 0},
       {15, VK_LEFT, ui::kModControl | ui::kModShift, 13, 15},
   };

@@ -29,8 +29,8 @@ class KeyboardTest : public ui_test::GalleryTest<> {
 TEST_F(KeyboardTest, TabVisitsTheControlsThatTakeTheKeyboardInLayoutOrderBothWays) {
   // The disabled button and the labels are passed over; the end wraps round to the start.
   const std::vector<std::wstring> order = {
-      L"closebtn",      L"push_button", L"color_button", L"class_code", L"camera_device",
-      L"switch_camera_hotykey", L"volume_slider", L"closebtn"};
+      L"closebtn",      L"push_button",           L"color_button",  L"class_code",
+      L"camera_device", L"switch_camera_hotykey", L"volume_slider", L"closebtn"};
   for (const std::wstring& name : order) {
     Key(VK_TAB);
     EXPECT_EQ(Focused(), name);
@@ -71,9 +71,12 @@ TEST_F(KeyboardTest, EnterEscAndSpaceClickTheButtonTheyBelongTo) {
   window_.manager().SetDefaultButton(L"push_button");
   window_.manager().SetCancelButton(L"closebtn");
   const WindowKeyCase cases[] = {
-      {nullptr, VK_RETURN, L"push_button"},      {nullptr, VK_ESCAPE, L"closebtn"},
-      {L"class_code", VK_RETURN, L"push_button"}, {L"class_code", VK_ESCAPE, L"closebtn"},
-      {L"color_button", VK_RETURN, L"color_button"}, {L"color_button", VK_SPACE, L"color_button"},
+      {nullptr, VK_RETURN, L"push_button"},
+      {nullptr, VK_ESCAPE, L"closebtn"},
+      {L"class_code", VK_RETURN, L"push_button"},
+      {L"class_code", VK_ESCAPE, L"closebtn"},
+      {L"color_button", VK_RETURN, L"color_button"},
+      {L"color_button", VK_SPACE, L"color_button"},
       {L"class_code", VK_SPACE, nullptr},
   };
   for (const WindowKeyCase& c : cases) {

@@ -82,8 +82,10 @@ TEST(SkinArchive, ImagesClaimingMoreThanASurfaceHoldsAreBrokenNotDecoded) {
     const wchar_t* name;
     unsigned width;
     unsigned height;
-  } cases[] = {{L"wnd_bg_quorvel.jpg", 40000, 2}, {L"wnd_bg_quorvel.jpg", 2, 8193},
-               {L"wnd_bg_quorvel.jpg", 5000, 5000}, {L"logo_quorvel.png", 40000, 2},
+  } cases[] = {{L"wnd_bg_quorvel.jpg", 40000, 2},
+               {L"wnd_bg_quorvel.jpg", 2, 8193},
+               {L"wnd_bg_quorvel.jpg", 5000, 5000},
+               {L"logo_quorvel.png", 40000, 2},
                {L"logo_quorvel.png", 8193, 8}};
   for (const auto& c : cases) {
     const std::string bytes = WithClaimedSize(c.name, c.width, c.height);
@@ -134,10 +136,9 @@ TEST(SkinArchive, AnEntryClaimingAHugeSizeIsRefusedBeforeItIsAllocated) {
   bytes.replace(record + 24, 4, "\xf0\xff\xff\xff");
   std::ofstream(folder + name, std::ios::binary | std::ios::trunc) << bytes;
 
-  const ui::ResourceData data =
-      ui::ReadSkinFile({std::wstring(folder.begin(), folder.end()),
-                            std::wstring(name.begin(), name.end())},
-                           L"entry.xml");
+  const ui::ResourceData data = ui::ReadSkinFile(
+      {std::wstring(folder.begin(), folder.end()), std::wstring(name.begin(), name.end())},
+      L"entry.xml");
   EXPECT_FALSE(data.ok());
   EXPECT_TRUE(data.bytes.empty());
   EXPECT_NE(data.error.find(L"too large an entry entry.xml (4294967280 bytes)"), std::wstring::npos)
@@ -170,7 +171,7 @@ class RewrittenArchive : public ::testing::Test {
                             std::to_string(::getpid()) + ".zip";
   const std::string path_ = folder_ + name_;
   const ui::ResourceLocation where_{std::wstring(folder_.begin(), folder_.end()),
-                                        std::wstring(name_.begin(), name_.end())};
+                                    std::wstring(name_.begin(), name_.end())};
 };
 
 }  // namespace

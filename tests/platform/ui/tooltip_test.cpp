@@ -21,7 +21,6 @@ class ToolTipTest : public ui_test::GalleryTest<::testing::TestWithParam<const w
     CUiDriver::Pump();
     return CUiDriver::ToolTipText(hwnd_).str();
   }
-
 };
 
 const std::wstring kLongName =

@@ -9,16 +9,19 @@ namespace {
 std::wstring Decode(const std::string& bytes) {
   int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   std::wstring out(static_cast<size_t>(n), L'\0');
-  EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n), n);
+  EXPECT_EQ(
+      MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n),
+      n);
   return out;
 }
 
-std::string Encode(const std::wstring& wide, BOOL* used_default = nullptr, const char* fallback = nullptr) {
+std::string Encode(const std::wstring& wide, BOOL* used_default = nullptr,
+                   const char* fallback = nullptr) {
   int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
                               fallback, used_default);
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, fallback,
-                      used_default);
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                      fallback, used_default);
   return out;
 }
 
@@ -31,7 +34,9 @@ TEST(CodePage, RoundTripsEveryPlane) {
 }
 
 TEST(CodePage, MalformedBytesBecomeReplacementCharacters) {
-  EXPECT_EQ(Decode("a\xff" "b"), L"a\uFFFDb");
+  EXPECT_EQ(Decode("a\xff"
+                   "b"),
+            L"a\uFFFDb");
   EXPECT_EQ(Decode("\xe4\xb8"), L"\uFFFD\uFFFD") << "a truncated sequence";
   EXPECT_EQ(Decode("\xc0\xaf"), L"\uFFFD\uFFFD") << "an overlong encoding";
   EXPECT_EQ(Decode("\xed\xa0\x80"), L"\uFFFD\uFFFD\uFFFD") << "an encoded surrogate";

@@ -94,7 +94,8 @@ TEST_F(Drawing, ASolidFillShowsInThePicture) {
 TEST_F(Drawing, ChildrenShowOverTheirParentCutToTheirRegion) {
   HWND parent = CreateTestWindow(L"DrawingTest", nullptr, WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
   Fill(parent, RECT{0, 0, 100, 100}, RGB(0, 0, 0));
-  HWND child = CreateTestWindow(L"DrawingTest", nullptr, WS_CHILD | WS_VISIBLE, 20, 15, 18, 18, parent);
+  HWND child =
+      CreateTestWindow(L"DrawingTest", nullptr, WS_CHILD | WS_VISIBLE, 20, 15, 18, 18, parent);
   Fill(child, RECT{0, 0, 18, 18}, RGB(255, 0, 0));
   HRGN bars = CreateRectRgn(0, 12, 3, 18);
   HRGN tall = CreateRectRgn(15, 0, 18, 18);
@@ -121,7 +122,8 @@ TEST_F(Drawing, TheSurfaceFollowsTheWindowSizeAndKeepsWhatFits) {
 
 TEST_F(Drawing, AWindowLargerThanAnyScreenKeepsABoundedPicture) {
   // 30000 x 30000 pixels would be 3.6 GB of picture.
-  HWND window = CreateTestWindow(L"DrawingTest", nullptr, WS_POPUP | WS_VISIBLE, 0, 0, 30000, 30000);
+  HWND window =
+      CreateTestWindow(L"DrawingTest", nullptr, WS_POPUP | WS_VISIBLE, 0, 0, 30000, 30000);
   RECT rect{};
   GetWindowRect(window, &rect);
   EXPECT_EQ(rect.right - rect.left, 30000) << "the window keeps the size it was given";

@@ -21,12 +21,14 @@ class Geometry : public ::testing::Test {
   }
   void TearDown() override { win_test::DestroyTestWindows(); }
   static HWND Popup(HWND owner = nullptr, int x = 0, int y = 0, int width = 100, int height = 100) {
-    return CreateTestWindow(L"GeometryTest", nullptr, WS_POPUP | WS_VISIBLE, x, y, width, height, owner);
+    return CreateTestWindow(L"GeometryTest", nullptr, WS_POPUP | WS_VISIBLE, x, y, width, height,
+                            owner);
   }
   // The position of each window among the top-level windows, front first.
   static int Rank(HWND window) {
     int rank = 0;
-    for (HWND at = GetWindow(window, GW_HWNDFIRST); at != nullptr; at = GetWindow(at, GW_HWNDNEXT)) {
+    for (HWND at = GetWindow(window, GW_HWNDFIRST); at != nullptr;
+         at = GetWindow(at, GW_HWNDNEXT)) {
       if (at == window) return rank;
       ++rank;
     }
@@ -92,7 +94,8 @@ TEST_F(Geometry, TopmostWindowsStayAboveNormalOnes) {
 
 TEST_F(Geometry, ChildRectanglesAreOnScreenAndConvertBothWays) {
   HWND parent = Popup(nullptr, 300, 200, 800, 600);
-  HWND child = CreateTestWindow(L"GeometryTest", nullptr, WS_CHILD | WS_VISIBLE, 1040, 135, 240, 180, parent);
+  HWND child = CreateTestWindow(L"GeometryTest", nullptr, WS_CHILD | WS_VISIBLE, 1040, 135, 240,
+                                180, parent);
   RECT rect{};
   GetWindowRect(child, &rect);
   EXPECT_EQ(rect.left, 1340);
@@ -124,7 +127,8 @@ TEST_F(Geometry, ChildRectanglesAreOnScreenAndConvertBothWays) {
 TEST_F(Geometry, GetParentGivesTheOwnerOnlyOfPopups) {
   HWND owner = Popup();
   HWND popup = Popup(owner);
-  HWND overlapped = CreateTestWindow(L"GeometryTest", nullptr, WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, owner);
+  HWND overlapped =
+      CreateTestWindow(L"GeometryTest", nullptr, WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, owner);
   EXPECT_EQ(GetParent(popup), owner);
   EXPECT_EQ(GetParent(overlapped), nullptr);
   EXPECT_EQ(GetWindow(overlapped, GW_OWNER), owner);
@@ -133,11 +137,14 @@ TEST_F(Geometry, GetParentGivesTheOwnerOnlyOfPopups) {
 TEST_F(Geometry, MovesAndSizesAreReportedAndFlagsKeepWhatTheySay) {
   std::vector<UINT> seen;
   LPARAM size = 0;
-  HWND window = CreateTestWindow(L"GeometryTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == WM_MOVE || m == WM_SIZE) seen.push_back(m);
-    if (m == WM_SIZE) size = lp;
-    return DefWindowProcW(w, m, wp, lp);
-  }, WS_POPUP, 10, 10, 100, 100);
+  HWND window = CreateTestWindow(
+      L"GeometryTest",
+      [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_MOVE || m == WM_SIZE) seen.push_back(m);
+        if (m == WM_SIZE) size = lp;
+        return DefWindowProcW(w, m, wp, lp);
+      },
+      WS_POPUP, 10, 10, 100, 100);
   seen.clear();
   SetWindowPos(window, nullptr, 50, 60, 310, 41, SWP_NOMOVE | SWP_NOZORDER);
   EXPECT_EQ(seen, std::vector<UINT>{WM_SIZE});
@@ -153,11 +160,15 @@ TEST_F(Geometry, MovesAndSizesAreReportedAndFlagsKeepWhatTheySay) {
 
 TEST_F(Geometry, VisibilityFollowsTheAncestorsAndIsAnnounced) {
   std::vector<WPARAM> shows;
-  HWND parent = CreateTestWindow(L"GeometryTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == WM_SHOWWINDOW) shows.push_back(wp);
-    return DefWindowProcW(w, m, wp, lp);
-  }, WS_POPUP, 0, 0, 100, 100);
-  HWND child = CreateTestWindow(L"GeometryTest", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent);
+  HWND parent = CreateTestWindow(
+      L"GeometryTest",
+      [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_SHOWWINDOW) shows.push_back(wp);
+        return DefWindowProcW(w, m, wp, lp);
+      },
+      WS_POPUP, 0, 0, 100, 100);
+  HWND child =
+      CreateTestWindow(L"GeometryTest", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent);
   EXPECT_FALSE(IsWindowVisible(child));
   EXPECT_FALSE(ShowWindow(parent, SW_SHOW));
   EXPECT_TRUE(IsWindowVisible(child));

@@ -78,8 +78,10 @@ TEST_F(Input, ADestroyedWindowsHotkeysAreFreed) {
 TEST_F(Input, AClickReachesTheDeepestChildAtItsClientPoint) {
   std::vector<Seen> parent_seen;
   std::vector<Seen> child_seen;
-  HWND parent = CreateTestWindow(L"InputTest", Recorder(parent_seen), WS_POPUP | WS_VISIBLE, 100, 100, 600, 400);
-  HWND child = CreateTestWindow(L"InputTest", Recorder(child_seen), WS_CHILD | WS_VISIBLE, 50, 40, 200, 100, parent);
+  HWND parent = CreateTestWindow(L"InputTest", Recorder(parent_seen), WS_POPUP | WS_VISIBLE, 100,
+                                 100, 600, 400);
+  HWND child = CreateTestWindow(L"InputTest", Recorder(child_seen), WS_CHILD | WS_VISIBLE, 50, 40,
+                                200, 100, parent);
   ASSERT_NE(child, nullptr);
   win::headless::Click(win::headless::Button::Left, 160, 150);
   PumpPending();
@@ -100,7 +102,8 @@ TEST_F(Input, ATransparentWindowLetsTheClickThroughAndADisabledOneEatsIt) {
   std::vector<Seen> below_seen;
   std::vector<Seen> above_seen;
   CreateTestWindow(L"InputTest", Recorder(below_seen), WS_POPUP | WS_VISIBLE, 0, 0, 300, 300);
-  HWND above = CreateTestWindow(L"InputTest", Recorder(above_seen, HTTRANSPARENT), WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+  HWND above = CreateTestWindow(L"InputTest", Recorder(above_seen, HTTRANSPARENT),
+                                WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
   win::headless::Click(win::headless::Button::Left, 20, 20);
   PumpPending();
   EXPECT_TRUE(above_seen.empty());
@@ -134,7 +137,8 @@ TEST_F(Input, AWindowRegionShapesWhereTheMouseIsTaken) {
 
 TEST_F(Input, ACaptionPressDragsTheWindow) {
   std::vector<Seen> seen;
-  HWND window = CreateTestWindow(L"InputTest", Recorder(seen, HTCAPTION), WS_POPUP | WS_VISIBLE, 100, 100, 400, 300);
+  HWND window = CreateTestWindow(L"InputTest", Recorder(seen, HTCAPTION), WS_POPUP | WS_VISIBLE,
+                                 100, 100, 400, 300);
   win::headless::MoveCursor(150, 110);
   win::headless::PressButton(win::headless::Button::Left);
   win::headless::MoveCursor(250, 160);
@@ -181,10 +185,13 @@ TEST_F(Input, KeysGoToTheFocusWindow) {
 
 TEST_F(Input, LeavingATrackedWindowIsAnnounced) {
   int leaves = 0;
-  HWND window = CreateTestWindow(L"InputTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == WM_MOUSELEAVE) ++leaves;
-    return DefWindowProcW(w, m, wp, lp);
-  }, WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
+  HWND window = CreateTestWindow(
+      L"InputTest",
+      [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_MOUSELEAVE) ++leaves;
+        return DefWindowProcW(w, m, wp, lp);
+      },
+      WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
   win::headless::MoveCursor(10, 10);
   TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window, 0};
   ASSERT_TRUE(TrackMouseEvent(&track));

@@ -28,16 +28,17 @@ TEST_F(Messaging, PostsFromSeveralThreadsKeepEachThreadsOrderAndLoseNothing) {
   std::vector<int> next_expected(kThreads, 0);
   int received = 0;
   int out_of_order = 0;
-  HWND window = CreateTestWindow(L"MessagingTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == kNumbered) {
-      int thread = static_cast<int>(wp);
-      if (static_cast<int>(lp) != next_expected[static_cast<size_t>(thread)]) ++out_of_order;
-      next_expected[static_cast<size_t>(thread)] = static_cast<int>(lp) + 1;
-      ++received;
-      return 0;
-    }
-    return DefWindowProcW(w, m, wp, lp);
-  });
+  HWND window =
+      CreateTestWindow(L"MessagingTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == kNumbered) {
+          int thread = static_cast<int>(wp);
+          if (static_cast<int>(lp) != next_expected[static_cast<size_t>(thread)]) ++out_of_order;
+          next_expected[static_cast<size_t>(thread)] = static_cast<int>(lp) + 1;
+          ++received;
+          return 0;
+        }
+        return DefWindowProcW(w, m, wp, lp);
+      });
   ASSERT_NE(window, nullptr);
   std::vector<std::thread> posters;
   std::atomic<int> failed_posts{0};
@@ -58,13 +59,14 @@ TEST_F(Messaging, PostsFromSeveralThreadsKeepEachThreadsOrderAndLoseNothing) {
 TEST_F(Messaging, SendFromAnotherThreadRunsOnTheOwnerAndReturnsItsResult) {
   const DWORD owner = GetCurrentThreadId();
   DWORD ran_on = 0;
-  HWND window = CreateTestWindow(L"MessagingTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == kNumbered) {
-      ran_on = GetCurrentThreadId();
-      return static_cast<LRESULT>(wp * 2);
-    }
-    return DefWindowProcW(w, m, wp, lp);
-  });
+  HWND window =
+      CreateTestWindow(L"MessagingTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == kNumbered) {
+          ran_on = GetCurrentThreadId();
+          return static_cast<LRESULT>(wp * 2);
+        }
+        return DefWindowProcW(w, m, wp, lp);
+      });
   std::atomic<LRESULT> result{0};
   std::atomic<bool> done{false};
   std::thread sender([&] {
@@ -80,28 +82,31 @@ TEST_F(Messaging, SendFromAnotherThreadRunsOnTheOwnerAndReturnsItsResult) {
 
 TEST_F(Messaging, SendToTheOwnThreadIsADirectCall) {
   int calls = 0;
-  HWND window = CreateTestWindow(L"MessagingTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == kNumbered) return static_cast<LRESULT>(++calls);
-    return DefWindowProcW(w, m, wp, lp);
-  });
+  HWND window =
+      CreateTestWindow(L"MessagingTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == kNumbered) return static_cast<LRESULT>(++calls);
+        return DefWindowProcW(w, m, wp, lp);
+      });
   EXPECT_EQ(SendMessageW(window, kNumbered, 0, 0), 1);
   EXPECT_EQ(calls, 1);
 }
 
 TEST_F(Messaging, TwoThreadsSendingToEachOtherDoNotDeadlock) {
-  HWND here = CreateTestWindow(L"MessagingTest", [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    return m == kNumbered ? 7 : DefWindowProcW(w, m, wp, lp);
-  });
+  HWND here =
+      CreateTestWindow(L"MessagingTest", [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        return m == kNumbered ? 7 : DefWindowProcW(w, m, wp, lp);
+      });
   std::atomic<HWND> there{nullptr};
   std::atomic<LRESULT> answer{0};
   std::atomic<bool> quit{false};
   std::thread other([&] {
     win_test::RegisterTestClass(L"MessagingTest");
-    HWND own = CreateTestWindow(L"MessagingTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-      // While handling the main thread's send, send back to it.
-      if (m == kNumbered) return SendMessageW(here, kNumbered, 0, 0) + 1;
-      return DefWindowProcW(w, m, wp, lp);
-    });
+    HWND own =
+        CreateTestWindow(L"MessagingTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+          // While handling the main thread's send, send back to it.
+          if (m == kNumbered) return SendMessageW(here, kNumbered, 0, 0) + 1;
+          return DefWindowProcW(w, m, wp, lp);
+        });
     there = own;
     PostMessageW(here, WM_NULL, 0, 0);  // wakes the main loop to see the window
     MSG message{};
@@ -133,10 +138,11 @@ TEST_F(Messaging, ADestroyedWindowIsDeadForeverAndRefusesPosts) {
 
 TEST_F(Messaging, AMessagePostedBeforeDestructionIsNeverDelivered) {
   int delivered = 0;
-  HWND window = CreateTestWindow(L"MessagingTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == kNumbered) ++delivered;
-    return DefWindowProcW(w, m, wp, lp);
-  });
+  HWND window =
+      CreateTestWindow(L"MessagingTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == kNumbered) ++delivered;
+        return DefWindowProcW(w, m, wp, lp);
+      });
   ASSERT_TRUE(PostMessageW(window, kNumbered, 0, 0));
   DestroyWindow(window);
   win_test::PumpPending();
@@ -146,20 +152,26 @@ TEST_F(Messaging, AMessagePostedBeforeDestructionIsNeverDelivered) {
 TEST_F(Messaging, CreationAndDestructionSendTheirMessagesInOrder) {
   std::vector<UINT> seen;
   std::vector<HWND> order;
-  HWND parent = CreateTestWindow(L"MessagingTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == WM_NCCREATE || m == WM_CREATE || m == WM_SIZE || m == WM_MOVE || m == WM_SHOWWINDOW ||
-        m == WM_DESTROY || m == WM_NCDESTROY) {
-      seen.push_back(m);
-    }
-    if (m == WM_NCDESTROY) order.push_back(w);
-    return DefWindowProcW(w, m, wp, lp);
-  }, WS_POPUP | WS_VISIBLE);
+  HWND parent = CreateTestWindow(
+      L"MessagingTest",
+      [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_NCCREATE || m == WM_CREATE || m == WM_SIZE || m == WM_MOVE ||
+            m == WM_SHOWWINDOW || m == WM_DESTROY || m == WM_NCDESTROY) {
+          seen.push_back(m);
+        }
+        if (m == WM_NCDESTROY) order.push_back(w);
+        return DefWindowProcW(w, m, wp, lp);
+      },
+      WS_POPUP | WS_VISIBLE);
   std::vector<UINT> expected{WM_NCCREATE, WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW};
   EXPECT_EQ(seen, expected);
-  HWND child = CreateTestWindow(L"MessagingTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == WM_NCDESTROY) order.push_back(w);
-    return DefWindowProcW(w, m, wp, lp);
-  }, WS_CHILD, 0, 0, 10, 10, parent);
+  HWND child = CreateTestWindow(
+      L"MessagingTest",
+      [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_NCDESTROY) order.push_back(w);
+        return DefWindowProcW(w, m, wp, lp);
+      },
+      WS_CHILD, 0, 0, 10, 10, parent);
   seen.clear();
   EXPECT_TRUE(DestroyWindow(parent));
   EXPECT_EQ(seen, (std::vector<UINT>{WM_DESTROY, WM_NCDESTROY}));
@@ -170,13 +182,16 @@ TEST_F(Messaging, CreationAndDestructionSendTheirMessagesInOrder) {
 TEST_F(Messaging, CreateParametersReachTheProcedureAndUserDataSticks) {
   int marker = 5;
   LPVOID received = nullptr;
-  HWND window = CreateTestWindow(L"MessagingTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == WM_NCCREATE) {
-      received = reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams;
-      SetWindowLongPtrW(w, GWLP_USERDATA, 1234);
-    }
-    return DefWindowProcW(w, m, wp, lp);
-  }, WS_POPUP, 0, 0, 10, 10, nullptr, 0, &marker);
+  HWND window = CreateTestWindow(
+      L"MessagingTest",
+      [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_NCCREATE) {
+          received = reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams;
+          SetWindowLongPtrW(w, GWLP_USERDATA, 1234);
+        }
+        return DefWindowProcW(w, m, wp, lp);
+      },
+      WS_POPUP, 0, 0, 10, 10, nullptr, 0, &marker);
   EXPECT_EQ(received, &marker);
   EXPECT_EQ(GetWindowLongPtrW(window, GWLP_USERDATA), 1234);
   EXPECT_EQ(SetWindowLongPtrW(window, GWLP_USERDATA, 99), 1234);
@@ -184,20 +199,23 @@ TEST_F(Messaging, CreateParametersReachTheProcedureAndUserDataSticks) {
 }
 
 TEST_F(Messaging, CreationFailsWhenTheProcedureRefusesIt) {
-  HWND refused = CreateTestWindow(L"MessagingTest", [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    return m == WM_CREATE ? -1 : DefWindowProcW(w, m, wp, lp);
-  });
+  HWND refused =
+      CreateTestWindow(L"MessagingTest", [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        return m == WM_CREATE ? -1 : DefWindowProcW(w, m, wp, lp);
+      });
   EXPECT_EQ(refused, nullptr);
-  EXPECT_EQ(CreateWindowExW(0, L"NoSuchClass", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
-            nullptr);
+  EXPECT_EQ(
+      CreateWindowExW(0, L"NoSuchClass", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
+      nullptr);
 }
 
 TEST_F(Messaging, QuitEndsTheLoopAfterWhatWasPostedBefore) {
   int before = 0;
-  HWND window = CreateTestWindow(L"MessagingTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == kNumbered) ++before;
-    return DefWindowProcW(w, m, wp, lp);
-  });
+  HWND window =
+      CreateTestWindow(L"MessagingTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == kNumbered) ++before;
+        return DefWindowProcW(w, m, wp, lp);
+      });
   PostMessageW(window, kNumbered, 0, 0);
   PostQuitMessage(3);
   MSG message{};
@@ -210,17 +228,18 @@ TEST_F(Messaging, QuitEndsTheLoopAfterWhatWasPostedBefore) {
 
 TEST_F(Messaging, NestedLoopsEachSeeTheirOwnQuit) {
   int inner_quits = 0;
-  HWND window = CreateTestWindow(L"MessagingTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == kNumbered) {
-      // A modal loop inside a handler, ended by its own quit message.
-      PostQuitMessage(1);
-      MSG inner{};
-      while (GetMessageW(&inner, nullptr, 0, 0) > 0) DispatchMessageW(&inner);
-      ++inner_quits;
-      PostQuitMessage(2);
-    }
-    return DefWindowProcW(w, m, wp, lp);
-  });
+  HWND window =
+      CreateTestWindow(L"MessagingTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == kNumbered) {
+          // A modal loop inside a handler, ended by its own quit message.
+          PostQuitMessage(1);
+          MSG inner{};
+          while (GetMessageW(&inner, nullptr, 0, 0) > 0) DispatchMessageW(&inner);
+          ++inner_quits;
+          PostQuitMessage(2);
+        }
+        return DefWindowProcW(w, m, wp, lp);
+      });
   PostMessageW(window, kNumbered, 0, 0);
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
@@ -230,10 +249,13 @@ TEST_F(Messaging, NestedLoopsEachSeeTheirOwnQuit) {
 
 TEST_F(Messaging, TranslateTurnsAKeyPressIntoItsCharacter) {
   std::vector<WPARAM> characters;
-  HWND window = CreateTestWindow(L"MessagingTest", [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == WM_CHAR) characters.push_back(wp);
-    return DefWindowProcW(w, m, wp, lp);
-  }, WS_POPUP | WS_VISIBLE);
+  HWND window = CreateTestWindow(
+      L"MessagingTest",
+      [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_CHAR) characters.push_back(wp);
+        return DefWindowProcW(w, m, wp, lp);
+      },
+      WS_POPUP | WS_VISIBLE);
   SetFocus(window);
   win::headless::PressKey('Q', 0);
   win::headless::ReleaseKey('Q', 0);

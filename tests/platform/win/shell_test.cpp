@@ -59,8 +59,8 @@ class OpenAddress : public ::testing::Test {
     {
       std::ofstream out(script);
       out << "#!/bin/sh\nprintf '%s' \"$1\" > \"" << (bin_.path() / "opened").string() << ".tmp\"\n"
-          << "mv \"" << (bin_.path() / "opened").string() << ".tmp\" \"" << (bin_.path() / "opened").string()
-          << "\"\n";
+          << "mv \"" << (bin_.path() / "opened").string() << ".tmp\" \""
+          << (bin_.path() / "opened").string() << "\"\n";
     }
     std::filesystem::permissions(script, std::filesystem::perms::owner_all);
     const char* old_path = std::getenv("PATH");
@@ -92,7 +92,8 @@ TEST_F(OpenAddress, AnythingButHttpOrHttpsIsRefused) {
     EXPECT_FALSE(Succeeded(ShellExecuteW(nullptr, L"open", address, nullptr, nullptr, SW_SHOW)))
         << std::filesystem::path(address).string();
   }
-  EXPECT_FALSE(Succeeded(ShellExecuteW(nullptr, L"edit", L"https://example.org", nullptr, nullptr, SW_SHOW)));
+  EXPECT_FALSE(Succeeded(
+      ShellExecuteW(nullptr, L"edit", L"https://example.org", nullptr, nullptr, SW_SHOW)));
   EXPECT_FALSE(Succeeded(ShellExecuteW(nullptr, L"open", nullptr, nullptr, nullptr, SW_SHOW)));
 }
 

@@ -93,7 +93,8 @@ TEST(FileSystem, MoveFileExReplacesOnlyWhenAsked) {
   std::ofstream(from) << "new";
   std::ofstream(to) << "old";
   EXPECT_FALSE(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH));
-  ASSERT_TRUE(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  ASSERT_TRUE(
+      MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
   std::string text;
   std::ifstream(to) >> text;
   EXPECT_EQ(text, "new");

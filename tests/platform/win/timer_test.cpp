@@ -22,19 +22,18 @@ class Timers : public ::testing::Test {
  protected:
   void SetUp() override {
     win_test::RegisterTestClass(L"TimerTest");
-    window_ = CreateTestWindow(L"TimerTest", [this](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-      if (m == WM_TIMER) {
-        fired_.push_back(wp);
-        if (on_timer_) on_timer_(w, wp);
-        return 0;
-      }
-      return DefWindowProcW(w, m, wp, lp);
-    });
+    window_ =
+        CreateTestWindow(L"TimerTest", [this](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+          if (m == WM_TIMER) {
+            fired_.push_back(wp);
+            if (on_timer_) on_timer_(w, wp);
+            return 0;
+          }
+          return DefWindowProcW(w, m, wp, lp);
+        });
     ASSERT_NE(window_, nullptr);
   }
-  void TearDown() override {
-    win_test::DestroyTestWindows();
-  }
+  void TearDown() override { win_test::DestroyTestWindows(); }
   // Moves the clock in steps, letting each due timer fire.
   void Elapse(int milliseconds, int step = 100) {
     for (int done = 0; done < milliseconds; done += step) {

@@ -37,7 +37,6 @@ namespace {
 constexpr UINT_PTR kTick = 1;
 constexpr UINT kFromProbe = WM_USER + 77;
 
-
 // Runs a program to its end; its exit code, or -1.
 int RunProgram(const std::vector<std::string>& arguments) {
   std::vector<char*> argv;
@@ -62,7 +61,8 @@ class X11 : public ::testing::Test {
 
   // The screen's pixel as 0xRRGGBB, read through a connection of the test's own.
   unsigned long ScreenPixel(int x, int y) {
-    XImage* image = XGetImage(screen_.get(), DefaultRootWindow(screen_.get()), x, y, 1, 1, AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(screen_.get(), DefaultRootWindow(screen_.get()), x, y, 1, 1, AllPlanes, ZPixmap);
     if (image == nullptr) return 0;
     unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
     XDestroyImage(image);
@@ -71,11 +71,16 @@ class X11 : public ::testing::Test {
 
   // A visible window filled red, waited for until the screen shows it.
   // What it receives is kept in seen_, which outlives every window of the test.
-  HWND ShowRedWindow(int x, int y, int width, int height, const std::wstring& class_name = L"X11Test") {
-    HWND window = CreateTestWindow(class_name, [this](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-      if (m != WM_TIMER && m != WM_PAINT && m != WM_NCHITTEST) seen_.push_back(MSG{w, m, wp, lp, 0, {}, 0});
-      return DefWindowProcW(w, m, wp, lp);
-    }, WS_POPUP | WS_VISIBLE, x, y, width, height);
+  HWND ShowRedWindow(int x, int y, int width, int height,
+                     const std::wstring& class_name = L"X11Test") {
+    HWND window = CreateTestWindow(
+        class_name,
+        [this](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+          if (m != WM_TIMER && m != WM_PAINT && m != WM_NCHITTEST)
+            seen_.push_back(MSG{w, m, wp, lp, 0, {}, 0});
+          return DefWindowProcW(w, m, wp, lp);
+        },
+        WS_POPUP | WS_VISIBLE, x, y, width, height);
     EXPECT_NE(window, nullptr);
     SetTimer(window, kTick, 20, nullptr);  // wakes the loop to look at the screen
     EXPECT_TRUE(RunLoopUntil([&] {
@@ -289,7 +294,8 @@ TEST_F(SeeThrough, WithACompositorAnOwnedWindowHasAnAlphaChannel) {
 }
 
 TEST_F(X11, AClickArrivesAsButtonMessagesAtTheClientPoint) {
-  QUORVEL_NEEDS(RunProgram({"sh", "-c", "command -v xdotool >/dev/null"}) == 0, "xdotool is not installed");
+  QUORVEL_NEEDS(RunProgram({"sh", "-c", "command -v xdotool >/dev/null"}) == 0,
+                "xdotool is not installed");
   ShowRedWindow(200, 150, 300, 200);
   ASSERT_EQ(RunProgram({"xdotool", "mousemove", "--sync", "250", "180", "click", "1"}), 0);
   ASSERT_TRUE(RunLoopUntil([&] { return Seen(WM_LBUTTONUP); }));
@@ -301,7 +307,8 @@ TEST_F(X11, AClickArrivesAsButtonMessagesAtTheClientPoint) {
 }
 
 TEST_F(X11, TypedTextArrivesAsTheCharactersTypedAndPunctuationKeysHaveTheirCodes) {
-  QUORVEL_NEEDS(RunProgram({"sh", "-c", "command -v xdotool >/dev/null"}) == 0, "xdotool is not installed");
+  QUORVEL_NEEDS(RunProgram({"sh", "-c", "command -v xdotool >/dev/null"}) == 0,
+                "xdotool is not installed");
   win_test::RegisterTestClass(L"X11Typed");
   HWND window = ShowRedWindow(200, 150, 300, 200, L"X11Typed");
   XSetInputFocus(screen_.get(), NativeWindowOfClass("X11Typed"), RevertToParent, CurrentTime);
@@ -320,7 +327,8 @@ TEST_F(X11, TypedTextArrivesAsTheCharactersTypedAndPunctuationKeysHaveTheirCodes
   }));
   EXPECT_EQ(typed, expected);
   bool equals_key = false;
-  for (const MSG& m : seen_) equals_key = equals_key || (m.message == WM_KEYDOWN && m.wParam == VK_OEM_PLUS);
+  for (const MSG& m : seen_)
+    equals_key = equals_key || (m.message == WM_KEYDOWN && m.wParam == VK_OEM_PLUS);
   EXPECT_TRUE(equals_key);
   DestroyWindow(window);
 }
@@ -358,19 +366,22 @@ std::wstring ClipboardText() {
 }
 
 TEST_F(X11, TextGoesBothWaysThroughTheDesktopsClipboardAndPrimarySelection) {
-  QUORVEL_NEEDS(RunProgram({"sh", "-c", "command -v xclip >/dev/null"}) == 0, "xclip is not installed");
+  QUORVEL_NEEDS(RunProgram({"sh", "-c", "command -v xclip >/dev/null"}) == 0,
+                "xclip is not installed");
   struct Selection {
     const char* name;
     void (*set)(const std::wstring&);
     std::wstring (*get)();
   };
-  const Selection selections[] = {{"clipboard", SetClipboardText, ClipboardText},
-                                  {"primary", win::OfferPrimarySelection, win::PrimarySelectionText}};
+  const Selection selections[] = {
+      {"clipboard", SetClipboardText, ClipboardText},
+      {"primary", win::OfferPrimarySelection, win::PrimarySelectionText}};
   for (const Selection& selection : selections) {
     const std::wstring ours = L"QV-2024 \u4e0a\u8bfe";
     selection.set(ours);
     EXPECT_EQ(ClipboardOfOthers(std::string("xclip -selection ") + selection.name + " -o"),
-              "QV-2024 \u4e0a\u8bfe") << selection.name;
+              "QV-2024 \u4e0a\u8bfe")
+        << selection.name;
 
     // Another program's text, served for one paste; at most 10 s, whatever the test does.
     ASSERT_EQ(ClipboardOfOthers(std::string("printf '87654321' | timeout 10 xclip -selection ") +
@@ -387,7 +398,8 @@ TEST_F(X11, TextGoesBothWaysThroughTheDesktopsClipboardAndPrimarySelection) {
 }
 
 TEST_F(X11, AGlobalHotkeyArrivesAsWmHotkey) {
-  QUORVEL_NEEDS(RunProgram({"sh", "-c", "command -v xdotool >/dev/null"}) == 0, "xdotool is not installed");
+  QUORVEL_NEEDS(RunProgram({"sh", "-c", "command -v xdotool >/dev/null"}) == 0,
+                "xdotool is not installed");
   HWND window = ShowRedWindow(10, 10, 100, 100);
   ASSERT_TRUE(RegisterHotKey(window, 4024, MOD_ALT | MOD_NOREPEAT, 'S'));
   ASSERT_EQ(RunProgram({"xdotool", "key", "alt+s"}), 0);
@@ -426,7 +438,8 @@ TEST_F(X11, TheWindowManagersCloseRequestArrivesAsWmClose) {
   event.xclient.window = native;
   event.xclient.message_type = XInternAtom(screen_.get(), "WM_PROTOCOLS", False);
   event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(screen_.get(), "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[0] =
+      static_cast<long>(XInternAtom(screen_.get(), "WM_DELETE_WINDOW", False));
   XSendEvent(screen_.get(), native, False, NoEventMask, &event);
   XFlush(screen_.get());
   // The default procedure destroys the window on WM_CLOSE.

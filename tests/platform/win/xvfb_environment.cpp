@@ -45,15 +45,16 @@ class XvfbEnvironment : public ::testing::Environment {
     int number_pipe[2];
     problem_ = "Xvfb could not be started";
     if (pipe(number_pipe) != 0) return;
-    const char* argv[] = {kServer, "-displayfd", "3", "-screen", "0", "1280x800x24", "-nolisten",
-                          "tcp", "-terminate", nullptr};
+    const char* argv[] = {kServer,       "-displayfd", "3",   "-screen",    "0",
+                          "1280x800x24", "-nolisten",  "tcp", "-terminate", nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, number_pipe[1], 3);
     pid_t pid = 0;
-    bool spawned = posix_spawn(&pid, kServer, &actions, nullptr, const_cast<char**>(argv), environ) == 0;
+    bool spawned =
+        posix_spawn(&pid, kServer, &actions, nullptr, const_cast<char**>(argv), environ) == 0;
     posix_spawn_file_actions_destroy(&actions);
     close(number_pipe[1]);
     std::string number;
@@ -90,8 +91,8 @@ class XvfbEnvironment : public ::testing::Environment {
   Display* keep_alive_ = nullptr;
 };
 
-XvfbEnvironment* const g_environment = static_cast<XvfbEnvironment*>(
-    ::testing::AddGlobalTestEnvironment(new XvfbEnvironment()));
+XvfbEnvironment* const g_environment =
+    static_cast<XvfbEnvironment*>(::testing::AddGlobalTestEnvironment(new XvfbEnvironment()));
 
 }  // namespace
 

@@ -19,8 +19,8 @@ constexpr std::chrono::milliseconds kVolumeCallLimit{2000};
 // loudest channel.
 struct VolumeResult {
   bool ok = false;
-  float level = 0.0f;    // when ok
-  std::string failure;   // when not ok: the step that failed and why
+  float level = 0.0f;   // when ok
+  std::string failure;  // when not ok: the step that failed and why
 };
 
 VolumeResult ReadMasterVolume(std::chrono::milliseconds limit = kVolumeCallLimit);

@@ -24,8 +24,7 @@ class EchoLink {
   void SendFrame();
 
  private:
-  explicit EchoLink(std::unique_ptr<PublisherLink> publisher)
-      : publisher_(std::move(publisher)) {}
+  explicit EchoLink(std::unique_ptr<PublisherLink> publisher) : publisher_(std::move(publisher)) {}
   static void OnEchoedPad(GstElement* webrtc, GstPad* pad, gpointer pipeline);
 
   std::unique_ptr<PublisherLink> publisher_;

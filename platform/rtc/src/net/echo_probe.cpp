@@ -115,9 +115,8 @@ void EchoProbe::Echo(uint64_t run, const std::string& media_server) {
 
 void EchoProbe::WaitForEnd(uint64_t run) {
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [&] {
-    return closing_ || !running_ || run_ != run || stage_ == EchoStage::kFailed;
-  });
+  changed_.wait(
+      lock, [&] { return closing_ || !running_ || run_ != run || stage_ == EchoStage::kFailed; });
 }
 
 bool EchoProbe::Wanted(uint64_t run) {
@@ -173,14 +172,14 @@ void EchoProbe::Sample(uint64_t run) {
 void EchoProbe::Report(const EchoSample& sample, const std::string& failure) {
   auto figure = [](const std::optional<double>& value) { return value ? *value : -1.0; };
   const LinkMeasure& measure = sample.measure;
-  log_.Write("echo: %llu sent, %llu back, %llu lost: loss %.1f %%, round trip %.0f ms, "
-             "jitter %.1f ms, silent %lld ms: %d%s%s",
-             static_cast<unsigned long long>(sample.sent),
-             static_cast<unsigned long long>(sample.echoed),
-             static_cast<unsigned long long>(sample.lost), figure(measure.loss_percent),
-             figure(measure.round_trip_ms), figure(measure.jitter_ms),
-             static_cast<long long>(measure.silent_ms), sample.grade,
-             failure.empty() ? "" : "; ", failure.c_str());
+  log_.Write(
+      "echo: %llu sent, %llu back, %llu lost: loss %.1f %%, round trip %.0f ms, "
+      "jitter %.1f ms, silent %lld ms: %d%s%s",
+      static_cast<unsigned long long>(sample.sent), static_cast<unsigned long long>(sample.echoed),
+      static_cast<unsigned long long>(sample.lost), figure(measure.loss_percent),
+      figure(measure.round_trip_ms), figure(measure.jitter_ms),
+      static_cast<long long>(measure.silent_ms), sample.grade, failure.empty() ? "" : "; ",
+      failure.c_str());
   // A window that measured nothing is no verdict: counted as a sample, the program's test
   // would pass a server whose media never comes back.
   if (sample.grade != QUALITY_UNKNOWN) on_sample_(sample.grade);

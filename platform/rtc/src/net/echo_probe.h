@@ -59,8 +59,8 @@ class EchoProbe {
   std::condition_variable changed_;
   bool closing_ = false;
   bool running_ = false;
-  uint64_t run_ = 0;       // the latest run; the set-up and sampler of any other one end
-  uint64_t set_up_ = 0;    // the latest run the worker took on
+  uint64_t run_ = 0;     // the latest run; the set-up and sampler of any other one end
+  uint64_t set_up_ = 0;  // the latest run the worker took on
   std::string media_server_;
   EchoStage stage_ = EchoStage::kOpening;  // of the latest run, like the failure
   std::string failure_;

@@ -295,7 +295,8 @@ void JanusSession::KeepAlive() {
     Json::Value alive;
     alive["janus"] = "keepalive";
     alive["transaction"] = "keepalive";
-    httplib::Result result = keep_alive_->client.Post(target.c_str(), Write(alive), "application/json");
+    httplib::Result result =
+        keep_alive_->client.Post(target.c_str(), Write(alive), "application/json");
     std::optional<Json::Value> answer = result ? Parse(result->body) : std::nullopt;
     if (answer && (*answer)["error"]["code"].asInt() == kNoSuchSession) {
       Lose("media server ended the session");

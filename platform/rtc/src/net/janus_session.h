@@ -65,8 +65,7 @@ class JanusSession {
   };
   JanusSession(std::string base_url, uint64_t id, Handlers handlers);
   // POSTs to path below the session; the parsed reply or an error.
-  std::optional<Json::Value> Post(const std::string& path, Json::Value request,
-                                  std::string& error);
+  std::optional<Json::Value> Post(const std::string& path, Json::Value request, std::string& error);
   void Poll();
   void KeepAlive();
   void Deliver(const Json::Value& event);
@@ -75,8 +74,8 @@ class JanusSession {
   const std::string base_url_;
   const uint64_t id_;
   Handlers handlers_;
-  std::unique_ptr<Endpoint> requests_;  // for the caller's requests
-  std::unique_ptr<Endpoint> poll_;      // held by the poller
+  std::unique_ptr<Endpoint> requests_;    // for the caller's requests
+  std::unique_ptr<Endpoint> poll_;        // held by the poller
   std::unique_ptr<Endpoint> keep_alive_;  // held by the keeper
 
   std::mutex mutex_;

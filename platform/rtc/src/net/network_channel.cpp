@@ -104,9 +104,8 @@ int NetworkChannel::Join(const JoinRequest& request) {
   });
   work_.emplace_back(session, [this, join] { Connect(join); });
   work_ready_.notify_one();
-  stats_task_ = timeline_.Every(kStatsPeriodMs, [this, session] {
-    Post(session, [this] { Measure(); });
-  });
+  stats_task_ =
+      timeline_.Every(kStatsPeriodMs, [this, session] { Post(session, [this] { Measure(); }); });
   return ERR_OK;
 }
 
@@ -255,9 +254,8 @@ void NetworkChannel::ScheduleRejoin() {
   if (!joined_ || stopping_) return;
   timeline_.Cancel(rejoin_task_);
   uint64_t session = session_;
-  rejoin_task_ = timeline_.After(kRejoinPeriodMs, [this, session] {
-    Post(session, [this] { Rejoin(); });
-  });
+  rejoin_task_ =
+      timeline_.After(kRejoinPeriodMs, [this, session] { Post(session, [this] { Rejoin(); }); });
 }
 
 void NetworkChannel::Interrupt(const std::string& why) {
@@ -268,9 +266,8 @@ void NetworkChannel::Interrupt(const std::string& why) {
     timeline_.Cancel(lost_task_);
     uint64_t session = session_;
     if (!stopping_) {
-      lost_task_ = timeline_.After(kLostAfterMs, [this, session] {
-        Post(session, [this] { ReportLongInterruption(); });
-      });
+      lost_task_ = timeline_.After(
+          kLostAfterMs, [this, session] { Post(session, [this] { ReportLongInterruption(); }); });
     }
   }
   sink_.log().Write("connection interrupted: %s", why.c_str());
@@ -420,17 +417,19 @@ void NetworkChannel::Apply(const std::vector<RosterChange>& changes) {
       }
       case RosterChange::Kind::kLeft: {
         auto remote = remotes_.find(uid);
-        bool silent = remote != remotes_.end() &&
-                      clock_.Now() - remote->second.last_packet_at >= kSilenceMs;
+        bool silent =
+            remote != remotes_.end() && clock_.Now() - remote->second.last_packet_at >= kSilenceMs;
         Unsubscribe(uid, silent ? USER_OFFLINE_DROPPED : USER_OFFLINE_QUIT);
         break;
       }
       case RosterChange::Kind::kAudioMuted:
-        sink_.Emit("onUserMuteAudio", [=](IRtcEngineEventHandler& h) { h.onUserMuteAudio(uid, on); });
+        sink_.Emit("onUserMuteAudio",
+                   [=](IRtcEngineEventHandler& h) { h.onUserMuteAudio(uid, on); });
         break;
       case RosterChange::Kind::kVideoMuted:
         video_.PauseRemote(uid, on);
-        sink_.Emit("onUserMuteVideo", [=](IRtcEngineEventHandler& h) { h.onUserMuteVideo(uid, on); });
+        sink_.Emit("onUserMuteVideo",
+                   [=](IRtcEngineEventHandler& h) { h.onUserMuteVideo(uid, on); });
         break;
     }
   }
@@ -449,7 +448,8 @@ void NetworkChannel::Subscribe(uid_t uid) {
   }
   if (handle) {
     remote.handle = *handle;
-    remote.link = SubscriberLink::Create({media.speaker, media.playout_volume}, remote.frames, error);
+    remote.link =
+        SubscriberLink::Create({media.speaker, media.playout_volume}, remote.frames, error);
   }
   std::optional<JanusReply> offer;
   if (remote.link) {
@@ -495,7 +495,8 @@ void NetworkChannel::Unsubscribe(uid_t uid, USER_OFFLINE_REASON_TYPE reason) {
     remote_levels_.erase(uid);
   }
   remote->second.link.reset();
-  if (janus_ && !janus_->lost() && remote->second.handle != 0) janus_->Detach(remote->second.handle);
+  if (janus_ && !janus_->lost() && remote->second.handle != 0)
+    janus_->Detach(remote->second.handle);
   remotes_.erase(remote);
   sink_.Emit("onUserOffline", [=](IRtcEngineEventHandler& h) { h.onUserOffline(uid, reason); });
 }
@@ -601,9 +602,8 @@ void NetworkChannel::Measure() {
       remote.last_packet_at = now;
     }
     LinkMeasure down;
-    down.loss_percent =
-        LossPercent(received.packets_received, remote.counters.packets_received,
-                    received.packets_lost_in, remote.counters.packets_lost_in);
+    down.loss_percent = LossPercent(received.packets_received, remote.counters.packets_received,
+                                    received.packets_lost_in, remote.counters.packets_lost_in);
     down.jitter_ms = received.jitter_ms;
     // The server's round trip is the local one's: every stream takes the same way to it.
     down.round_trip_ms = sent.round_trip_ms;

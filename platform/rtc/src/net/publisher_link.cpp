@@ -42,8 +42,8 @@ bool AddSendBranch(WebRtcLink& link, const std::string& description, std::string
 
 std::string VideoCaps(int width, int height) {
   return "video/x-raw,format=BGRx,width=" + std::to_string(width) +
-         ",height=" + std::to_string(height) + ",framerate=" +
-         std::to_string(VideoPipeline::kFramesPerSecond) + "/1";
+         ",height=" + std::to_string(height) +
+         ",framerate=" + std::to_string(VideoPipeline::kFramesPerSecond) + "/1";
 }
 
 }  // namespace
@@ -60,17 +60,21 @@ bool PublisherLink::Build(std::string& error) {
     error = link_.Failure();
     return false;
   }
-  std::string source = settings_.microphone.empty()
-                           ? "audiotestsrc is-live=true wave=sine freq=440 volume=" +
-                                 std::to_string(kToneVolume)
-                           : "pulsesrc device=\"" + settings_.microphone + "\"";
+  std::string source =
+      settings_.microphone.empty()
+          ? "audiotestsrc is-live=true wave=sine freq=440 volume=" + std::to_string(kToneVolume)
+          : "pulsesrc device=\"" + settings_.microphone + "\"";
   std::string audio =
       source + " ! audioconvert ! audioresample ! volume name=record volume=" +
       std::to_string(settings_.record_volume / 100.0) + " ! level name=" + kLevelElement +
       " interval=100000000 post-messages=true ! valve name=mute ! audioconvert ! audioresample"
-      " ! opusenc bitrate=" + std::to_string(kAudioKbps * 1000) +
+      " ! opusenc bitrate=" +
+      std::to_string(kAudioKbps * 1000) +
       " ! rtpopuspay pt=111"
-      " ! capsfilter caps=\"application/x-rtp,media=audio,encoding-name=OPUS,payload=111,clock-rate=48000,encoding-params=(string)2\"";
+      " ! capsfilter "
+      "caps=\"application/"
+      "x-rtp,media=audio,encoding-name=OPUS,payload=111,clock-rate=48000,encoding-params=(string)"
+      "2\"";
   if (!AddSendBranch(link_, audio, error)) return false;
   record_volume_ = gst_bin_get_by_name(GST_BIN(link_.pipeline()), "record");
   mute_ = gst_bin_get_by_name(GST_BIN(link_.pipeline()), "mute");
@@ -80,11 +84,13 @@ bool PublisherLink::Build(std::string& error) {
   if (!settings_.video) return true;
   std::string video =
       "appsrc name=frames is-live=true format=time do-timestamp=true max-buffers=2"
-      " leaky-type=downstream caps=" + VideoCaps(settings_.width, settings_.height) +
+      " leaky-type=downstream caps=" +
+      VideoCaps(settings_.width, settings_.height) +
       " ! videoconvert ! videoscale add-borders=true ! video/x-raw,format=I420,width=" +
       std::to_string(settings_.width) + ",height=" + std::to_string(settings_.height) +
       " ! vp8enc deadline=1 cpu-used=8 lag-in-frames=0 end-usage=cbr target-bitrate=" +
-      std::to_string(kVideoKbps * 1000) + " keyframe-max-dist=30 threads=1"
+      std::to_string(kVideoKbps * 1000) +
+      " keyframe-max-dist=30 threads=1"
       " ! rtpvp8pay pt=96 picture-id-mode=15-bit"
       " ! capsfilter caps=\"application/x-rtp,media=video,encoding-name=VP8,payload=96\"";
   if (!AddSendBranch(link_, video, error)) return false;

@@ -16,15 +16,14 @@ struct PublishSettings {
   int width = 640;  // the video profile's size
   int height = 480;
   bool video = true;
-  std::string microphone;  // the sound server's source name; empty for the virtual tone
+  std::string microphone;   // the sound server's source name; empty for the virtual tone
   int record_volume = 100;  // percent
 };
 
 class PublisherLink {
  public:
   static constexpr const char* kLevelElement = "sent_level";
-  static std::unique_ptr<PublisherLink> Create(const PublishSettings& settings,
-                                               std::string& error);
+  static std::unique_ptr<PublisherLink> Create(const PublishSettings& settings, std::string& error);
 
   WebRtcLink& link() { return link_; }
   // Any thread; a frame of another size than the last changes the input, not the output.
@@ -33,7 +32,8 @@ class PublisherLink {
   void SetRecordVolume(int percent);
 
  private:
-  explicit PublisherLink(const PublishSettings& settings) : settings_(settings), link_("publisher") {}
+  explicit PublisherLink(const PublishSettings& settings)
+      : settings_(settings), link_("publisher") {}
   bool Build(std::string& error);
 
   const PublishSettings settings_;

@@ -9,7 +9,8 @@ namespace rtc {
 std::optional<uid_t> UidFromId(const Json::Value& id) {
   if (!id.isString()) return std::nullopt;
   const std::string text = id.asString();
-  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) {
+  if (text.empty() || text.size() > 10 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
     return std::nullopt;
   }
   unsigned long long value = std::strtoull(text.c_str(), nullptr, 10);

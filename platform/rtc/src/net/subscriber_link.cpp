@@ -22,9 +22,8 @@ std::unique_ptr<SubscriberLink> SubscriberLink::Create(const PlaybackSettings& s
     return nullptr;
   }
   subscriber->playout_volume_ = settings.playout_volume / 100.0;
-  subscriber->pad_added_ = g_signal_connect(link.webrtc(), "pad-added",
-                                            G_CALLBACK(&SubscriberLink::OnPadAdded),
-                                            subscriber.get());
+  subscriber->pad_added_ = g_signal_connect(
+      link.webrtc(), "pad-added", G_CALLBACK(&SubscriberLink::OnPadAdded), subscriber.get());
   if (!link.Play(error)) return nullptr;
   return subscriber;
 }
@@ -73,8 +72,8 @@ void SubscriberLink::AddReceiveBranch(GstPad* pad) {
                              : "pulsesink device=\"" + settings_.speaker + "\"";
     description = "rtpopusdepay ! opusdec ! audioconvert ! audioresample ! volume name=" +
                   std::string(kPlayVolumeElement) + " volume=" + std::to_string(volume) +
-                  " ! level name=" + kLevelElement +
-                  " interval=100000000 post-messages=true ! " + output;
+                  " ! level name=" + kLevelElement + " interval=100000000 post-messages=true ! " +
+                  output;
   } else {
     return;
   }

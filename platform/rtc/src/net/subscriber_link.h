@@ -12,7 +12,7 @@
 namespace rtc {
 
 struct PlaybackSettings {
-  std::string speaker;  // the sound server's sink name; empty plays nowhere (virtual speaker)
+  std::string speaker;       // the sound server's sink name; empty plays nowhere (virtual speaker)
   int playout_volume = 100;  // percent
 };
 

@@ -56,8 +56,7 @@ gboolean AddStats(GQuark id, const GValue* value, gpointer reading_pointer) {
   };
   switch (type) {
     case GST_WEBRTC_STATS_INBOUND_RTP:
-      figures(StreamFigures::Kind::kReceived, "packets-received", "packets-lost",
-              "bytes-received");
+      figures(StreamFigures::Kind::kReceived, "packets-received", "packets-lost", "bytes-received");
       steadiest_jitter(NumberField(s, "jitter"));
       break;
     case GST_WEBRTC_STATS_OUTBOUND_RTP:

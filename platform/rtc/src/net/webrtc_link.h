@@ -53,8 +53,8 @@ class WebRtcLink {
   bool SendersReady() const;
   // Creates the offer or answer (signal, reply field), makes it the local description and
   // gives it with every candidate.
-  std::optional<std::string> CreateLocal(const char* signal, const char* field,
-                                         const char* failure, std::string& error);
+  std::optional<std::string> CreateLocal(const char* signal, const char* field, const char* failure,
+                                         std::string& error);
   bool SetDescription(const char* signal, int type, const std::string& sdp, std::string& error);
   std::optional<std::string> LocalDescription(std::string& error);
 

@@ -168,7 +168,7 @@ class CComboUI : public CContainerUI {
 
   int cur_sel_ = -1;
   CComboWnd* drop_down_ = nullptr;  // the pop-up; it deletes itself when its window goes
-  int drop_box_height_ = 0;  // the pop-up's greatest height; 0 leaves it to the item count
+  int drop_box_height_ = 0;         // the pop-up's greatest height; 0 leaves it to the item count
   DWORD item_bk_color_ = 0xFFFFFFFF;
   DWORD item_hot_bk_color_ = 0xFFE9F5FF;
   DWORD item_selected_bk_color_ = 0xFFC1E3FF;

@@ -13,7 +13,7 @@ class CUiString {
  public:
   CUiString() = default;
   CUiString(LPCTSTR text)
-      : text_(text != nullptr ? text : L"") {}               // NOLINT: implicit as in the contract
+      : text_(text != nullptr ? text : L"") {}              // NOLINT: implicit as in the contract
   CUiString(std::wstring text) : text_(std::move(text)) {}  // NOLINT
 
   bool IsEmpty() const { return text_.empty(); }

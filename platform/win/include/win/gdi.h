@@ -90,10 +90,10 @@ constexpr UINT DT_CENTER = 0x0001;
 constexpr UINT DT_RIGHT = 0x0002;
 constexpr UINT DT_VCENTER = 0x0004;
 constexpr UINT DT_BOTTOM = 0x0008;
-constexpr UINT DT_WORDBREAK = 0x0010;   // wrap at the rectangle's width
+constexpr UINT DT_WORDBREAK = 0x0010;  // wrap at the rectangle's width
 constexpr UINT DT_SINGLELINE = 0x0020;
 constexpr UINT DT_NOCLIP = 0x0100;
-constexpr UINT DT_CALCRECT = 0x0400;    // only measure: right and bottom become the text's extent
+constexpr UINT DT_CALCRECT = 0x0400;  // only measure: right and bottom become the text's extent
 constexpr UINT DT_NOPREFIX = 0x0800;
 constexpr UINT DT_END_ELLIPSIS = 0x8000;
 // count -1: the text is null-terminated. Returns the text's height, 0 on error.

@@ -26,7 +26,7 @@ struct MonitorLayout {
   RECT monitor;
   RECT work;
 };
-void ResetMonitors();  // back to the single default monitor
+void ResetMonitors();                           // back to the single default monitor
 void AddMonitor(const MonitorLayout& monitor);  // after the existing ones; the first is primary
 
 // Input, delivered like the user's: to the window under the point (or the capture), through

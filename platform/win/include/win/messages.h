@@ -4,41 +4,42 @@
 #include "win/types.h"
 
 constexpr UINT WM_NULL = 0x0000;
-constexpr UINT WM_CREATE = 0x0001;         // lParam: CREATESTRUCTW*; -1 from the procedure fails creation
+constexpr UINT WM_CREATE = 0x0001;  // lParam: CREATESTRUCTW*; -1 from the procedure fails creation
 constexpr UINT WM_DESTROY = 0x0002;
-constexpr UINT WM_MOVE = 0x0003;           // lParam: client origin x | y << 16 (signed; parent's client
-                                           // space for a child, the screen otherwise)
-constexpr UINT WM_SIZE = 0x0005;           // wParam: SIZE_*; lParam: client width | height << 16
-constexpr UINT WM_ACTIVATE = 0x0006;       // wParam: WA_ACTIVE or WA_INACTIVE
-constexpr UINT WM_SETFOCUS = 0x0007;       // wParam: the window that lost the focus
-constexpr UINT WM_KILLFOCUS = 0x0008;      // wParam: the window that gets the focus
-constexpr UINT WM_ENABLE = 0x000A;         // wParam: TRUE when enabled
+constexpr UINT WM_MOVE = 0x0003;       // lParam: client origin x | y << 16 (signed; parent's client
+                                       // space for a child, the screen otherwise)
+constexpr UINT WM_SIZE = 0x0005;       // wParam: SIZE_*; lParam: client width | height << 16
+constexpr UINT WM_ACTIVATE = 0x0006;   // wParam: WA_ACTIVE or WA_INACTIVE
+constexpr UINT WM_SETFOCUS = 0x0007;   // wParam: the window that lost the focus
+constexpr UINT WM_KILLFOCUS = 0x0008;  // wParam: the window that gets the focus
+constexpr UINT WM_ENABLE = 0x000A;     // wParam: TRUE when enabled
 constexpr UINT WM_SETTEXT = 0x000C;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
-constexpr UINT WM_QUIT = 0x0012;           // wParam: exit code; never dispatched
-constexpr UINT WM_ERASEBKGND = 0x0014;     // wParam: HDC
-constexpr UINT WM_SHOWWINDOW = 0x0018;     // wParam: TRUE when shown
+constexpr UINT WM_QUIT = 0x0012;        // wParam: exit code; never dispatched
+constexpr UINT WM_ERASEBKGND = 0x0014;  // wParam: HDC
+constexpr UINT WM_SHOWWINDOW = 0x0018;  // wParam: TRUE when shown
 constexpr UINT WM_ACTIVATEAPP = 0x001C;
 constexpr UINT WM_SETCURSOR = 0x0020;
 constexpr UINT WM_GETMINMAXINFO = 0x0024;
 constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
-constexpr UINT WM_SETICON = 0x0080;        // wParam: ICON_BIG or ICON_SMALL; lParam: HICON; answers the old one
-constexpr UINT WM_NCCREATE = 0x0081;       // lParam: CREATESTRUCTW*; FALSE fails creation
-constexpr UINT WM_NCDESTROY = 0x0082;      // the last message a window receives
-constexpr UINT WM_NCHITTEST = 0x0084;      // lParam: screen point; answer HT*
+constexpr UINT WM_SETICON =
+    0x0080;  // wParam: ICON_BIG or ICON_SMALL; lParam: HICON; answers the old one
+constexpr UINT WM_NCCREATE = 0x0081;   // lParam: CREATESTRUCTW*; FALSE fails creation
+constexpr UINT WM_NCDESTROY = 0x0082;  // the last message a window receives
+constexpr UINT WM_NCHITTEST = 0x0084;  // lParam: screen point; answer HT*
 constexpr UINT WM_NCPAINT = 0x0085;
 constexpr UINT WM_NCACTIVATE = 0x0086;
-constexpr UINT WM_KEYDOWN = 0x0100;        // wParam: virtual-key code
+constexpr UINT WM_KEYDOWN = 0x0100;  // wParam: virtual-key code
 constexpr UINT WM_KEYUP = 0x0101;
-constexpr UINT WM_CHAR = 0x0102;           // wParam: the character (UTF-32 here)
-constexpr UINT WM_SYSKEYDOWN = 0x0104;     // a key pressed with Alt held
+constexpr UINT WM_CHAR = 0x0102;        // wParam: the character (UTF-32 here)
+constexpr UINT WM_SYSKEYDOWN = 0x0104;  // a key pressed with Alt held
 constexpr UINT WM_SYSKEYUP = 0x0105;
 constexpr UINT WM_SYSCHAR = 0x0106;
 constexpr UINT WM_COMMAND = 0x0111;
-constexpr UINT WM_SYSCOMMAND = 0x0112;     // wParam: SC_*
-constexpr UINT WM_TIMER = 0x0113;          // wParam: timer id; lParam: TIMERPROC or 0
-constexpr UINT WM_MOUSEMOVE = 0x0200;      // wParam: MK_*; lParam: client x | y << 16 (signed)
+constexpr UINT WM_SYSCOMMAND = 0x0112;  // wParam: SC_*
+constexpr UINT WM_TIMER = 0x0113;       // wParam: timer id; lParam: TIMERPROC or 0
+constexpr UINT WM_MOUSEMOVE = 0x0200;   // wParam: MK_*; lParam: client x | y << 16 (signed)
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
 constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
@@ -46,11 +47,11 @@ constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_MBUTTONDOWN = 0x0207;
 constexpr UINT WM_MBUTTONUP = 0x0208;
-constexpr UINT WM_MOUSEWHEEL = 0x020A;     // wParam: MK_* | delta << 16 (WHEEL_DELTA a notch);
-                                           // lParam: screen point
+constexpr UINT WM_MOUSEWHEEL = 0x020A;  // wParam: MK_* | delta << 16 (WHEEL_DELTA a notch);
+                                        // lParam: screen point
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
 constexpr UINT WM_MOUSELEAVE = 0x02A3;
-constexpr UINT WM_HOTKEY = 0x0312;         // wParam: hotkey id; lParam: MOD_* | virtual key << 16
+constexpr UINT WM_HOTKEY = 0x0312;  // wParam: hotkey id; lParam: MOD_* | virtual key << 16
 constexpr UINT WM_USER = 0x0400;
 
 // WM_SIZE wParam.
@@ -79,7 +80,7 @@ constexpr LRESULT HTERROR = -2;
 constexpr LRESULT HTTRANSPARENT = -1;  // the point goes to the window below
 constexpr LRESULT HTNOWHERE = 0;
 constexpr LRESULT HTCLIENT = 1;
-constexpr LRESULT HTCAPTION = 2;       // a press there drags the window
+constexpr LRESULT HTCAPTION = 2;  // a press there drags the window
 constexpr LRESULT HTLEFT = 10;
 constexpr LRESULT HTRIGHT = 11;
 constexpr LRESULT HTTOP = 12;

@@ -11,7 +11,7 @@ constexpr DWORD MONITORINFOF_PRIMARY = 1;
 struct MONITORINFO {
   DWORD cbSize;  // sizeof(MONITORINFO)
   RECT rcMonitor;
-  RECT rcWork;   // the monitor less the desktop's panels
+  RECT rcWork;  // the monitor less the desktop's panels
   DWORD dwFlags;
 };
 // Null window: the primary monitor with MONITOR_DEFAULTTOPRIMARY (the nearest otherwise).
@@ -40,8 +40,7 @@ struct DISPLAY_DEVICEW {
   WCHAR DeviceKey[128];
 };
 // device null: enumerate adapters by index; false past the last one.
-BOOL EnumDisplayDevicesW(LPCWSTR device, DWORD index, DISPLAY_DEVICEW* display_device,
-                         DWORD flags);
+BOOL EnumDisplayDevicesW(LPCWSTR device, DWORD index, DISPLAY_DEVICEW* display_device, DWORD flags);
 
 constexpr DWORD ENUM_CURRENT_SETTINGS = static_cast<DWORD>(-1);
 constexpr DWORD DM_POSITION = 0x00000020;

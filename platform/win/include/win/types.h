@@ -69,8 +69,12 @@ constexpr WPARAM MAKEWPARAM(int low, int high) {
   return static_cast<WPARAM>(static_cast<DWORD>(MAKELPARAM(low, high)));
 }
 // Signed client coordinates packed into a mouse message's lParam.
-constexpr int GET_X_LPARAM(LPARAM value) { return static_cast<short>(LOWORD(static_cast<DWORD_PTR>(value))); }
-constexpr int GET_Y_LPARAM(LPARAM value) { return static_cast<short>(HIWORD(static_cast<DWORD_PTR>(value))); }
+constexpr int GET_X_LPARAM(LPARAM value) {
+  return static_cast<short>(LOWORD(static_cast<DWORD_PTR>(value)));
+}
+constexpr int GET_Y_LPARAM(LPARAM value) {
+  return static_cast<short>(HIWORD(static_cast<DWORD_PTR>(value)));
+}
 
 // 0x00BBGGRR.
 constexpr COLORREF RGB(int red, int green, int blue) {

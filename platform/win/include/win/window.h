@@ -95,16 +95,15 @@ ATOM RegisterClassExW(const WNDCLASSEXW* window_class);
 BOOL UnregisterClassW(LPCWSTR class_name, HINSTANCE instance);
 // Sends WM_NCCREATE, WM_CREATE, WM_SIZE and WM_MOVE, then WM_SHOWWINDOW when WS_VISIBLE is
 // given. A child (WS_CHILD) needs a parent; any other window given a parent is owned by it.
-HWND CreateWindowExW(DWORD ex_style, LPCWSTR class_name, LPCWSTR window_name, DWORD style,
-                     int x, int y, int width, int height, HWND parent, HMENU menu,
-                     HINSTANCE instance, LPVOID param);
+HWND CreateWindowExW(DWORD ex_style, LPCWSTR class_name, LPCWSTR window_name, DWORD style, int x,
+                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                     LPVOID param);
 // Destroys the owned windows first, then sends WM_DESTROY to the window and its children,
 // then WM_NCDESTROY to each (the last message). Only the owning thread may destroy.
 BOOL DestroyWindow(HWND window);
 BOOL IsWindow(HWND window);
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-LRESULT CallWindowProcW(WNDPROC procedure, HWND window, UINT message, WPARAM wparam,
-                        LPARAM lparam);
+LRESULT CallWindowProcW(WNDPROC procedure, HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 constexpr int GWLP_WNDPROC = -4;
 constexpr int GWLP_HINSTANCE = -6;
@@ -198,8 +197,7 @@ constexpr UINT SWP_SHOWWINDOW = 0x0040;
 constexpr UINT SWP_HIDEWINDOW = 0x0080;
 // HWND_TOPMOST puts the window (and the windows it owns) into the topmost band;
 // HWND_NOTOPMOST takes it out, to the top of the normal band.
-BOOL SetWindowPos(HWND window, HWND insert_after, int x, int y, int width, int height,
-                  UINT flags);
+BOOL SetWindowPos(HWND window, HWND insert_after, int x, int y, int width, int height, UINT flags);
 BOOL BringWindowToTop(HWND window);
 // Screen coordinates; the client rectangle's origin is always 0, 0.
 BOOL GetWindowRect(HWND window, LPRECT rect);
@@ -216,7 +214,7 @@ constexpr UINT GW_HWNDLAST = 1;
 constexpr UINT GW_HWNDNEXT = 2;  // the next window below in the z-order
 constexpr UINT GW_HWNDPREV = 3;
 constexpr UINT GW_OWNER = 4;
-constexpr UINT GW_CHILD = 5;     // the top child
+constexpr UINT GW_CHILD = 5;  // the top child
 HWND GetWindow(HWND window, UINT command);
 constexpr UINT GA_PARENT = 1;
 constexpr UINT GA_ROOT = 2;
