@@ -331,6 +331,9 @@ bool NetworkChannel::Publish(std::string& error) {
   configure["request"] = "configure";
   configure["audio"] = true;
   configure["video"] = true;
+  // The join announced the media state read before it; a change since then (the camera
+  // opening meanwhile) would otherwise never reach the room, as it is already published.
+  configure["display"] = MediaStateDisplay(sent_media_.send_audio, sent_media_.send_video);
   std::optional<JanusReply> answer =
       janus_->Message(publisher_handle_, configure, Description("offer", *offer), error);
   if (!answer) return false;
