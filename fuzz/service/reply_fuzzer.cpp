@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (bool chinese_ui : {false, true}) {
     StepOutcome<LoginData> login = ReadLoginReply(reply, chinese_ui);
     CheckStep(login, envelope, reply);
-    if (login.succeeded()) Require(AccessPathFor(login.data->user_type) != nullptr);
+    if (login.succeeded()) Require(AccessPathFor(RoleOfUserType(login.data->user_type)) != nullptr);
     CheckStep(ReadAccessReply(reply, chinese_ui), envelope, reply);
   }
 
