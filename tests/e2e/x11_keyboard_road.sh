@@ -16,6 +16,14 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lesson_session.sh"
 session_x11_test_begin keyboard "$1" "$language" "$3"
 sent_code() { session_service requests | grep '"path":"/User/loginCode"' | grep -q "code=$1[&\"]"; }
+# send_wrong_code CODE HOW: Enter sends the field, which must hold exactly CODE (a wrong one),
+# and the wrong code's notice comes and goes.
+send_wrong_code() {
+  xdotool key Return
+  session_until 10 sent_code "$1" || fail "the code $2 did not go out as it was"
+  session_wait_window QV-OVERLAY 10 || fail "no notice for the wrong code $1"
+  session_wait_no_window QV-OVERLAY 8 || fail "the notice stayed"
+}
 
 session_create_lesson 90 --duration 600
 session_start_service
@@ -31,10 +39,7 @@ session_until 10 session_requested /init/getPCConfig || fail "no configuration r
 session_settle 1
 session_focus_main || fail "the main window cannot take the keyboard"
 xdotool type --delay 30 12345678
-xdotool key Return
-session_until 10 sent_code 12345678 || fail "the typed code did not go out as typed"
-session_wait_window QV-OVERLAY 10 || fail "no notice for the wrong code"
-session_wait_no_window QV-OVERLAY 8 || fail "the notice stayed"
+send_wrong_code 12345678 typed
 
 session_step "a code selected in another program, pasted with the middle button"
 xdotool key ctrl+a BackSpace
@@ -45,10 +50,7 @@ session_geometry QUORVEL_MAIN || fail "no main window geometry"
 # The code field's right end (login_view.xml), where a middle click pastes.
 xdotool mousemove "$((win_x + 690))" "$((win_y + 314))" click 2
 session_settle 0.3
-xdotool key Return
-session_until 10 sent_code 87654321 || fail "the selected code did not paste with the middle button"
-session_wait_window QV-OVERLAY 10 || fail "no notice for the pasted wrong code"
-session_wait_no_window QV-OVERLAY 8 || fail "the notice stayed"
+send_wrong_code 87654321 "pasted with the middle button"
 
 session_step "the other camera, picked with the keyboard"
 xdotool key ctrl+a BackSpace
