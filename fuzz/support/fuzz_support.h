@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 
 namespace fuzz_support {
 
@@ -14,13 +16,20 @@ inline void Require(bool condition) {
   if (!condition) std::abort();
 }
 
-// A fresh folder for the whole run (in memory where the system has /dev/shm); the fuzzer
-// process never ends normally, so it is left for the system's cleaning.
+// A fresh folder for the whole run (in memory where the system has /dev/shm), removed when
+// the process exits normally (a replay); a crash leaves it for the system's cleaning.
 inline std::string ScratchFolder() {
-  std::string pattern =
-      access("/dev/shm", W_OK) == 0 ? "/dev/shm/quorvel-fuzz-XXXXXX" : "/tmp/quorvel-fuzz-XXXXXX";
-  Require(mkdtemp(pattern.data()) != nullptr);
-  return pattern;
+  struct Scratch {
+    std::string path =
+        access("/dev/shm", W_OK) == 0 ? "/dev/shm/quorvel-fuzz-XXXXXX" : "/tmp/quorvel-fuzz-XXXXXX";
+    Scratch() { Require(mkdtemp(path.data()) != nullptr); }
+    ~Scratch() {
+      std::error_code ignored;
+      std::filesystem::remove_all(path, ignored);
+    }
+  };
+  static const Scratch scratch;
+  return scratch.path;
 }
 
 inline void WriteFileBytes(const std::string& path, const char* data, size_t size) {

@@ -235,7 +235,13 @@ TEST(SettingsFile, KilledWhileSavingNeverLeavesAnUnreadableFile) {
         saves->fetch_add(1);
       }
     }
-    std::this_thread::sleep_for(std::chrono::microseconds(500 + delay_us(random)));
+    // The delay counts from the child's first save: a slow start (a sanitizer build's fork)
+    // would otherwise take every kill before any save began.
+    const auto started_by = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (saves->load() == 0 && std::chrono::steady_clock::now() < started_by) {
+      std::this_thread::yield();
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(delay_us(random)));
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);

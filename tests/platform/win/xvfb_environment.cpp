@@ -32,7 +32,11 @@ class XvfbEnvironment : public ::testing::Environment {
   }
 
   // The server ends by itself (-terminate) once this process's last connection closes, at
-  // exit: killing it earlier would take the window system's connection down mid-run.
+  // exit at the latest: killing it would take the window system's connection down mid-run.
+  void TearDown() override {
+    if (keep_alive_ != nullptr) XCloseDisplay(keep_alive_);
+    keep_alive_ = nullptr;
+  }
 
   bool running() const { return pid_ != 0; }
   const std::string& display() const { return display_; }
@@ -77,7 +81,7 @@ class XvfbEnvironment : public ::testing::Environment {
       waitpid(pid, &status, 0);
       return;
     }
-    keep_alive_ = display;  // held to the end: the server lives as long as this process
+    keep_alive_ = display;  // held to the end of the tests, so that the server outlives them
     pid_ = pid;
     display_ = name;
     problem_.clear();
