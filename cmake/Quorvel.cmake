@@ -1,5 +1,9 @@
 # Build helpers shared by every folder.
 
+# The fuzz targets, one folder of fuzz/ each: built with libFuzzer by fuzz/, and as replays of
+# their kept inputs by the suite (tests/fuzz).
+set(QUORVEL_FUZZ_TARGETS service settings layout skin_archive hotkey)
+
 # The project's own code builds clean of warnings.
 function(quorvel_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
